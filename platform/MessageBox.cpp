@@ -1,0 +1,92 @@
+#include "MessageBox.h"
+
+#include <QMessageBox>
+#include <QPushButton>
+
+namespace tavorim {
+
+namespace {
+
+QList<MessageBox::Button> &queuedAnswers() {
+    static QList<MessageBox::Button> answers;
+    return answers;
+}
+
+MessageBox::Button &autoAnswer() {
+    static MessageBox::Button answer = MessageBox::NoButton;
+    return answer;
+}
+
+QList<MessageBox::Shown> &shownBoxes() {
+    static QList<MessageBox::Shown> boxes;
+    return boxes;
+}
+
+QMessageBox::Icon toQtIcon(MessageBox::Icon icon) {
+    switch (icon) {
+    case MessageBox::Information:
+        return QMessageBox::Information;
+    case MessageBox::Warning:
+        return QMessageBox::Warning;
+    case MessageBox::Error:
+        return QMessageBox::Critical;
+    case MessageBox::Question:
+        return QMessageBox::Question;
+    case MessageBox::NoIcon:
+        break;
+    }
+    return QMessageBox::NoIcon;
+}
+
+} // namespace
+
+MessageBox::Button MessageBox::show(QWidget *parent, Icon icon, const QString &title,
+                                    const QString &text, int buttons, Button defaultButton,
+                                    Button escapeButton) {
+    shownBoxes().append({title, text, icon, buttons});
+    if (!queuedAnswers().isEmpty())
+        return queuedAnswers().takeFirst();
+    if (autoAnswer() != NoButton)
+        return autoAnswer();
+
+    QMessageBox box(toQtIcon(icon), title, text, QMessageBox::NoButton, parent);
+    struct Choice {
+        Button button;
+        const char *caption;
+        QMessageBox::ButtonRole role;
+    };
+    static const Choice choices[] = {{Ok, "OK", QMessageBox::AcceptRole},
+                                     {Yes, "&Oui", QMessageBox::YesRole},
+                                     {No, "&Non", QMessageBox::NoRole}};
+    QList<QPair<QAbstractButton *, Button>> made;
+    for (const Choice &choice : choices) {
+        if (!(buttons & choice.button))
+            continue;
+        QPushButton *pushButton = box.addButton(QString::fromUtf8(choice.caption), choice.role);
+        made.append({pushButton, choice.button});
+        if (choice.button == defaultButton)
+            box.setDefaultButton(pushButton);
+        if (choice.button == escapeButton)
+            box.setEscapeButton(pushButton);
+    }
+    box.exec();
+    for (const auto &[pushButton, button] : made) {
+        if (box.clickedButton() == pushButton)
+            return button;
+    }
+    return NoButton;
+}
+
+void MessageBox::showError(QWidget *parent, const QString &title, const QString &text) {
+    show(parent, Error, title, text, Ok, Ok, Ok);
+}
+
+void MessageBox::setNextAnswer(Button answer) { queuedAnswers().append(answer); }
+
+void MessageBox::setAutoAnswer(Button answer) { autoAnswer() = answer; }
+
+const QList<MessageBox::Shown> &MessageBox::shown() { return shownBoxes(); }
+
+void MessageBox::clearShown() { shownBoxes().clear(); }
+
+} // namespace tavorim

@@ -1,0 +1,40 @@
+#pragma once
+
+#include <QList>
+#include <QString>
+
+class QWidget;
+
+namespace tavorim {
+
+// The stock message boxes, in French, with a seam that lets tests answer a box without a
+// real modal loop (setNextAnswer) and read back every box that was asked for (shown()).
+class MessageBox {
+public:
+    enum Icon { NoIcon, Information, Warning, Error, Question };
+    enum Button { NoButton = 0, Ok = 1, Yes = 2, No = 4 };
+
+    struct Shown {
+        QString title;
+        QString text;
+        Icon icon;
+        int buttons;
+    };
+
+    // A modal box with the given buttons, shown in the order "OK", "&Oui", "&Non". Returns the
+    // button chosen; NoButton when the box was closed without a choice.
+    static Button show(QWidget *parent, Icon icon, const QString &title, const QString &text,
+                       int buttons, Button defaultButton, Button escapeButton);
+
+    // The toolkit's standard error box: error icon and one "OK" button.
+    static void showError(QWidget *parent, const QString &title, const QString &text);
+
+    // Tests: the next box answers this at once, without a modal loop. Answers queue up.
+    static void setNextAnswer(Button answer);
+    // Tests: answer every box at once with this (NoButton switches it off).
+    static void setAutoAnswer(Button answer);
+    static const QList<Shown> &shown();
+    static void clearShown();
+};
+
+} // namespace tavorim
