@@ -1,0 +1,3 @@
+#include "Globals.h"
+
+T_Etat_Global Etat_Global;

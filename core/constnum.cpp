@@ -1,0 +1,3 @@
+#include "constnum.h"
+
+std::string Convertit_Romain(const std::string &) { return {}; }
