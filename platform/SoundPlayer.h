@@ -1,0 +1,62 @@
+#pragma once
+
+#include <QObject>
+#include <QString>
+
+#include <functional>
+#include <memory>
+
+namespace tavorim {
+
+class AudioOutput;
+
+enum class SoundError {
+    None,
+    FileNotFound,
+    FileUnreadable,
+    NotWave,
+    UnsupportedFormat,
+    NoAudioOutput,
+    DeviceBusy
+};
+
+// Plays one wave cue at a time, the way the drill windows need it: open checks everything and
+// waits, play starts the cue and returns at once, and the next open (or the player's end)
+// cuts a cue that still sounds.
+class SoundPlayer : public QObject {
+    Q_OBJECT
+public:
+    using AudioOutputFactory = std::function<std::unique_ptr<AudioOutput>()>;
+
+    explicit SoundPlayer(QObject *parent = nullptr);
+    // Stops a cue still sounding.
+    ~SoundPlayer() override;
+
+    // A bare file name, kept as given; open looks for it in the working directory first,
+    // then in the program folder.
+    void setFileName(const QString &bareName);
+    QString fileName() const;
+
+    // Closes the previous device first (cutting its cue), then finds, reads and checks the
+    // file and takes an audio output. Synchronous. None on success.
+    SoundError open();
+    // Starts the opened cue from its beginning and returns at once; errors are ignored, and
+    // it does nothing when nothing is open.
+    void play();
+    void close();
+    bool isOpen() const;
+
+    // The French text of the error box for an error code; "Code d'erreur inconnu" when the
+    // code has none. A "." is appended when the last character sorts after ".".
+    static QString errorBoxText(SoundError error);
+
+    // Tests: every later open takes its output from this factory; nullptr restores the
+    // system's audio output.
+    static void setAudioOutputFactory(AudioOutputFactory factory);
+
+private:
+    QString fileName_;
+    std::unique_ptr<AudioOutput> output_;
+};
+
+} // namespace tavorim
