@@ -1,0 +1,62 @@
+#include "Bevel.h"
+
+#include <QPainter>
+
+namespace tavorim {
+
+Bevel::Bevel(QWidget *parent) : QWidget(parent) {
+    setAttribute(Qt::WA_TransparentForMouseEvents);
+}
+
+void Bevel::setShape(Shape shape) {
+    shape_ = shape;
+    update();
+}
+
+void Bevel::setStyle(Style style) {
+    style_ = style;
+    update();
+}
+
+namespace {
+
+// Top and left edges in one colour, bottom and right edges in the other.
+void drawBevelRect(QPainter &painter, const QRect &rect, const QColor &topLeft,
+                   const QColor &bottomRight) {
+    painter.setPen(topLeft);
+    painter.drawLine(rect.left(), rect.bottom(), rect.left(), rect.top());
+    painter.drawLine(rect.left(), rect.top(), rect.right(), rect.top());
+    painter.setPen(bottomRight);
+    painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
+    painter.drawLine(rect.right(), rect.bottom(), rect.left(), rect.bottom());
+}
+
+} // namespace
+
+void Bevel::paintEvent(QPaintEvent *) {
+    QPainter painter(this);
+    const QColor light = palette().color(QPalette::Light);
+    const QColor shadow = palette().color(QPalette::Dark);
+    const QColor first = style_ == Lowered ? shadow : light;
+    const QColor second = style_ == Lowered ? light : shadow;
+    const int w = width();
+    const int h = height();
+    switch (shape_) {
+    case Box:
+        drawBevelRect(painter, QRect(0, 0, w, h), first, second);
+        break;
+    case Frame:
+        // Two offset rectangles make the etched groove (lowered) or ridge (raised).
+        drawBevelRect(painter, QRect(1, 1, w - 1, h - 1), second, second);
+        drawBevelRect(painter, QRect(0, 0, w - 1, h - 1), first, first);
+        break;
+    case TopLine:
+        painter.setPen(first);
+        painter.drawLine(0, 0, w - 1, 0);
+        painter.setPen(second);
+        painter.drawLine(0, 1, w - 1, 1);
+        break;
+    }
+}
+
+} // namespace tavorim
