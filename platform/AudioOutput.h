@@ -4,6 +4,8 @@
 
 #include <QString>
 
+#include <memory>
+
 namespace tavorim {
 
 struct WavSound;
@@ -23,5 +25,12 @@ public:
     // Cuts the cue if it still sounds and releases the device.
     virtual void stop() = 0;
 };
+
+} // namespace tavorim
+
+namespace tavorim {
+
+// The system's default audio output (QAudioSink on QMediaDevices::defaultAudioOutput()).
+std::unique_ptr<AudioOutput> MakeSystemAudioOutput();
 
 } // namespace tavorim

@@ -49,6 +49,9 @@ public:
     // The French text of the error box for an error code; "Code d'erreur inconnu" when the
     // code has none. A "." is appended when the last character sorts after ".".
     static QString errorBoxText(SoundError error);
+    // The error box's rule for ending a text: "." appended when the last character sorts
+    // after "." in character-code order.
+    static QString WithFinalStop(const QString &text);
 
     // Tests: every later open takes its output from this factory; nullptr restores the
     // system's audio output.

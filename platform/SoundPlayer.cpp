@@ -1,0 +1,154 @@
+#include "SoundPlayer.h"
+
+#include "AudioOutput.h"
+#include "WavReader.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+
+#include <span>
+
+namespace tavorim {
+
+namespace {
+
+// Cues are short; a bigger file is refused rather than read whole into memory.
+constexpr qint64 LargestFile = 64 * 1024 * 1024;
+
+SoundPlayer::AudioOutputFactory &Factory() {
+    static SoundPlayer::AudioOutputFactory factory;
+    return factory;
+}
+
+// The bare name as the system resolves a relative name for us: the working directory first,
+// then the program folder. Empty when neither holds it.
+QString Resolve(const QString &bareName) {
+    if (bareName.isEmpty())
+        return {};
+    const QString inWorkingDir = QDir::current().filePath(bareName);
+    if (QFileInfo::exists(inWorkingDir))
+        return inWorkingDir;
+    const QString inProgramDir = QDir(QCoreApplication::applicationDirPath()).filePath(bareName);
+    if (QFileInfo::exists(inProgramDir))
+        return inProgramDir;
+    return {};
+}
+
+SoundError ToSoundError(WavError error) {
+    switch (error) {
+    case WavError::None:
+        return SoundError::None;
+    case WavError::Unsupported:
+        return SoundError::UnsupportedFormat;
+    case WavError::NotWave:
+        break;
+    }
+    return SoundError::NotWave;
+}
+
+} // namespace
+
+SoundPlayer::SoundPlayer(QObject *parent) : QObject(parent) {}
+
+SoundPlayer::~SoundPlayer() {
+    close();
+}
+
+void SoundPlayer::setFileName(const QString &bareName) {
+    fileName_ = bareName;
+}
+
+QString SoundPlayer::fileName() const {
+    return fileName_;
+}
+
+SoundError SoundPlayer::open() {
+    close();
+
+    const QString path = Resolve(fileName_);
+    if (path.isEmpty())
+        return SoundError::FileNotFound;
+    if (QFileInfo(path).isDir())
+        return SoundError::FileUnreadable;
+
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly))
+        return SoundError::FileUnreadable;
+    if (file.size() > LargestFile)
+        return SoundError::UnsupportedFormat;
+    const QByteArray bytes = file.readAll();
+    if (file.error() != QFileDevice::NoError)
+        return SoundError::FileUnreadable;
+
+    const WavReadResult wav = ReadWav(std::span(
+        reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())));
+    if (wav.error != WavError::None)
+        return ToSoundError(wav.error);
+
+    std::unique_ptr<AudioOutput> output = Factory() ? Factory()() : MakeSystemAudioOutput();
+    if (!output || !output->exists())
+        return SoundError::NoAudioOutput;
+    if (const SoundError error = output->open(fileName_, wav.sound); error != SoundError::None)
+        return error;
+    output_ = std::move(output);
+    return SoundError::None;
+}
+
+void SoundPlayer::play() {
+    if (output_)
+        output_->play();
+}
+
+void SoundPlayer::close() {
+    if (output_) {
+        output_->stop();
+        output_.reset();
+    }
+}
+
+bool SoundPlayer::isOpen() const {
+    return output_ != nullptr;
+}
+
+QString SoundPlayer::errorBoxText(SoundError error) {
+    QString text;
+    switch (error) {
+    case SoundError::FileNotFound:
+        text = QStringLiteral("Le fichier son est introuvable");
+        break;
+    case SoundError::FileUnreadable:
+        text = QStringLiteral("Le fichier son ne peut pas être lu");
+        break;
+    case SoundError::NotWave:
+        text = QStringLiteral("Le fichier n'est pas un fichier son WAV valide");
+        break;
+    case SoundError::UnsupportedFormat:
+        text = QStringLiteral("Le format de ce fichier son WAV n'est pas pris en charge");
+        break;
+    case SoundError::NoAudioOutput:
+        text = QStringLiteral("Aucune sortie audio n'est disponible sur cet ordinateur");
+        break;
+    case SoundError::DeviceBusy:
+        text = QStringLiteral("La sortie audio est occupée par une autre application");
+        break;
+    case SoundError::None:
+        break;
+    }
+    if (text.isEmpty())
+        text = QStringLiteral("Code d'erreur inconnu");
+    return WithFinalStop(text);
+}
+
+QString SoundPlayer::WithFinalStop(const QString &text) {
+    if (!text.isEmpty() && text.back() > QLatin1Char('.'))
+        return text + QLatin1Char('.');
+    return text;
+}
+
+void SoundPlayer::setAudioOutputFactory(AudioOutputFactory factory) {
+    Factory() = std::move(factory);
+}
+
+} // namespace tavorim
