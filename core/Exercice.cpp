@@ -1,12 +1,241 @@
 #include "Exercice.h"
 
-int Hasard(int) { return 0; }
-void Resseme_Hasard() {}
-int Niveau_Courant() { return 1; }
-int Tire_Nombre(Sens_Exercice) { return 1; }
-void Decale_Anciens(Sens_Exercice) {}
-Question_Preparee Prepare_Question(Sens_Exercice) { return {}; }
-Verdict Juge_Reponse(Sens_Exercice, const std::string &) { return {}; }
-Score Calcule_Score(Sens_Exercice) { return {}; }
-void setRandomSourceForTests(RandomSource *) {}
-void seedRandomForTests(std::uint64_t) {}
+#include "Globals.h"
+#include "constnum.h"
+
+#include <algorithm>
+#include <array>
+#include <chrono>
+#include <cmath>
+#include <cstddef>
+#include <cstdint>
+#include <limits>
+#include <random>
+#include <string>
+#include <utility>
+
+namespace {
+
+// ---- Chance ----
+
+std::mt19937_64 &Generateur() {
+    static std::mt19937_64 generateur;
+    return generateur;
+}
+
+RandomSource *Source_De_Test = nullptr;
+
+// ---- The two directions: one set of rules, two tables ----
+
+// Level I of the Roman-writing drill asks the seven single letters first, then the numbers
+// that combine them; the draw is an index into this table.
+constexpr std::array<int, 24> Table_Niveau_I_Rom = {
+    1, 5, 10, 50, 100, 500, 1000, 2, 3, 4, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
+
+struct Regles_Sens {
+    std::int32_t T_Etat_Global::*Question;
+    std::int32_t T_Etat_Global::*Justes;
+    std::string T_Etat_Global::*Attendu;
+    std::array<std::uint8_t, 3> T_Etat_Global::*Anciens;
+    std::uint8_t T_Etat_Global::*Tirage;
+    std::array<int, 3> Tirages_Par_Niveau;     // how many values Hasard draws from, levels I to III
+    const std::array<int, 24> *Table_Niveau_I; // nullptr: the level-I draw is the number itself
+    bool Montre_Romain;                        // the pupil is shown the Roman numeral
+};
+
+constexpr Regles_Sens Regles_Romain{
+    &T_Etat_Global::Question_Rom, &T_Etat_Global::Justes_Rom,
+    &T_Etat_Global::Attendu_Rom,  &T_Etat_Global::Anciens_Rom,
+    &T_Etat_Global::Tirage_Rom,   {static_cast<int>(Table_Niveau_I_Rom.size()), 100, 3999},
+    &Table_Niveau_I_Rom,          false};
+
+constexpr Regles_Sens Regles_Arabe{&T_Etat_Global::Question_Arab,
+                                   &T_Etat_Global::Justes_Arab,
+                                   &T_Etat_Global::Attendu_Arab,
+                                   &T_Etat_Global::Anciens_Arab,
+                                   &T_Etat_Global::Tirage_Arab,
+                                   {39, 499, 3999},
+                                   nullptr,
+                                   true};
+
+const Regles_Sens &Regles(Sens_Exercice sens) {
+    return sens == Sens_Romain ? Regles_Romain : Regles_Arabe;
+}
+
+bool Deja_Tire(const std::array<std::uint8_t, 3> &anciens, int tirage) {
+    for (std::uint8_t ancien : anciens) {
+        if (ancien == tirage) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The counters have no upper bound by design, but they must not wrap round: at the largest
+// value they stay put.
+bool Incremente(std::int32_t &compteur) {
+    if (compteur == std::numeric_limits<std::int32_t>::max()) {
+        return false;
+    }
+    ++compteur;
+    return true;
+}
+
+// Rounds to the nearest integer, a value exactly halfway going to the even neighbour,
+// whatever the floating-point rounding mode.
+long double Arrondi_Pair(long double valeur) {
+    const long double plancher = std::floor(valeur);
+    const long double reste = valeur - plancher;
+    if (reste > 0.5L) {
+        return plancher + 1;
+    }
+    if (reste < 0.5L) {
+        return plancher;
+    }
+    return std::fmod(plancher, 2.0L) == 0 ? plancher : plancher + 1;
+}
+
+} // namespace
+
+int Hasard(int n) {
+    if (n < 1) {
+        return 0;
+    }
+    if (Source_De_Test != nullptr) {
+        return Source_De_Test->next(n);
+    }
+    return std::uniform_int_distribution<int>(0, n - 1)(Generateur());
+}
+
+void Resseme_Hasard() {
+    if (Source_De_Test != nullptr) {
+        Source_De_Test->reseed();
+        return;
+    }
+    // The clock ticks in nanoseconds here; the call count keeps two reseeds apart even
+    // should they read the same tick.
+    static std::uint64_t appels = 0;
+    const auto tic = static_cast<std::uint64_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    ++appels;
+    std::seed_seq graine{static_cast<std::uint32_t>(tic), static_cast<std::uint32_t>(tic >> 32),
+                         static_cast<std::uint32_t>(appels)};
+    Generateur().seed(graine);
+}
+
+void setRandomSourceForTests(RandomSource *source) {
+    Source_De_Test = source;
+}
+
+void seedRandomForTests(std::uint64_t seed) {
+    Generateur().seed(seed);
+}
+
+int Niveau_Courant() {
+    if (Etat_Global.Niveau_I) {
+        return 1;
+    }
+    if (Etat_Global.Niveau_II) {
+        return 2;
+    }
+    return 3;
+}
+
+int Tire_Nombre(Sens_Exercice sens) {
+    const Regles_Sens &regles = Regles(sens);
+    const int niveau = Niveau_Courant();
+    const int tirages = regles.Tirages_Par_Niveau[static_cast<std::size_t>(niveau - 1)];
+    if (niveau != 1) {
+        return Hasard(tirages) + 1;
+    }
+    // At most three of the candidates are excluded, so the loop ends.
+    const auto &anciens = Etat_Global.*regles.Anciens;
+    int tirage;
+    do {
+        tirage = Hasard(tirages) + 1;
+    } while (Deja_Tire(anciens, tirage));
+    Etat_Global.*regles.Tirage = static_cast<std::uint8_t>(tirage);
+    return regles.Table_Niveau_I != nullptr
+               ? (*regles.Table_Niveau_I)[static_cast<std::size_t>(tirage - 1)]
+               : tirage;
+}
+
+void Decale_Anciens(Sens_Exercice sens) {
+    const Regles_Sens &regles = Regles(sens);
+    auto &anciens = Etat_Global.*regles.Anciens;
+    anciens[2] = anciens[1];
+    anciens[1] = anciens[0];
+    anciens[0] = Etat_Global.*regles.Tirage;
+}
+
+Question_Preparee Prepare_Question(Sens_Exercice sens) {
+    const Regles_Sens &regles = Regles(sens);
+    const std::int32_t question = Etat_Global.*regles.Question;
+
+    Question_Preparee preparee;
+    preparee.Texte_Numero = "Exercice n° : " + std::to_string(question);
+    static const std::array<const char *, 3> Noms_Niveaux = {"Niveau I", "Niveau II", "Niveau III"};
+    preparee.Texte_Niveau = Noms_Niveaux[static_cast<std::size_t>(Niveau_Courant() - 1)];
+
+    const std::string decimal = std::to_string(Tire_Nombre(sens));
+    std::string romain = Convertit_Romain(decimal);
+    if (regles.Montre_Romain) {
+        preparee.Texte_Montre = std::move(romain);
+        Etat_Global.*regles.Attendu = decimal;
+    } else {
+        preparee.Texte_Montre = decimal;
+        Etat_Global.*regles.Attendu = std::move(romain);
+    }
+    preparee.Avec_Score = question > 1;
+    return preparee;
+}
+
+Verdict Juge_Reponse(Sens_Exercice sens, const std::string &reponse) {
+    const Regles_Sens &regles = Regles(sens);
+    const bool compte = Incremente(Etat_Global.*regles.Question);
+
+    Verdict verdict{};
+    verdict.Chiffre_Son = Hasard(8);
+    if (reponse.empty()) {
+        verdict.Resultat = Reponse_Vide;
+        return verdict;
+    }
+    const std::string chiffre = std::to_string(verdict.Chiffre_Son);
+    const std::string &attendu = Etat_Global.*regles.Attendu;
+    if (reponse == attendu) {
+        // A right answer is counted only with its answer, so that it never outnumbers them.
+        if (compte) {
+            ++(Etat_Global.*regles.Justes);
+        }
+        verdict.Resultat = Reponse_Juste;
+        verdict.Texte_Verdict = "EXACT";
+        verdict.Nom_Son = "TAVORJ" + chiffre + ".WAV";
+    } else {
+        verdict.Resultat = Reponse_Fausse;
+        verdict.Texte_Verdict = "Faux";
+        verdict.Texte_Correction = "C'est : " + attendu;
+        verdict.Nom_Son = "TAVORF" + chiffre + ".WAV";
+    }
+    return verdict;
+}
+
+Score Calcule_Score(Sens_Exercice sens) {
+    const Regles_Sens &regles = Regles(sens);
+    const std::int32_t justes = Etat_Global.*regles.Justes;
+    // Widened, so that the largest question number cannot overflow here.
+    const std::int64_t donnees = std::int64_t{Etat_Global.*regles.Question} - 1;
+
+    Score score;
+    score.Texte_Score = std::to_string(justes) + "/" + std::to_string(donnees);
+    if (donnees < 1) {
+        // Nothing answered yet: there is no ratio to show.
+        score.Pourcentage = 0;
+        return score;
+    }
+    // The quotient first, then the hundredfold, in extended precision.
+    const long double quotient =
+        static_cast<long double>(justes) / static_cast<long double>(donnees);
+    const long double pourcentage = Arrondi_Pair(quotient * 100.0L);
+    score.Pourcentage = static_cast<int>(std::clamp(pourcentage, 0.0L, 100.0L));
+    return score;
+}
