@@ -1,0 +1,167 @@
+// The pictures the windows load from the resources: present, loadable, at the exact size the
+// fixed layouts were made for, in their colour depth, and the backdrop tile without seams.
+#include <QFile>
+#include <QImage>
+#include <QSet>
+#include <QtTest>
+
+#include <algorithm>
+
+namespace {
+
+enum class Colours { Rgb24, Indexed16, Vga16, Icon };
+
+// The standard 16-colour palette.
+const QSet<QRgb> &vgaColours() {
+    static const QSet<QRgb> colours{
+        qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
+        qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
+        qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
+        qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
+    return colours;
+}
+
+QSet<QRgb> coloursUsed(const QImage &image) {
+    const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
+    QSet<QRgb> used;
+    for (int y = 0; y < rgb.height(); ++y) {
+        const auto *line = reinterpret_cast<const QRgb *>(rgb.constScanLine(y));
+        for (int x = 0; x < rgb.width(); ++x)
+            used.insert(line[x] | 0xff000000u);
+    }
+    return used;
+}
+
+int channelDistance(QRgb a, QRgb b) {
+    return std::max({std::abs(qRed(a) - qRed(b)), std::abs(qGreen(a) - qGreen(b)),
+                     std::abs(qBlue(a) - qBlue(b))});
+}
+
+// Largest colour step between line i and line j of the image: rows when columns is false,
+// columns when true.
+int lineDistance(const QImage &image, bool columns, int i, int j) {
+    const int length = columns ? image.height() : image.width();
+    int worst = 0;
+    for (int k = 0; k < length; ++k) {
+        const QRgb a = columns ? image.pixel(i, k) : image.pixel(k, i);
+        const QRgb b = columns ? image.pixel(j, k) : image.pixel(k, j);
+        worst = std::max(worst, channelDistance(a, b));
+    }
+    return worst;
+}
+
+} // namespace
+
+class TestPictures : public QObject {
+    Q_OBJECT
+
+private slots:
+    void embeddedPicture_data();
+    void embeddedPicture();
+    void iconSize_data();
+    void iconSize();
+    void tileRepeatsWithoutSeam_data();
+    void tileRepeatsWithoutSeam();
+};
+
+void TestPictures::embeddedPicture_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<Colours>("colours");
+
+    QTest::newRow("Roman-writing soldier")
+        << ":/pictures/romain.png" << QSize(114, 159) << Colours::Indexed16;
+    QTest::newRow("Arabic-writing old man")
+        << ":/pictures/arabe.png" << QSize(124, 156) << Colours::Vga16;
+    QTest::newRow("backdrop tile") << ":/pictures/tuile.png" << QSize(244, 186) << Colours::Rgb24;
+    QTest::newRow("main window bust")
+        << ":/pictures/buste.png" << QSize(444, 389) << Colours::Rgb24;
+    QTest::newRow("About box bust")
+        << ":/pictures/apropos.png" << QSize(78, 104) << Colours::Indexed16;
+    QTest::newRow("program icon") << ":/icons/tavorim.png" << QSize(256, 256) << Colours::Icon;
+}
+
+void TestPictures::embeddedPicture() {
+    QFETCH(QString, path);
+    QFETCH(QSize, size);
+    QFETCH(Colours, colours);
+
+    QVERIFY2(QFile::exists(path), qPrintable(path));
+    QImage image;
+    QVERIFY2(image.load(path), qPrintable(path));
+    QCOMPARE(image.size(), size);
+
+    switch (colours) {
+    case Colours::Rgb24:
+        // Drawn opaque, tile after tile or stretched: a transparent pixel would show the
+        // window's face through it.
+        QVERIFY(!image.hasAlphaChannel());
+        QVERIFY(!image.isGrayscale());
+        break;
+    case Colours::Indexed16:
+    case Colours::Vga16: {
+        QCOMPARE(image.format(), QImage::Format_Indexed8);
+        QVERIFY(image.colorCount() <= 16);
+        const QSet<QRgb> used = coloursUsed(image);
+        QVERIFY2(used.size() <= 16, qPrintable(QString::number(used.size())));
+        // A picture in one flat colour would pass the counts above yet show nothing.
+        QVERIFY(used.size() >= 8);
+        if (colours == Colours::Vga16) {
+            for (const QRgb colour : used)
+                QVERIFY2(vgaColours().contains(colour),
+                         qPrintable(QColor(colour).name() + " is not a standard colour"));
+        }
+        break;
+    }
+    case Colours::Icon:
+        // The medallion is round: the corners must be see-through, the middle solid.
+        QVERIFY(image.hasAlphaChannel());
+        QCOMPARE(qAlpha(image.pixel(0, 0)), 0);
+        QCOMPARE(qAlpha(image.pixel(size.width() / 2, size.height() / 2)), 255);
+        break;
+    }
+}
+
+void TestPictures::iconSize_data() {
+    QTest::addColumn<int>("side");
+    for (const int side : {16, 22, 24, 32, 48, 64, 128, 256})
+        QTest::addRow("%dx%d", side, side) << side;
+}
+
+void TestPictures::iconSize() {
+    QFETCH(int, side);
+    const QString path = QStringLiteral(TAVORIM_ICON_DIR "/%1x%1/apps/tavorim.png").arg(side);
+    QImage image;
+    QVERIFY2(image.load(path), qPrintable(path));
+    QCOMPARE(image.size(), QSize(side, side));
+    QVERIFY(image.hasAlphaChannel());
+    QVERIFY(QFile::exists(QStringLiteral(TAVORIM_ICON_DIR "/scalable/apps/tavorim.svg")));
+}
+
+void TestPictures::tileRepeatsWithoutSeam_data() {
+    QTest::addColumn<bool>("columns");
+    QTest::newRow("tiles stacked under one another") << false;
+    QTest::newRow("tiles side by side") << true;
+}
+
+// Where one tile meets the next, the last line of the first and the first line of the second
+// may differ no more than neighbouring lines do along the tile's edge.
+void TestPictures::tileRepeatsWithoutSeam() {
+    QFETCH(bool, columns);
+    const QImage tile = QImage(":/pictures/tuile.png").convertToFormat(QImage::Format_RGB32);
+    QVERIFY(!tile.isNull());
+    const int lines = columns ? tile.width() : tile.height();
+
+    int gradientStep = 0;
+    for (int i = 0; i + 1 < lines; ++i) {
+        const QRgb a = columns ? tile.pixel(i, 0) : tile.pixel(0, i);
+        const QRgb b = columns ? tile.pixel(i + 1, 0) : tile.pixel(0, i + 1);
+        gradientStep = std::max(gradientStep, channelDistance(a, b));
+    }
+    const int seam = lineDistance(tile, columns, lines - 1, 0);
+    QVERIFY2(seam <= gradientStep + 1,
+             qPrintable(QStringLiteral("seam %1, gradient step %2").arg(seam).arg(gradientStep)));
+}
+
+QTEST_GUILESS_MAIN(TestPictures)
+#include "tst_pictures.moc"
