@@ -5,44 +5,49 @@
 
 namespace {
 
-// The numeral being built. It lives for the whole run so that a conversion reuses its
-// storage instead of allocating.
-std::string Texte_Accumule;
+constexpr std::size_t Largeur = 4; // decimal positions: thousands, hundreds, tens, units
+
+// The numeral being built. A digit adds at most four letters, so it fits in a fixed buffer
+// that lives for the whole run: a conversion allocates nothing but its result.
+struct Texte_Romain {
+    std::array<char, 4 * Largeur> Lettres;
+    std::size_t Longueur;
+};
+Texte_Romain Texte_Accumule{};
+
+void Ajoute(char lettre) {
+    Texte_Accumule.Lettres[Texte_Accumule.Longueur++] = lettre;
+}
 
 // Appends the pattern of one decimal digit, made of the three letters of its position.
 void Ajoute_Chiffre(char chiffre, char dix, char cinq, char un) {
     switch (chiffre) {
-    case '1':
-        Texte_Accumule += un;
-        break;
-    case '2':
-        Texte_Accumule.append(2, un);
-        break;
     case '3':
-        Texte_Accumule.append(3, un);
+        Ajoute(un);
+        [[fallthrough]];
+    case '2':
+        Ajoute(un);
+        [[fallthrough]];
+    case '1':
+        Ajoute(un);
         break;
     case '4':
-        Texte_Accumule += un;
-        Texte_Accumule += cinq;
+        Ajoute(un);
+        Ajoute(cinq);
         break;
     case '5':
-        Texte_Accumule += cinq;
-        break;
     case '6':
-        Texte_Accumule += cinq;
-        Texte_Accumule += un;
-        break;
     case '7':
-        Texte_Accumule += cinq;
-        Texte_Accumule.append(2, un);
-        break;
     case '8':
-        Texte_Accumule += cinq;
-        Texte_Accumule.append(3, un);
+        Ajoute(cinq);
+        // then one letter for each unit above five
+        for (char reste = '5'; reste < chiffre; ++reste) {
+            Ajoute(un);
+        }
         break;
     case '9':
-        Texte_Accumule += un;
-        Texte_Accumule += dix;
+        Ajoute(un);
+        Ajoute(dix);
         break;
     default: // '0' and anything that is not a digit
         break;
@@ -52,12 +57,11 @@ void Ajoute_Chiffre(char chiffre, char dix, char cinq, char un) {
 } // namespace
 
 std::string Convertit_Romain(const std::string &decimal) {
-    Texte_Accumule.clear();
+    Texte_Accumule.Longueur = 0;
 
-    constexpr std::size_t Largeur = 4;
     // Padding a longer text with zeros could never bring it to four characters.
     if (decimal.size() > Largeur) {
-        return Texte_Accumule;
+        return {};
     }
     std::array<char, Largeur> chiffres;
     chiffres.fill('0');
@@ -68,5 +72,5 @@ std::string Convertit_Romain(const std::string &decimal) {
     Ajoute_Chiffre(chiffres[1], 'M', 'D', 'C');
     Ajoute_Chiffre(chiffres[2], 'C', 'L', 'X');
     Ajoute_Chiffre(chiffres[3], 'X', 'V', 'I');
-    return Texte_Accumule;
+    return std::string(Texte_Accumule.Lettres.data(), Texte_Accumule.Longueur);
 }
