@@ -1,0 +1,145 @@
+#include "hh.h"
+
+#include "Application.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLibrary>
+
+#include <memory>
+
+namespace tavorim {
+
+HtmlHelpAFunction HtmlHelpA = nullptr;
+HtmlHelpWFunction HtmlHelpW = nullptr;
+bool _hhInstalled = false;
+
+namespace {
+
+const HelpEnvironment *testEnvironment = nullptr;
+std::unique_ptr<QLibrary> viewerLibrary;
+
+QString WithoutTrailingSeparator(QString folder) {
+    while (folder.size() > 1 &&
+           (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QDir::separator())))
+        folder.chop(1);
+    return folder;
+}
+
+bool TryLoad(const QString &fileName) {
+    auto library = std::make_unique<QLibrary>(fileName);
+    if (!library->load())
+        return false;
+    viewerLibrary = std::move(library);
+    return true;
+}
+
+// A module file is no bigger than this; anything larger is not ours.
+constexpr qint64 MaxModuleSize = 256LL * 1024 * 1024;
+
+} // namespace
+
+bool HelpEnvironment::ReadRegistryDefault(const QString &, QString &) const {
+    return false;
+}
+
+QString HelpEnvironment::WindowsFolder() const {
+    return WithoutTrailingSeparator(ProgramFolder());
+}
+
+QString HelpEnvironment::SystemFolder() const {
+    return WithoutTrailingSeparator(ProgramFolder());
+}
+
+QString HelpEnvironment::TempFolder() const {
+    return QDir::tempPath();
+}
+
+QString HelpEnvironment::ProgramFolder() const {
+    return TApplication::instance().ProgramFolder();
+}
+
+const HelpEnvironment &CurrentHelpEnvironment() {
+    static const HelpEnvironment standard;
+    return testEnvironment ? *testEnvironment : standard;
+}
+
+void SetHelpEnvironmentForTests(const HelpEnvironment *environment) {
+    testEnvironment = environment;
+}
+
+QString HHRegisteredControlPath() {
+    const HelpEnvironment &environment = CurrentHelpEnvironment();
+    static const QString systemRoot = QStringLiteral("%SystemRoot%");
+    QString path;
+    if (environment.ReadRegistryDefault(QString::fromLatin1(HelpControlRegistryKey), path)) {
+        if (path.size() > 11 && path.startsWith(systemRoot, Qt::CaseInsensitive))
+            path = environment.WindowsFolder() + path.mid(systemRoot.size());
+        if (!QFileInfo(path).isFile())
+            path.clear();
+    }
+    if (path.isEmpty())
+        path = environment.SystemFolder() + QLatin1Char('/') +
+               QString::fromLatin1(HelpControlFileName);
+    return path;
+}
+
+QString HHFileVersion(const QString &path) {
+    QFile file(path);
+    if (!QFileInfo(path).isFile() || file.size() > MaxModuleSize || !file.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray content = file.readAll();
+    const QByteArray marker(HHCTRL_VERSION_MARKER);
+    for (qsizetype at = content.indexOf(marker); at >= 0; at = content.indexOf(marker, at + 1)) {
+        const qsizetype start = at + marker.size();
+        qsizetype end = start;
+        while (end < content.size() && end - start < 32 &&
+               ((content[end] >= '0' && content[end] <= '9') || content[end] == '.'))
+            ++end;
+        if (end > start && end < content.size() && content[end] == '\0')
+            return QString::fromLatin1(content.mid(start, end - start));
+    }
+    return {};
+}
+
+bool HHControlInstalled() {
+    return !HHFileVersion(HHRegisteredControlPath()).isEmpty();
+}
+
+void HHLoadViewer() {
+    if (viewerLibrary)
+        return;
+    // The platform's search looks in the program's own folder first.
+    const QString besideProgram =
+        CurrentHelpEnvironment().ProgramFolder() + QString::fromLatin1(HelpControlFileName);
+    const bool loaded = (QFileInfo(besideProgram).isFile() && TryLoad(besideProgram)) ||
+                        TryLoad(QString::fromLatin1(HelpControlFileName));
+    if (!loaded) {
+        const QString registered = HHRegisteredControlPath();
+        if (!QFileInfo(registered).isFile() || !TryLoad(registered))
+            return;
+    }
+    HtmlHelpA = reinterpret_cast<HtmlHelpAFunction>(viewerLibrary->resolve("HtmlHelpA"));
+    HtmlHelpW = reinterpret_cast<HtmlHelpWFunction>(viewerLibrary->resolve("HtmlHelpW"));
+}
+
+void HHReleaseViewer() {
+    HtmlHelpA = nullptr;
+    HtmlHelpW = nullptr;
+    if (viewerLibrary) {
+        viewerLibrary->unload();
+        viewerLibrary.reset();
+    }
+}
+
+bool HHViewerLoaded() {
+    return viewerLibrary != nullptr;
+}
+
+HelpWindowHandle DesktopWindow() {
+    static char desktop;
+    return &desktop;
+}
+
+} // namespace tavorim

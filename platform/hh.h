@@ -1,0 +1,66 @@
+#pragma once
+
+// The help viewer loader. The viewer is the module "hhctrl.ocx" in the program folder; the
+// program loads it once at start-up (HHLoadViewer) and frees it at the very end
+// (HHReleaseViewer), after every help window has been closed.
+
+#include "hhctrl/HtmlHelpApi.h"
+
+#include <QString>
+
+namespace tavorim {
+
+// Where the loader looks. There is no registry on this platform: the default environment
+// answers "no value", and the system and Windows folders are the program folder. Tests
+// install their own to feed registry values and folders.
+class HelpEnvironment {
+public:
+    virtual ~HelpEnvironment() = default;
+    // The default value of the key under HKEY_CLASSES_ROOT; false when there is none.
+    virtual bool ReadRegistryDefault(const QString &key, QString &value) const;
+    // Folders without a trailing separator...
+    virtual QString WindowsFolder() const;
+    virtual QString SystemFolder() const;
+    virtual QString TempFolder() const;
+    // ...except the program folder, which keeps it, as the application object gives it.
+    virtual QString ProgramFolder() const;
+};
+
+const HelpEnvironment &CurrentHelpEnvironment();
+// Tests: nullptr restores the default environment.
+void SetHelpEnvironmentForTests(const HelpEnvironment *environment);
+
+inline constexpr char HelpControlFileName[] = "hhctrl.ocx";
+inline constexpr char HelpControlRegistryKey[] =
+    "CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a11}\\InprocServer32";
+
+// The viewer's entry points; null while the module is not loaded. HtmlHelpW is looked up
+// too and never called.
+extern HtmlHelpAFunction HtmlHelpA;
+extern HtmlHelpWFunction HtmlHelpW;
+
+// The help control is installed: set once at start-up from HHControlInstalled().
+extern bool _hhInstalled;
+
+// Loads the module (nothing if already loaded): "hhctrl.ocx" by the platform's library
+// search (the program folder first), else the registered control file; then looks up the
+// entry points.
+void HHLoadViewer();
+// Frees the module and nulls the entry points.
+void HHReleaseViewer();
+bool HHViewerLoaded();
+
+// The registered control file: the registry value (its "%SystemRoot%" prefix, any case,
+// replaced by the Windows folder; dropped when no such file exists), else the system folder
+// + "hhctrl.ocx". The file may not exist.
+QString HHRegisteredControlPath();
+// The version a module file carries, read from the file without loading it; empty when the
+// file is missing or carries none.
+QString HHFileVersion(const QString &path);
+// The registered control file exists and carries a file version.
+bool HHControlInstalled();
+
+// The caller handle that stands for the desktop: the viewer's windows have no owner.
+HelpWindowHandle DesktopWindow();
+
+} // namespace tavorim

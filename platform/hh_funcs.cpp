@@ -1,0 +1,323 @@
+#include "hh_funcs.h"
+
+#include "MessageBox.h"
+
+#include <QApplication>
+#include <QDate>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QLocale>
+#include <QSysInfo>
+#include <QThread>
+#include <QTime>
+#include <QWidget>
+
+namespace tavorim {
+
+namespace {
+
+std::unique_ptr<TDLogFile> runLog;
+
+QString Quoted(const QString &text) {
+    return QLatin1Char('"') + text + QLatin1Char('"');
+}
+
+// Raises the viewer's window when it is one of this program's windows.
+void BringToForeground(HelpWindowHandle handle) {
+    for (QWidget *widget : QApplication::topLevelWidgets()) {
+        if (widget == handle) {
+            widget->raise();
+            widget->activateWindow();
+            return;
+        }
+    }
+}
+
+bool IsDebugArgument(const QString &argument) {
+    return argument.compare(QLatin1String("/debug"), Qt::CaseInsensitive) == 0 ||
+           argument.compare(QLatin1String("-debug"), Qt::CaseInsensitive) == 0;
+}
+
+// The folder of the trace: the program folder when a file can be created there.
+QString TraceFolder(const HelpEnvironment &environment) {
+    const QString programFolder = environment.ProgramFolder();
+    QFile probe(programFolder + QStringLiteral("$_Temp_$.$$$"));
+    if (probe.open(QIODevice::WriteOnly)) {
+        probe.close();
+        probe.remove();
+        return programFolder;
+    }
+    const QString temp = environment.TempFolder();
+    const QString folder = QDir(temp).exists() ? temp : QDir::rootPath();
+    return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
+}
+
+} // namespace
+
+QString HelpCommandText(std::uint16_t command) {
+    const char *name = "??";
+    switch (command) {
+    case HELP_CONTEXT:
+        name = "HELP_CONTEXT";
+        break;
+    case HELP_QUIT:
+        name = "HELP_QUIT";
+        break;
+    case HELP_INDEX:
+        name = "HELP_INDEX or HELP_CONTENTS";
+        break;
+    case HELP_HELPONHELP:
+        name = "HELP_HELPONHELP";
+        break;
+    case HELP_SETINDEX:
+        name = "HELP_SETINDEX or HELP_SETCONTENTS";
+        break;
+    case HELP_CONTEXTPOPUP:
+        name = "HELP_CONTEXTPOPUP";
+        break;
+    case HELP_FORCEFILE:
+        name = "HELP_FORCEFILE";
+        break;
+    case HELP_CONTEXTMENU:
+        name = "HELP_CONTEXTMENU";
+        break;
+    case HELP_FINDER:
+        name = "HELP_FINDER";
+        break;
+    case HELP_WM_HELP:
+        name = "HELP_WM_HELP";
+        break;
+    case HELP_SETPOPUP_POS:
+        name = "HELP_SETPOPUP_POS";
+        break;
+    case HELP_KEY:
+        name = "HELP_KEY";
+        break;
+    case HELP_COMMAND:
+        name = "HELP_COMMAND";
+        break;
+    case HELP_PARTIALKEY:
+        name = "HELP_PARTIALKEY";
+        break;
+    case HELP_MULTIKEY:
+        name = "HELP_MULTIKEY";
+        break;
+    case HELP_SETWINPOS:
+        name = "HELP_SETWINPOS";
+        break;
+    default:
+        break;
+    }
+    return QStringLiteral("%1 (%2)").arg(command).arg(QLatin1String(name));
+}
+
+THookHelpSystem::THookHelpSystem(const QString &helpFile, const QString &windowDefinition,
+                                 std::uint8_t hostKind)
+    : previousHelpHandler_(TApplication::instance().OnHelp()), helpFile_(helpFile),
+      windowDefinition_(windowDefinition), hostKind_(hostKind) {
+    TApplication::instance().SetOnHelp(
+        [this](std::uint16_t command, std::int32_t data, bool &callDefault) {
+            return HelpHook(command, data, callDefault);
+        });
+    chainDoHelp_ = false;
+    HelpTrace(QStringLiteral("THookHelpSystem.Create(%1,%2, %3)")
+                  .arg(Quoted(helpFile), Quoted(windowDefinition))
+                  .arg(hostKind));
+}
+
+THookHelpSystem::~THookHelpSystem() {
+    if (hostKind_ == 0)
+        HHCloseWindows();
+    TApplication::instance().SetOnHelp(previousHelpHandler_);
+    HelpTrace(QStringLiteral("THookHelpSystem.Destroy"));
+}
+
+bool THookHelpSystem::HelpHook(std::uint16_t command, std::int32_t data, bool &callDefault) {
+    HelpTrace(
+        QStringLiteral("THookHelpSystem.HelpHook(%1, %2)").arg(HelpCommandText(command)).arg(data));
+    bool result = true;
+    if (chainDoHelp_ && previousHelpHandler_)
+        result = previousHelpHandler_(command, data, callDefault);
+    callDefault = false;
+    switch (command) {
+    case HELP_CONTEXT:
+        if (contextCallback_)
+            contextCallback_(data);
+        else
+            ShowContextAndReport(data);
+        break;
+    case HELP_CONTEXTPOPUP:
+        if (popupCallback_)
+            popupCallback_(data, popupX_, popupY_);
+        else
+            ShowContextAndReport(data);
+        break;
+    case HELP_SETPOPUP_POS: {
+        const auto bits = static_cast<std::uint32_t>(data);
+        popupX_ = static_cast<std::int16_t>(bits & 0xFFFFu);
+        popupY_ = static_cast<std::int16_t>(bits >> 16);
+        break;
+    }
+    default:
+        callDefault = true;
+        break;
+    }
+    return result;
+}
+
+void THookHelpSystem::ShowContextAndReport(std::int32_t context) const {
+    HHShowError(HHHelpContext(helpFile_, context, windowDefinition_, hostKind_));
+}
+
+int HHHelpContext(const QString &helpFile, std::int32_t context, const QString &windowDefinition,
+                  std::uint8_t hostKind) {
+    HelpTrace(QStringLiteral("HHHelpContext(%1, %2, %3, %4)")
+                  .arg(Quoted(helpFile))
+                  .arg(context)
+                  .arg(Quoted(windowDefinition))
+                  .arg(hostKind));
+    QString fileText =
+        QString(helpFile).replace(QLatin1String("%20"), QLatin1String(" ")).trimmed();
+    if (!windowDefinition.isEmpty())
+        fileText += QLatin1Char('>') + windowDefinition;
+    const int result = ShowContext(fileText, context, hostKind);
+    HelpTrace(QStringLiteral("  returned - %1").arg(result));
+    return result;
+}
+
+int ShowContext(const QString &fileText, std::int32_t context, std::uint8_t) {
+    HelpTrace(QStringLiteral("ShowContext(%1, %2)").arg(Quoted(fileText)).arg(context));
+    // A control that counts as installed but whose module failed to load has no entry
+    // point: that is reported like a missing viewer.
+    if (!_hhInstalled || !HtmlHelpA)
+        return 1;
+    const QByteArray file = QFile::encodeName(fileText);
+    const HelpWindowHandle window =
+        HtmlHelpA(DesktopWindow(), file.constData(), HH_HELP_CONTEXT,
+                  static_cast<std::uintptr_t>(static_cast<std::uint32_t>(context)));
+    if (window)
+        BringToForeground(window);
+    return 0;
+}
+
+void HHShowError(int code) {
+    QString text;
+    if (code == 1) {
+        text = QString::fromLatin1(HHNotInstalledText);
+        MessageBox::show(nullptr, MessageBox::Warning, TApplication::instance().Title(), text,
+                         MessageBox::Ok, MessageBox::Ok, MessageBox::Ok);
+    }
+    HelpTrace(QStringLiteral("HHShowError(%1), %2").arg(code).arg(Quoted(text)));
+}
+
+void HHCloseWindows() {
+    if (HHViewerLoaded() && HtmlHelpA) {
+        HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
+        QThread::yieldCurrentThread();
+    }
+}
+
+TDLogFile::TDLogFile(const QStringList &arguments) {
+    const HelpEnvironment &environment = CurrentHelpEnvironment();
+    debugMode_ = QFileInfo::exists(environment.ProgramFolder() + QStringLiteral("debug.debug")) ||
+                 std::any_of(arguments.begin() + std::min<qsizetype>(1, arguments.size()),
+                             arguments.end(), IsDebugArgument);
+    logFile_ = TraceFolder(environment) + QStringLiteral("HHDebug.txt");
+    if (QFileInfo::exists(logFile_)) {
+        // A read-only trace left behind must go too.
+        QFile::setPermissions(logFile_, QFile::ReadOwner | QFile::WriteOwner);
+        QFile::remove(logFile_);
+    }
+    if (debugMode_)
+        WriteHeader(arguments);
+}
+
+void TDLogFile::Write(const QString &line) const {
+    if (!debugMode_)
+        return;
+    QString text;
+    if (line == QLatin1String("-") || line == QLatin1String("="))
+        text = QString(79, line.front());
+    else if (line.startsWith(QLatin1Char('!')) || line.startsWith(QLatin1Char('-')) ||
+             line.startsWith(QLatin1Char('=')))
+        text = line.mid(1);
+    else
+        text = QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz")) +
+               QStringLiteral("   ") + line;
+    QFile file(logFile_);
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+        return;
+    file.write(text.toUtf8() + '\n');
+    file.flush();
+    file.close();
+}
+
+void TDLogFile::WriteHeader(const QStringList &arguments) const {
+    const HelpEnvironment &environment = CurrentHelpEnvironment();
+    const QString control = HHRegisteredControlPath();
+    const QString controlVersion = HHFileVersion(control);
+    const QLocale locale = QLocale::system();
+    const auto fact = [this](const char *name, const QString &value) {
+        Write(QStringLiteral("!%1: %2").arg(QLatin1String(name), value));
+    };
+    Write(QStringLiteral("="));
+    Write(QStringLiteral("!Help trace"));
+    Write(QStringLiteral("="));
+    fact("Log file", logFile_);
+    fact("Date", QDate::currentDate().toString(Qt::ISODate) + QLatin1Char(' ') +
+                     QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
+    fact("Operating system", QSysInfo::prettyProductName() + QStringLiteral(", kernel ") +
+                                 QSysInfo::kernelVersion() + QStringLiteral(", ") +
+                                 QSysInfo::currentCpuArchitecture());
+    fact("Locale", locale.name());
+    fact("Decimal separator", locale.decimalPoint());
+    fact("Program", TApplication::instance().ExeName());
+    fact("Program version", QCoreApplication::applicationVersion());
+    fact("Arguments", arguments.mid(1).join(QLatin1Char(' ')));
+    fact("Program folder", environment.ProgramFolder());
+    fact("System folder", environment.SystemFolder());
+    fact("Windows folder", environment.WindowsFolder());
+    fact("Temporary folder", environment.TempFolder());
+    fact("Help control", controlVersion.isEmpty()
+                             ? control + QStringLiteral(" (no file version)")
+                             : control + QStringLiteral(", version ") + controlVersion);
+    fact("Viewer loaded", HHViewerLoaded() ? QStringLiteral("yes") : QStringLiteral("no"));
+    fact("Browser", QStringLiteral("none embedded, pages are shown by the help viewer"));
+    Write(QStringLiteral("-"));
+}
+
+TDLogFile *HelpLog() {
+    return runLog.get();
+}
+
+void HelpTrace(const QString &line) {
+    if (runLog)
+        runLog->Write(line);
+}
+
+void StartHelp(const QStringList &arguments) {
+    HHLoadViewer();
+    _hhInstalled = HHControlInstalled();
+    runLog = std::make_unique<TDLogFile>(arguments);
+}
+
+QString HelpFilePath() {
+    return CurrentHelpEnvironment().ProgramFolder() + QStringLiteral("tavorim.chm");
+}
+
+void HHDisplayTopic() {
+    if (!HtmlHelpA) {
+        HHShowError(1);
+        return;
+    }
+    const QByteArray file = QFile::encodeName(HelpFilePath());
+    HtmlHelpA(DesktopWindow(), file.constData(), HH_DISPLAY_TOPIC, 0);
+}
+
+void FinishHelp() {
+    runLog.reset();
+    HHReleaseViewer();
+}
+
+} // namespace tavorim

@@ -1,0 +1,179 @@
+#include "HelpChmArchive.h"
+
+#include <mspack.h>
+
+#include <cstdarg>
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+
+namespace tavorim::help {
+
+namespace {
+
+// libmspack reads the archive through stdio and writes what it extracts into the string
+// its system currently points at.
+struct ArchiveFile {
+    std::FILE *stream = nullptr;
+    std::string *sink = nullptr;
+};
+
+struct MemorySystem {
+    mspack_system base; // first, so that the library's pointer to it leads back here
+    std::string *sink = nullptr;
+};
+
+mspack_file *OpenFile(mspack_system *self, const char *filename, int mode) {
+    auto *file = new ArchiveFile;
+    if (mode == MSPACK_SYS_OPEN_READ) {
+        file->stream = std::fopen(filename, "rb");
+        if (!file->stream) {
+            delete file;
+            return nullptr;
+        }
+    } else {
+        file->sink = reinterpret_cast<MemorySystem *>(self)->sink;
+        if (!file->sink) {
+            delete file;
+            return nullptr;
+        }
+    }
+    return reinterpret_cast<mspack_file *>(file);
+}
+
+ArchiveFile *AsFile(mspack_file *file) {
+    return reinterpret_cast<ArchiveFile *>(file);
+}
+
+void CloseFile(mspack_file *file) {
+    ArchiveFile *f = AsFile(file);
+    if (f && f->stream)
+        std::fclose(f->stream);
+    delete f;
+}
+
+int ReadFile(mspack_file *file, void *buffer, int bytes) {
+    ArchiveFile *f = AsFile(file);
+    if (!f || !f->stream || bytes < 0)
+        return -1;
+    const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(bytes), f->stream);
+    return std::ferror(f->stream) ? -1 : static_cast<int>(got);
+}
+
+int WriteFile(mspack_file *file, void *buffer, int bytes) {
+    ArchiveFile *f = AsFile(file);
+    if (!f || !f->sink || bytes < 0 ||
+        f->sink->size() + static_cast<std::size_t>(bytes) >
+            static_cast<std::size_t>(ChmArchive::MaxFileSize))
+        return -1;
+    f->sink->append(static_cast<const char *>(buffer), static_cast<std::size_t>(bytes));
+    return bytes;
+}
+
+int SeekFile(mspack_file *file, off_t offset, int mode) {
+    ArchiveFile *f = AsFile(file);
+    if (!f || !f->stream)
+        return -1;
+    const int whence = mode == MSPACK_SYS_SEEK_START ? SEEK_SET
+                       : mode == MSPACK_SYS_SEEK_CUR ? SEEK_CUR
+                                                     : SEEK_END;
+    return fseeko(f->stream, offset, whence) == 0 ? 0 : -1;
+}
+
+off_t TellFile(mspack_file *file) {
+    ArchiveFile *f = AsFile(file);
+    if (!f)
+        return -1;
+    if (f->sink)
+        return static_cast<off_t>(f->sink->size());
+    return ftello(f->stream);
+}
+
+// The library's warnings about damaged files are not for the pupil.
+void IgnoreMessage(mspack_file *, const char *, ...) {}
+
+void *Allocate(mspack_system *, std::size_t bytes) {
+    return std::malloc(bytes);
+}
+void Release(void *pointer) {
+    std::free(pointer);
+}
+void Copy(void *source, void *destination, std::size_t bytes) {
+    std::memmove(destination, source, bytes);
+}
+
+MemorySystem MakeSystem() {
+    MemorySystem memory;
+    mspack_system &system = memory.base;
+    system.open = OpenFile;
+    system.close = CloseFile;
+    system.read = ReadFile;
+    system.write = WriteFile;
+    system.seek = SeekFile;
+    system.tell = TellFile;
+    system.message = IgnoreMessage;
+    system.alloc = Allocate;
+    system.free = Release;
+    system.copy = Copy;
+    system.null_ptr = nullptr;
+    return memory;
+}
+
+} // namespace
+
+struct ChmArchive::Impl {
+    MemorySystem system = MakeSystem();
+    mschm_decompressor *decompressor = nullptr;
+    mschmd_header *header = nullptr;
+    std::string path;
+
+    ~Impl() {
+        if (decompressor) {
+            if (header)
+                decompressor->close(decompressor, header);
+            mspack_destroy_chm_decompressor(decompressor);
+        }
+    }
+};
+
+ChmArchive::ChmArchive(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {
+    for (mschmd_file *file = impl_->header->files; file; file = file->next)
+        if (file->filename)
+            files_.emplace_back(file->filename);
+}
+
+ChmArchive::~ChmArchive() = default;
+
+std::unique_ptr<ChmArchive> ChmArchive::Open(const std::string &path) {
+    auto impl = std::make_unique<Impl>();
+    impl->path = path;
+    impl->decompressor = mspack_create_chm_decompressor(&impl->system.base);
+    if (!impl->decompressor)
+        return nullptr;
+    impl->header = impl->decompressor->open(impl->decompressor, impl->path.c_str());
+    if (!impl->header)
+        return nullptr;
+    return std::unique_ptr<ChmArchive>(new ChmArchive(std::move(impl)));
+}
+
+std::optional<std::string> ChmArchive::Read(std::string_view name) const {
+    const std::string wanted(name);
+    mschmd_file found{};
+    if (impl_->decompressor->fast_find(impl_->decompressor, impl_->header, wanted.c_str(), &found,
+                                       sizeof found) != MSPACK_ERR_OK ||
+        !found.section)
+        return std::nullopt;
+    if (found.length < 0 || found.length > MaxFileSize)
+        return std::nullopt;
+    std::string content;
+    if (found.length == 0)
+        return content;
+    impl_->system.sink = &content;
+    const int result = impl_->decompressor->extract(impl_->decompressor, &found, "memory");
+    impl_->system.sink = nullptr;
+    if (result != MSPACK_ERR_OK)
+        return std::nullopt;
+    return content;
+}
+
+} // namespace tavorim::help

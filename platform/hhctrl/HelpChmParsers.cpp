@@ -1,0 +1,349 @@
+#include "HelpChmParsers.h"
+
+#include <algorithm>
+#include <cctype>
+
+namespace tavorim::help {
+
+namespace {
+
+std::uint32_t ReadLittle(std::string_view bytes, std::size_t pos, std::size_t size) {
+    std::uint32_t value = 0;
+    for (std::size_t i = 0; i < size; ++i)
+        value |= std::uint32_t(static_cast<unsigned char>(bytes[pos + i])) << (8 * i);
+    return value;
+}
+
+char LowerAscii(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
+
+bool EqualsNoCase(std::string_view a, std::string_view b) {
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return LowerAscii(x) == LowerAscii(y);
+           });
+}
+
+std::string TextUpToNul(std::string_view data) {
+    return std::string(data.substr(0, data.find('\0')));
+}
+
+// Appends the UTF-8 form of a character reference; ignores values that are no character.
+void AppendUtf8(std::string &out, std::uint32_t code) {
+    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+        return;
+    if (code < 0x80) {
+        out += static_cast<char>(code);
+    } else if (code < 0x800) {
+        out += static_cast<char>(0xC0 | (code >> 6));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else if (code < 0x10000) {
+        out += static_cast<char>(0xE0 | (code >> 12));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    } else {
+        out += static_cast<char>(0xF0 | (code >> 18));
+        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
+        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        out += static_cast<char>(0x80 | (code & 0x3F));
+    }
+}
+
+std::string DecodeEntities(std::string_view text) {
+    static constexpr std::pair<std::string_view, char> named[] = {
+        {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
+    std::string out;
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const char c = text[pos];
+        const std::size_t semi = c == '&' ? text.find(';', pos) : std::string_view::npos;
+        if (semi == std::string_view::npos || semi - pos > 10) {
+            out += c;
+            ++pos;
+            continue;
+        }
+        const std::string_view entity = text.substr(pos + 1, semi - pos - 1);
+        bool done = false;
+        if (entity.size() > 1 && entity[0] == '#') {
+            const bool hex = entity[1] == 'x' || entity[1] == 'X';
+            const std::string_view digits = entity.substr(hex ? 2 : 1);
+            std::uint32_t code = 0;
+            bool valid = !digits.empty();
+            for (const char d : digits) {
+                const int value = std::isdigit(static_cast<unsigned char>(d)) ? d - '0'
+                                  : hex && std::isxdigit(static_cast<unsigned char>(d))
+                                      ? LowerAscii(d) - 'a' + 10
+                                      : -1;
+                if (value < 0 || code > 0x10FFFF) {
+                    valid = false;
+                    break;
+                }
+                code = code * (hex ? 16 : 10) + std::uint32_t(value);
+            }
+            if (valid) {
+                AppendUtf8(out, code);
+                done = true;
+            }
+        } else {
+            for (const auto &[name, ch] : named) {
+                if (EqualsNoCase(entity, name)) {
+                    out += ch;
+                    done = true;
+                    break;
+                }
+            }
+        }
+        if (done) {
+            pos = semi + 1;
+        } else {
+            out += c;
+            ++pos;
+        }
+    }
+    return out;
+}
+
+// One tag of the sitemap: its lower-case name (with a leading "/" when closing) and its
+// attributes with lower-case names.
+struct Tag {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attributes;
+
+    std::string Attribute(std::string_view key) const {
+        for (const auto &[k, v] : attributes)
+            if (k == key)
+                return v;
+        return {};
+    }
+};
+
+bool IsSpace(char c) {
+    return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
+}
+
+// Reads the tag whose "<" is at pos; returns the position after its ">" (or the end).
+std::size_t ReadTag(std::string_view html, std::size_t pos, Tag &tag) {
+    std::size_t i = pos + 1;
+    const std::size_t n = html.size();
+    while (i < n && !IsSpace(html[i]) && html[i] != '>' && !(html[i] == '/' && i > pos + 1))
+        tag.name += LowerAscii(html[i++]);
+    while (i < n && html[i] != '>') {
+        if (IsSpace(html[i]) || html[i] == '/') {
+            ++i;
+            continue;
+        }
+        std::string key;
+        while (i < n && !IsSpace(html[i]) && html[i] != '=' && html[i] != '>')
+            key += LowerAscii(html[i++]);
+        while (i < n && IsSpace(html[i]))
+            ++i;
+        std::string value;
+        if (i < n && html[i] == '=') {
+            ++i;
+            while (i < n && IsSpace(html[i]))
+                ++i;
+            if (i < n && (html[i] == '"' || html[i] == '\'')) {
+                const char quote = html[i++];
+                const std::size_t end = std::min(html.find(quote, i), n);
+                value = DecodeEntities(html.substr(i, end - i));
+                i = end < n ? end + 1 : n;
+            } else {
+                const std::size_t start = i;
+                while (i < n && !IsSpace(html[i]) && html[i] != '>')
+                    ++i;
+                value = DecodeEntities(html.substr(start, i - start));
+            }
+        }
+        if (!key.empty())
+            tag.attributes.emplace_back(std::move(key), std::move(value));
+    }
+    return i < n ? i + 1 : n;
+}
+
+struct FlatEntry {
+    std::string name;
+    std::string local;
+    int parent;
+};
+
+void AttachChildren(std::vector<SitemapEntry> &into, int parent, const std::vector<FlatEntry> &flat,
+                    const std::vector<std::vector<int>> &children, int depth) {
+    const std::vector<int> &list =
+        parent < 0 ? children.back() : children[static_cast<std::size_t>(parent)];
+    for (const int index : list) {
+        const FlatEntry &entry = flat[static_cast<std::size_t>(index)];
+        into.push_back(SitemapEntry{entry.name, entry.local, {}});
+        if (depth < MaxSitemapDepth)
+            AttachChildren(into.back().children, index, flat, children, depth + 1);
+    }
+}
+
+} // namespace
+
+std::optional<SystemInfo> ParseSystemFile(std::string_view bytes) {
+    if (bytes.size() < 4)
+        return std::nullopt;
+    SystemInfo info;
+    std::size_t pos = 4;
+    while (bytes.size() - pos >= 4) {
+        const std::uint32_t code = ReadLittle(bytes, pos, 2);
+        const std::size_t length = ReadLittle(bytes, pos + 2, 2);
+        pos += 4;
+        if (length > bytes.size() - pos)
+            break;
+        const std::string_view data = bytes.substr(pos, length);
+        pos += length;
+        switch (code) {
+        case 0:
+            info.contentsFile = TextUpToNul(data);
+            break;
+        case 1:
+            info.indexFile = TextUpToNul(data);
+            break;
+        case 2:
+            info.defaultTopic = TextUpToNul(data);
+            break;
+        case 3:
+            info.title = TextUpToNul(data);
+            break;
+        default:
+            break;
+        }
+    }
+    return info;
+}
+
+std::vector<ContextEntry> ParseIvbFile(std::string_view bytes) {
+    std::vector<ContextEntry> entries;
+    if (bytes.size() < 4)
+        return entries;
+    const std::size_t declared = ReadLittle(bytes, 0, 4);
+    const std::size_t count = std::min(declared, bytes.size() - 4) / 8;
+    entries.reserve(count);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::size_t pos = 4 + 8 * i;
+        entries.push_back({ReadLittle(bytes, pos, 4), ReadLittle(bytes, pos + 4, 4)});
+    }
+    return entries;
+}
+
+std::optional<std::string> StringAt(std::string_view strings, std::uint32_t offset) {
+    if (offset >= strings.size())
+        return std::nullopt;
+    const std::size_t end = strings.find('\0', offset);
+    if (end == std::string_view::npos)
+        return std::nullopt;
+    return std::string(strings.substr(offset, end - offset));
+}
+
+std::optional<std::string> MatchArchivePath(std::string_view alias,
+                                            const std::vector<std::string> &archiveFiles) {
+    std::string path(alias);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.empty())
+        return std::nullopt;
+    if (path.front() != '/')
+        path.insert(path.begin(), '/');
+    const std::string *best = nullptr;
+    for (const std::string &file : archiveFiles) {
+        if (file.size() < 2 || file.front() != '/' || file.size() > path.size())
+            continue;
+        if (!EqualsNoCase(std::string_view(path).substr(path.size() - file.size()), file))
+            continue;
+        if (!best || file.size() > best->size())
+            best = &file;
+    }
+    if (!best)
+        return std::nullopt;
+    return *best;
+}
+
+std::optional<std::string> TopicForContext(std::string_view ivb, std::string_view strings,
+                                           std::uint32_t context,
+                                           const std::vector<std::string> &archiveFiles) {
+    for (const ContextEntry &entry : ParseIvbFile(ivb)) {
+        if (entry.context != context)
+            continue;
+        if (const auto alias = StringAt(strings, entry.stringOffset))
+            return MatchArchivePath(*alias, archiveFiles);
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+std::vector<SitemapEntry> ParseSitemap(std::string_view html) {
+    std::vector<FlatEntry> flat;
+    std::vector<int> levels; // the parent of each open list
+    int ignoredLevels = 0;   // lists opened beyond the depth limit
+    int lastAtLevel = -1;    // the last entry of the innermost open list
+    bool inObject = false;
+    FlatEntry pending;
+    std::size_t pos = 0;
+    while (pos < html.size() && flat.size() < MaxSitemapEntries) {
+        const std::size_t open = html.find('<', pos);
+        if (open == std::string_view::npos)
+            break;
+        if (html.substr(open, 4) == "<!--") {
+            const std::size_t end = html.find("-->", open + 4);
+            pos = end == std::string_view::npos ? html.size() : end + 3;
+            continue;
+        }
+        Tag tag;
+        pos = ReadTag(html, open, tag);
+        if (tag.name == "ul") {
+            if (static_cast<int>(levels.size()) >= MaxSitemapDepth) {
+                ++ignoredLevels;
+            } else {
+                levels.push_back(lastAtLevel);
+                lastAtLevel = -1;
+            }
+        } else if (tag.name == "/ul") {
+            if (ignoredLevels > 0) {
+                --ignoredLevels;
+            } else if (!levels.empty()) {
+                lastAtLevel = levels.back();
+                levels.pop_back();
+            }
+        } else if (tag.name == "object") {
+            inObject = EqualsNoCase(tag.Attribute("type"), "text/sitemap");
+            pending = FlatEntry{};
+        } else if (tag.name == "param" && inObject) {
+            const std::string key = tag.Attribute("name");
+            if (EqualsNoCase(key, "name") && pending.name.empty())
+                pending.name = tag.Attribute("value");
+            else if (EqualsNoCase(key, "local") && pending.local.empty())
+                pending.local = tag.Attribute("value");
+        } else if (tag.name == "/object" && inObject) {
+            inObject = false;
+            pending.parent = levels.empty() ? -1 : levels.back();
+            flat.push_back(std::move(pending));
+            lastAtLevel = static_cast<int>(flat.size()) - 1;
+        }
+    }
+    // children[i] lists the entries under entry i; the last list holds the top level.
+    std::vector<std::vector<int>> children(flat.size() + 1);
+    for (std::size_t i = 0; i < flat.size(); ++i) {
+        const int parent = flat[i].parent;
+        (parent < 0 ? children.back() : children[static_cast<std::size_t>(parent)])
+            .push_back(static_cast<int>(i));
+    }
+    std::vector<SitemapEntry> tree;
+    AttachChildren(tree, -1, flat, children, 1);
+    return tree;
+}
+
+std::string ArchivePathFromLocal(std::string_view local) {
+    const std::size_t separator = local.find("::");
+    if (separator != std::string_view::npos)
+        local.remove_prefix(separator + 2);
+    const std::size_t fragment = local.find('#');
+    if (fragment != std::string_view::npos)
+        local = local.substr(0, fragment);
+    std::string path(local);
+    std::replace(path.begin(), path.end(), '\\', '/');
+    if (path.empty() || path.front() != '/')
+        path.insert(path.begin(), '/');
+    return path;
+}
+
+} // namespace tavorim::help

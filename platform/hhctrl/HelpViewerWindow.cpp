@@ -1,0 +1,183 @@
+#include "HelpViewerWindow.h"
+
+#include <QDesktopServices>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QSplitter>
+#include <QStringDecoder>
+#include <QTextBrowser>
+#include <QToolButton>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace tavorim::help {
+
+namespace {
+
+constexpr int LocalRole = Qt::UserRole;
+
+QUrl UrlForPath(const std::string &archivePath) {
+    QUrl url;
+    url.setPath(QString::fromStdString(archivePath));
+    return url;
+}
+
+// The page, whose documents, pictures and style sheets come out of the archive.
+class HelpPage : public QTextBrowser {
+public:
+    HelpPage(const ChmArchive &archive, QWidget *parent)
+        : QTextBrowser(parent), archive_(archive) {}
+
+    bool Has(const std::string &archivePath) const {
+        return archive_.Read(archivePath).has_value();
+    }
+
+    QVariant loadResource(int type, const QUrl &name) override {
+        const QString scheme = name.scheme();
+        if (!scheme.isEmpty() && scheme != QLatin1String("ms-its") && scheme != QLatin1String("mk"))
+            return {};
+        const QUrl resolved = name.isRelative() && !name.path().startsWith(QLatin1Char('/'))
+                                  ? source().resolved(name)
+                                  : name;
+        const auto bytes = archive_.Read(ArchivePathFromLocal(resolved.path().toStdString()));
+        if (!bytes)
+            return {};
+        if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource)
+            return HelpViewerWindow::DecodeText(*bytes);
+        return QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()));
+    }
+
+private:
+    const ChmArchive &archive_;
+};
+
+} // namespace
+
+QString HelpViewerWindow::DecodeText(const std::string &bytes) {
+    QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+    QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
+    if (utf8.hasError())
+        text = QString::fromLatin1(bytes.data(), static_cast<qsizetype>(bytes.size()));
+    return text;
+}
+
+HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QString &filePath)
+    : archive_(std::move(archive)), filePath_(filePath) {
+    if (const auto system = archive_->Read("/#SYSTEM"))
+        if (const auto parsed = ParseSystemFile(*system))
+            system_ = *parsed;
+
+    setWindowTitle(system_.title.empty() ? QStringLiteral("Aide") : DecodeText(system_.title));
+    resize(860, 620);
+
+    auto *back = new QToolButton(this);
+    back->setText(QStringLiteral("Précédent"));
+    back->setObjectName(QStringLiteral("back"));
+    back->setEnabled(false);
+    auto *forward = new QToolButton(this);
+    forward->setText(QStringLiteral("Suivant"));
+    forward->setObjectName(QStringLiteral("forward"));
+    forward->setEnabled(false);
+    auto *buttons = new QHBoxLayout;
+    buttons->addWidget(back);
+    buttons->addWidget(forward);
+    buttons->addStretch();
+
+    auto *splitter = new QSplitter(this);
+    contents_ = new QTreeWidget(splitter);
+    contents_->setObjectName(QStringLiteral("contents"));
+    contents_->setHeaderLabel(QStringLiteral("Sommaire"));
+    contents_->header()->hide();
+    page_ = new HelpPage(*archive_, splitter);
+    page_->setObjectName(QStringLiteral("page"));
+    page_->setOpenLinks(false);
+    splitter->addWidget(contents_);
+    splitter->addWidget(page_);
+    splitter->setStretchFactor(1, 3);
+    splitter->setSizes({240, 620});
+
+    auto *layout = new QVBoxLayout(this);
+    layout->addLayout(buttons);
+    layout->addWidget(splitter);
+
+    connect(back, &QToolButton::clicked, page_, &QTextBrowser::backward);
+    connect(forward, &QToolButton::clicked, page_, &QTextBrowser::forward);
+    connect(page_, &QTextBrowser::backwardAvailable, back, &QToolButton::setEnabled);
+    connect(page_, &QTextBrowser::forwardAvailable, forward, &QToolButton::setEnabled);
+    connect(page_, &QTextBrowser::anchorClicked, this, [this](const QUrl &link) {
+        const QString scheme = link.scheme().toLower();
+        if (scheme == QLatin1String("http") || scheme == QLatin1String("https") ||
+            scheme == QLatin1String("mailto")) {
+            QDesktopServices::openUrl(link);
+            return;
+        }
+        const QUrl target = page_->source().resolved(link);
+        if (target.path() == page_->source().path() && target.hasFragment())
+            page_->scrollToAnchor(target.fragment());
+        else
+            ShowTopic(ArchivePathFromLocal(target.path().toStdString()));
+    });
+    connect(page_, &QTextBrowser::sourceChanged, this,
+            [this](const QUrl &url) { SelectContentsEntry(url.path()); });
+    connect(contents_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
+        const QString local = item->data(0, LocalRole).toString();
+        if (!local.isEmpty())
+            ShowTopic(local.toStdString());
+    });
+    connect(contents_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
+        const QString local = item->data(0, LocalRole).toString();
+        if (!local.isEmpty())
+            ShowTopic(local.toStdString());
+    });
+
+    if (!system_.contentsFile.empty())
+        if (const auto sitemap = archive_->Read(ArchivePathFromLocal(system_.contentsFile)))
+            FillContents(ParseSitemap(*sitemap), nullptr);
+    contents_->expandToDepth(0);
+}
+
+HelpViewerWindow::~HelpViewerWindow() = default;
+
+std::string HelpViewerWindow::DefaultTopic() const {
+    return system_.defaultTopic.empty() ? std::string()
+                                        : ArchivePathFromLocal(system_.defaultTopic);
+}
+
+std::optional<std::string> HelpViewerWindow::TopicForContext(std::uint32_t context) const {
+    const auto ivb = archive_->Read("/#IVB");
+    const auto strings = archive_->Read("/#STRINGS");
+    if (!ivb || !strings)
+        return std::nullopt;
+    return help::TopicForContext(*ivb, *strings, context, archive_->Files());
+}
+
+bool HelpViewerWindow::ShowTopic(const std::string &archivePath) {
+    auto *page = static_cast<HelpPage *>(page_);
+    if (archivePath.empty() || !page->Has(archivePath))
+        return false;
+    page_->setSource(UrlForPath(archivePath), QTextDocument::HtmlResource);
+    return true;
+}
+
+void HelpViewerWindow::FillContents(const std::vector<SitemapEntry> &entries,
+                                    QTreeWidgetItem *parent) {
+    for (const SitemapEntry &entry : entries) {
+        auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(contents_);
+        item->setText(0, DecodeText(entry.name));
+        if (!entry.local.empty())
+            item->setData(0, LocalRole, QString::fromStdString(ArchivePathFromLocal(entry.local)));
+        FillContents(entry.children, item);
+    }
+}
+
+void HelpViewerWindow::SelectContentsEntry(const QString &archivePath) {
+    for (QTreeWidgetItemIterator it(contents_); *it; ++it) {
+        if ((*it)->data(0, LocalRole).toString().compare(archivePath, Qt::CaseInsensitive) == 0) {
+            const QSignalBlocker blocker(contents_);
+            contents_->setCurrentItem(*it);
+            return;
+        }
+    }
+}
+
+} // namespace tavorim::help

@@ -1,0 +1,48 @@
+#pragma once
+
+// The viewer's window: the file's contents tree beside the page, with back and forward.
+// It keeps its archive open while it lives; closing it only hides it, so that every window
+// is destroyed by the module itself (a deferred deletion could outlive the module).
+
+#include "HelpChmArchive.h"
+#include "HelpChmParsers.h"
+
+#include <QString>
+#include <QWidget>
+
+#include <memory>
+
+class QTextBrowser;
+class QTreeWidget;
+class QTreeWidgetItem;
+
+namespace tavorim::help {
+
+class HelpViewerWindow : public QWidget {
+public:
+    HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QString &filePath);
+    ~HelpViewerWindow() override;
+
+    const QString &FilePath() const { return filePath_; }
+    std::string DefaultTopic() const;
+    std::optional<std::string> TopicForContext(std::uint32_t context) const;
+
+    // Shows an archive path ("/dir/page.htm"); false when the archive has no such page.
+    bool ShowTopic(const std::string &archivePath);
+
+    // The text of an archive file as the window shows it: UTF-8 when it is valid UTF-8,
+    // otherwise Latin-1.
+    static QString DecodeText(const std::string &bytes);
+
+private:
+    void FillContents(const std::vector<SitemapEntry> &entries, QTreeWidgetItem *parent);
+    void SelectContentsEntry(const QString &archivePath);
+
+    std::unique_ptr<ChmArchive> archive_;
+    QString filePath_;
+    SystemInfo system_;
+    QTreeWidget *contents_;
+    QTextBrowser *page_;
+};
+
+} // namespace tavorim::help

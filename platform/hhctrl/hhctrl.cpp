@@ -1,0 +1,129 @@
+// The help viewer module: the entry points the program finds by name after loading it.
+
+#include "HelpViewerWindow.h"
+#include "HtmlHelpApi.h"
+
+#include <QApplication>
+#include <QFileInfo>
+#include <QPointer>
+#include <QThread>
+
+#include <limits>
+#include <vector>
+
+#define HHCTRL_EXPORT extern "C" __attribute__((visibility("default")))
+
+// The version record read by the loader; exporting it keeps it in the module.
+HHCTRL_EXPORT const char HelpViewerVersionRecord[];
+const char HelpViewerVersionRecord[] = HHCTRL_VERSION_MARKER HHCTRL_FILE_VERSION;
+
+namespace {
+
+using tavorim::help::ChmArchive;
+using tavorim::help::HelpViewerWindow;
+
+// Every window the module made. They are destroyed by HH_CLOSE_ALL or, at the latest, when
+// the module is unloaded, so no window of ours outlives the code it runs.
+struct WindowList {
+    std::vector<QPointer<HelpViewerWindow>> windows;
+
+    void CloseAll() {
+        std::vector<QPointer<HelpViewerWindow>> closing;
+        closing.swap(windows);
+        for (const QPointer<HelpViewerWindow> &window : closing)
+            delete window.data();
+    }
+
+    ~WindowList() { CloseAll(); }
+};
+
+WindowList &Windows() {
+    static WindowList list;
+    return list;
+}
+
+// "path[::/topic][>window]": the window name is not used, every file has one window.
+struct FileText {
+    QString path;
+    std::string topic;
+};
+
+FileText SplitFileText(const QString &text) {
+    FileText parts;
+    QString path = text.section(QLatin1Char('>'), 0, 0);
+    const qsizetype separator = path.indexOf(QLatin1String("::"));
+    if (separator >= 0) {
+        parts.topic = tavorim::help::ArchivePathFromLocal(path.mid(separator + 2).toStdString());
+        path.truncate(separator);
+    }
+    parts.path = path.trimmed();
+    return parts;
+}
+
+HelpViewerWindow *WindowFor(const QString &path) {
+    const QFileInfo info(path);
+    if (!info.isFile())
+        return nullptr;
+    const QString canonical = info.canonicalFilePath();
+    auto &windows = Windows().windows;
+    std::erase_if(windows, [](const QPointer<HelpViewerWindow> &w) { return w.isNull(); });
+    for (const QPointer<HelpViewerWindow> &window : windows)
+        if (window->FilePath() == canonical)
+            return window.data();
+    auto archive = ChmArchive::Open(QFile::encodeName(canonical).toStdString());
+    if (!archive)
+        return nullptr;
+    auto *window = new HelpViewerWindow(std::move(archive), canonical);
+    windows.emplace_back(window);
+    return window;
+}
+
+HelpWindowHandle Present(HelpViewerWindow *window, const std::string &topic) {
+    if (!window->ShowTopic(topic))
+        return nullptr;
+    window->show();
+    window->raise();
+    window->activateWindow();
+    return window;
+}
+
+HelpWindowHandle Run(const QString &fileText, std::uint32_t command, std::uintptr_t data) {
+    // Windows need the program's widget application and its thread.
+    auto *application = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (!application || QThread::currentThread() != application->thread())
+        return nullptr;
+
+    switch (command) {
+    case HH_CLOSE_ALL:
+        Windows().CloseAll();
+        return nullptr;
+    case HH_DISPLAY_TOPIC:
+    case HH_HELP_CONTEXT: {
+        const FileText parts = SplitFileText(fileText);
+        HelpViewerWindow *window = WindowFor(parts.path);
+        if (!window)
+            return nullptr;
+        if (command == HH_DISPLAY_TOPIC)
+            return Present(window, parts.topic.empty() ? window->DefaultTopic() : parts.topic);
+        if (data > std::numeric_limits<std::uint32_t>::max())
+            return nullptr;
+        // An unmapped context shows nothing: the caller gets no window.
+        const auto topic = window->TopicForContext(static_cast<std::uint32_t>(data));
+        return topic ? Present(window, *topic) : nullptr;
+    }
+    default:
+        return nullptr;
+    }
+}
+
+} // namespace
+
+HHCTRL_EXPORT HelpWindowHandle HtmlHelpA(HelpWindowHandle, const char *file, std::uint32_t command,
+                                         std::uintptr_t data) {
+    return Run(file ? QString::fromLocal8Bit(file) : QString(), command, data);
+}
+
+HHCTRL_EXPORT HelpWindowHandle HtmlHelpW(HelpWindowHandle, const char16_t *file,
+                                         std::uint32_t command, std::uintptr_t data) {
+    return Run(file ? QString::fromUtf16(file) : QString(), command, data);
+}
