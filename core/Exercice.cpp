@@ -44,19 +44,26 @@ struct Regles_Sens {
 };
 
 constexpr Regles_Sens Regles_Romain{
-    &T_Etat_Global::Question_Rom, &T_Etat_Global::Justes_Rom,
-    &T_Etat_Global::Attendu_Rom,  &T_Etat_Global::Anciens_Rom,
-    &T_Etat_Global::Tirage_Rom,   {static_cast<int>(Table_Niveau_I_Rom.size()), 100, 3999},
-    &Table_Niveau_I_Rom,          false};
+    .Question = &T_Etat_Global::Question_Rom,
+    .Justes = &T_Etat_Global::Justes_Rom,
+    .Attendu = &T_Etat_Global::Attendu_Rom,
+    .Anciens = &T_Etat_Global::Anciens_Rom,
+    .Tirage = &T_Etat_Global::Tirage_Rom,
+    .Tirages_Par_Niveau = {static_cast<int>(Table_Niveau_I_Rom.size()), 100, 3999},
+    .Table_Niveau_I = &Table_Niveau_I_Rom,
+    .Montre_Romain = false,
+};
 
-constexpr Regles_Sens Regles_Arabe{&T_Etat_Global::Question_Arab,
-                                   &T_Etat_Global::Justes_Arab,
-                                   &T_Etat_Global::Attendu_Arab,
-                                   &T_Etat_Global::Anciens_Arab,
-                                   &T_Etat_Global::Tirage_Arab,
-                                   {39, 499, 3999},
-                                   nullptr,
-                                   true};
+constexpr Regles_Sens Regles_Arabe{
+    .Question = &T_Etat_Global::Question_Arab,
+    .Justes = &T_Etat_Global::Justes_Arab,
+    .Attendu = &T_Etat_Global::Attendu_Arab,
+    .Anciens = &T_Etat_Global::Anciens_Arab,
+    .Tirage = &T_Etat_Global::Tirage_Arab,
+    .Tirages_Par_Niveau = {39, 499, 3999},
+    .Table_Niveau_I = nullptr,
+    .Montre_Romain = true,
+};
 
 const Regles_Sens &Regles(Sens_Exercice sens) {
     return sens == Sens_Romain ? Regles_Romain : Regles_Arabe;
