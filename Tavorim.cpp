@@ -1,8 +1,9 @@
-// Entry routine. The windows arrive with the application shell; until then the program
-// starts and ends without showing anything.
+// Entry routine: the application object, then the run of the windows.
+#include "Startup.h"
+
 #include <QApplication>
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
-    return 0;
+    return RunTavorim();
 }

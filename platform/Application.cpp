@@ -1,8 +1,11 @@
 #include "Application.h"
 
-#include <QCoreApplication>
+#include <QApplication>
+#include <QDialog>
 #include <QDir>
 #include <QFileInfo>
+#include <QTimer>
+#include <QWidget>
 
 namespace tavorim {
 
@@ -27,9 +30,13 @@ QString TApplication::Title() const {
     return title_;
 }
 
-void TApplication::SetTitle(const QString &title) { title_ = title; }
+void TApplication::SetTitle(const QString &title) {
+    title_ = title;
+}
 
-QString TApplication::ExeName() const { return QCoreApplication::applicationFilePath(); }
+QString TApplication::ExeName() const {
+    return QCoreApplication::applicationFilePath();
+}
 
 QString TApplication::ProgramFolder() const {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
@@ -37,11 +44,71 @@ QString TApplication::ProgramFolder() const {
 
 void TApplication::Terminate() {
     terminated_ = true;
-    // exit() ends every running event loop of the thread, the modal ones included.
+    // exit() ends every event loop running now, the modal ones included. A loop started later
+    // (a message box, the main loop itself) must end too: a zero timer repeats the request at
+    // every pass until the application object goes.
     QCoreApplication::exit(0);
+    if (!quitter_ && QCoreApplication::instance()) {
+        quitter_ = new QTimer(QCoreApplication::instance());
+        QObject::connect(quitter_, &QTimer::timeout, [] { QCoreApplication::exit(0); });
+        quitter_->start(0);
+    }
 }
 
-void TApplication::ProcessMessages() { QCoreApplication::processEvents(QEventLoop::AllEvents); }
+int TApplication::ShowModal(QDialog *dialog) {
+    if (terminated_)
+        return QDialog::Rejected;
+    return dialog->exec();
+}
+
+namespace {
+
+// The window that stands in front: the modal dialog when one is open, else the main form.
+QWidget *frontWindow(QWidget *mainForm) {
+    if (QWidget *modal = QApplication::activeModalWidget())
+        return modal;
+    return mainForm;
+}
+
+} // namespace
+
+void TApplication::SetMainForm(QWidget *form) {
+    mainForm_ = form;
+}
+
+QWidget *TApplication::MainForm() const {
+    return mainForm_;
+}
+
+bool TApplication::IsIconic() const {
+    if (mainForm_ && mainForm_->isMinimized())
+        return true;
+    QWidget *front = frontWindow(mainForm_);
+    return front && front->isMinimized();
+}
+
+void TApplication::Restore() {
+    // Every visible window of the program comes back, in its state before minimising.
+    const auto windows = QApplication::topLevelWidgets();
+    for (QWidget *window : windows) {
+        if (window->isVisible() && window->isMinimized())
+            window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
+    }
+    BringToTop();
+}
+
+void TApplication::BringToTop() {
+    if (mainForm_)
+        mainForm_->raise();
+    if (QWidget *front = frontWindow(mainForm_)) {
+        front->raise();
+        front->activateWindow();
+    }
+}
+
+void TApplication::ProcessMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
 
 bool TApplication::HelpCommand(std::uint16_t command, std::int32_t data) {
     if (!onHelp_)
@@ -50,10 +117,18 @@ bool TApplication::HelpCommand(std::uint16_t command, std::int32_t data) {
     return onHelp_(command, data, callHelp);
 }
 
+void TApplication::Note(const QString &step) {
+    if (noteListener_)
+        noteListener_(step);
+}
+
 void TApplication::ResetForTests() {
     title_ = QString();
     terminated_ = false;
     onHelp_ = nullptr;
+    delete quitter_;
+    mainForm_ = nullptr;
+    noteListener_ = nullptr;
 }
 
 } // namespace tavorim

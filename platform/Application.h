@@ -1,9 +1,14 @@
 #pragma once
 
+#include <QPointer>
 #include <QString>
 
 #include <cstdint>
 #include <functional>
+
+class QDialog;
+class QTimer;
+class QWidget;
 
 namespace tavorim {
 
@@ -29,9 +34,23 @@ public:
     QString ProgramFolder() const;
 
     // Requests the end of the run: honoured at the next pass of an event loop; every modal
-    // loop then ends as cancelled.
+    // loop then ends as cancelled, including loops started after the request (a second copy
+    // asks for it during start-up, before any loop runs).
     void Terminate();
     bool Terminated() const { return terminated_; }
+
+    // Shows a dialog modally and returns its result; after a termination request it returns
+    // QDialog::Rejected at once without showing anything.
+    int ShowModal(QDialog *dialog);
+
+    // The main form (the first window created) stands for the application's own window: the
+    // single-instance guard of another copy asks whether it is minimised, restores it or
+    // brings it to the top.
+    void SetMainForm(QWidget *form);
+    QWidget *MainForm() const;
+    bool IsIconic() const;
+    void Restore();
+    void BringToTop();
 
     // Lets every pending event run.
     void ProcessMessages();
@@ -43,6 +62,13 @@ public:
     HelpHandler OnHelp() const { return onHelp_; }
     void SetOnHelp(HelpHandler handler) { onHelp_ = std::move(handler); }
 
+    // Notes a step of the program's start or end (a window created, shown or destroyed) for a
+    // test that follows the order; nothing happens without a listener.
+    void Note(const QString &step);
+    void SetNoteListenerForTests(std::function<void(const QString &)> listener) {
+        noteListener_ = std::move(listener);
+    }
+
     // For tests: forget the title and the termination request.
     void ResetForTests();
 
@@ -51,6 +77,9 @@ private:
     mutable QString title_;
     bool terminated_ = false;
     HelpHandler onHelp_;
+    std::function<void(const QString &)> noteListener_;
+    QPointer<QWidget> mainForm_;
+    QPointer<QTimer> quitter_;
 };
 
 } // namespace tavorim

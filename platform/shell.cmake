@@ -1,6 +1,14 @@
-# The application shell: application object, stock boxes, single-instance guard, the system
-# readings of the backdrop and main window, and the widgets Qt lacks.
+# The application shell: the single-instance guard and its name table, the readings of the
+# system that the backdrop and the main window show or send, and the widgets Qt lacks.
 list(APPEND platform_sources
+    AtomTable.cpp AtomTable.h
     Bevel.cpp Bevel.h
     BevelPanel.cpp BevelPanel.h
-    GlyphButton.cpp GlyphButton.h)
+    Clock.cpp Clock.h
+    Display.cpp Display.h
+    GlyphButton.cpp GlyphButton.h
+    LockKeys.cpp LockKeys.h
+    OnlyOne.cpp OnlyOne.h
+    Web.cpp Web.h)
+find_package(X11 REQUIRED)
+list(APPEND platform_libraries X11::X11)

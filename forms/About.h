@@ -1,0 +1,35 @@
+#pragma once
+
+#include <QDialog>
+
+#include <memory>
+
+namespace Ui {
+class TAboutBox;
+}
+
+// The About box: product name, version, credit, picture, and two links to the maker.
+class TAboutBox : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TAboutBox(QWidget *parent = nullptr);
+    ~TAboutBox() override;
+
+    std::unique_ptr<Ui::TAboutBox> ui;
+
+    // The addresses the two links open, for the current version.
+    static QString WriteAddress();
+    static QString SiteLinkAddress();
+
+public slots:
+    void FormCreate();
+    void FormActivate();
+    void Label2Click();
+    void Label3Click();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+};

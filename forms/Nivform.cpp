@@ -1,0 +1,64 @@
+#include "Nivform.h"
+
+#include "ui_Nivform.h"
+
+#include "DialogKeys.h"
+#include "Display.h"
+#include "Globals.h"
+
+Tnivform::Tnivform(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      ui(std::make_unique<Ui::Tnivform>()) {
+    ui->setupUi(this);
+    setFixedSize(size());
+    const QFont font = tavorim::PixelFont(QStringLiteral("System"), 13);
+    setFont(font);
+    for (QRadioButton *radio : {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3}) {
+        radio->setFont(font);
+        radio->setAutoFillBackground(true);
+        QPalette colours = radio->palette();
+        colours.setColor(QPalette::Window, QColor(0xD8, 0xD7, 0xDB));
+        radio->setPalette(colours);
+    }
+    tavorim::CentreOnScreen(this);
+    tavorim::InstallDialogKeys(this, nullptr);
+    connect(ui->Button1, &QPushButton::clicked, this, &Tnivform::Button1Click);
+}
+
+Tnivform::~Tnivform() = default;
+
+void Tnivform::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    activatedSinceShown_ = false;
+    ui->Button1->setFocus();
+}
+
+void Tnivform::changeEvent(QEvent *event) {
+    QDialog::changeEvent(event);
+    // Once per opening: coming back from another program must not undo a choice not yet
+    // confirmed.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !activatedSinceShown_) {
+        activatedSinceShown_ = true;
+        FormActivate();
+    }
+}
+
+void Tnivform::FormActivate() {
+    const std::pair<QRadioButton *, bool> levels[] = {{ui->RadioButton1, Etat_Global.Niveau_I},
+                                                      {ui->RadioButton2, Etat_Global.Niveau_II},
+                                                      {ui->RadioButton3, Etat_Global.Niveau_III}};
+    // Each is set on its own, unchecked ones included, so the exclusive group must let go.
+    for (const auto &[radio, checked] : levels) {
+        radio->setAutoExclusive(false);
+        radio->setChecked(checked);
+    }
+    for (const auto &level : levels)
+        level.first->setAutoExclusive(true);
+}
+
+void Tnivform::Button1Click() {
+    Etat_Global.Niveau_I = ui->RadioButton1->isChecked();
+    Etat_Global.Niveau_II = ui->RadioButton2->isChecked();
+    Etat_Global.Niveau_III = ui->RadioButton3->isChecked();
+    accept();
+}

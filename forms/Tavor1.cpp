@@ -1,0 +1,196 @@
+#include "Tavor1.h"
+
+#include "ui_Tavor1.h"
+
+#include "About.h"
+#include "Application.h"
+#include "Display.h"
+#include "Exercice.h"
+#include "Globals.h"
+#include "MessageBox.h"
+#include "Nivform.h"
+#include "Web.h"
+
+#include <QCloseEvent>
+#include <QFileInfo>
+#include <QMouseEvent>
+#include <QShortcut>
+#include <QThread>
+
+using tavorim::TApplication;
+
+TForm1::TForm1(QWidget *parent)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint),
+      ui(std::make_unique<Ui::TForm1>()) {
+    TApplication::instance().Note(QStringLiteral("Form1 created"));
+    ui->setupUi(this);
+    setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13));
+
+    // The client area is 414 x 396 below the menu bar, whatever height the bar takes.
+    const int menuHeight = ui->MainMenu1->sizeHint().height();
+    ui->MainMenu1->setGeometry(0, 0, 414, menuHeight);
+    ui->ClientArea->move(0, menuHeight);
+    setFixedSize(414, 396 + menuHeight);
+    tavorim::CentreOnScreen(this);
+
+    ui->Label1->setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13));
+    QPalette labelColours = ui->Label1->palette();
+    labelColours.setColor(QPalette::Window, QColor(255, 149, 43));
+    labelColours.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    ui->Label1->setPalette(labelColours);
+    ui->Label1->installEventFilter(this);
+
+    connect(ui->Enchiffresromains1, &QAction::triggered, this, &TForm1::Enchiffresromains1Click);
+    connect(ui->Enchiffresarabes1, &QAction::triggered, this, &TForm1::Enchiffresarabes1Click);
+    connect(ui->Niveau1, &QAction::triggered, this, &TForm1::Niveau1Click);
+    connect(ui->son1, &QAction::triggered, this, &TForm1::son1Click);
+    connect(ui->Documentation1, &QAction::triggered, this, &TForm1::Documentation1Click);
+    connect(ui->Apropos1, &QAction::triggered, this, &TForm1::Apropos1Click);
+
+    // F1 in this window asks the help for the window's context.
+    auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
+    connect(help, &QShortcut::activated, this,
+            [] { TApplication::instance().HelpCommand(HELP_CONTEXT, HelpContext); });
+
+    FormCreate();
+}
+
+TForm1::~TForm1() {
+    FormDestroy();
+    TApplication::instance().Note(QStringLiteral("Form1 destroyed"));
+}
+
+QString TForm1::Caption() {
+    return QStringLiteral("TavoRim v. 2.4 complète et gratuite");
+}
+
+QString TForm1::HelpFilePath() {
+    return TApplication::instance().ProgramFolder() + QStringLiteral("tavorim.chm");
+}
+
+QString TForm1::ReportedProgramName(const QString &programPath) {
+    QString name = QFileInfo(programPath).fileName();
+    if (name.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive))
+        name.chop(4);
+    for (QChar &c : name) {
+        if (c >= QLatin1Char('a') && c <= QLatin1Char('z'))
+            c = QChar(c.unicode() - 'a' + 'A');
+    }
+    return name;
+}
+
+QString TForm1::ExitReportAddress(const QString &programPath) {
+    const QString page = tavorim::StatsAddress();
+    if (page.isEmpty())
+        return QString();
+    const QString summary = QStringLiteral("T=%1  jRom=%2/%3  jArb=%4/%5")
+                                .arg(QString::fromStdString(Etat_Global.Duree_Texte))
+                                .arg(Etat_Global.Justes_Rom)
+                                .arg(Etat_Global.Question_Rom - 1)
+                                .arg(Etat_Global.Justes_Arab)
+                                .arg(Etat_Global.Question_Arab - 1);
+    return page + QStringLiteral("?envoi= ve=") + ReportedProgramName(programPath) +
+           QLatin1Char(' ') + QString::fromStdString(Etat_Global.Version_Texte) + QLatin1Char(' ') +
+           summary;
+}
+
+void TForm1::FormCreate() {
+    TApplication::instance().Note(QStringLiteral("Form1.FormCreate"));
+    Etat_Global.Niveau_I = true;
+    // The help hook is created here, with HelpFilePath(), an empty window definition and host
+    // type 0; the help binding wires it in with its own work.
+    Resseme_Hasard();
+    Etat_Global.Couleurs_Riches = tavorim::ColourDepth(this) > 8;
+}
+
+void TForm1::FormActivate() {
+    setWindowTitle(Caption());
+    TApplication::instance().ProcessMessages();
+}
+
+void TForm1::changeEvent(QEvent *event) {
+    QDialog::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        QMetaObject::invokeMethod(this, &TForm1::FormActivate, Qt::QueuedConnection);
+}
+
+bool TForm1::FormCloseQuery() {
+    using tavorim::MessageBox;
+    return MessageBox::show(nullptr, MessageBox::Question, QStringLiteral("Confirmation"),
+                            QStringLiteral("Voulez-vous vraiment quitter le logiciel"),
+                            MessageBox::Yes | MessageBox::No, MessageBox::Yes,
+                            MessageBox::No) == MessageBox::Yes;
+}
+
+void TForm1::FormClose() {
+    TApplication &application = TApplication::instance();
+    application.HelpCommand(HELP_QUIT, 0);
+    const QString address = ExitReportAddress(application.ExeName());
+    // An empty statistics address builds a program that sends nothing.
+    if (!address.isEmpty())
+        tavorim::Navigate(address);
+    application.ProcessMessages();
+    // The network layer sends from its own thread meanwhile; whatever it meets, the run ends
+    // after the pause.
+    QThread::msleep(ExitPauseMs);
+    application.Terminate();
+}
+
+void TForm1::closeEvent(QCloseEvent *event) {
+    // A termination request (a second copy, the end of the exit sequence) closes at once.
+    if (TApplication::instance().Terminated()) {
+        event->accept();
+        return;
+    }
+    if (!FormCloseQuery()) {
+        event->ignore();
+        return;
+    }
+    FormClose();
+    // Hiding ends the modal loop; the application then ends.
+    event->accept();
+}
+
+void TForm1::FormDestroy() {
+    TApplication::instance().Note(QStringLiteral("Form1.FormDestroy"));
+    // The help binding frees its hook and closes the help viewer's windows here.
+}
+
+void TForm1::Enchiffresromains1Click() {
+    // The drill windows arrive with their own work.
+}
+
+void TForm1::Enchiffresarabes1Click() {
+    // The drill windows arrive with their own work.
+}
+
+void TForm1::Niveau1Click() {
+    Tnivform nivform;
+    TApplication::instance().ShowModal(&nivform);
+}
+
+void TForm1::son1Click() {
+    // The menu has already flipped the check mark; the sound switch follows it.
+    Etat_Global.Son_Actif = ui->son1->isChecked();
+}
+
+void TForm1::Documentation1Click() {
+    // The help binding opens HelpFilePath() at its default topic here, in a viewer window
+    // that is not owned by this one.
+}
+
+void TForm1::Apropos1Click() {
+    TAboutBox AboutBox(this);
+    TApplication::instance().ShowModal(&AboutBox);
+}
+
+void TForm1::Label1Click() {}
+
+bool TForm1::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == ui->Label1 && event->type() == QEvent::MouseButtonRelease &&
+        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
+        Label1Click();
+    return QDialog::eventFilter(watched, event);
+}

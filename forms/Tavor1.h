@@ -1,0 +1,63 @@
+#pragma once
+
+#include <QDialog>
+
+#include <cstdint>
+
+#include <memory>
+
+namespace Ui {
+class TForm1;
+}
+
+// The main window, shown modally over the backdrop for the whole run: the picture, the menu
+// that opens the drills, the level dialog, the About box and the help, the sound switch, and
+// the way out with its confirmation and exit report.
+class TForm1 : public QDialog {
+    Q_OBJECT
+
+public:
+    explicit TForm1(QWidget *parent = nullptr);
+    ~TForm1() override;
+
+    std::unique_ptr<Ui::TForm1> ui;
+
+    // The caption set at every activation.
+    static QString Caption();
+    // The help file: the program folder followed by "tavorim.chm".
+    static QString HelpFilePath();
+    // The program's name as the exit report gives it: the file name without folder and without
+    // the ".exe" a Windows copy carries, with a to z in capitals.
+    static QString ReportedProgramName(const QString &programPath);
+    // The address of the exit report for the current state; empty when no report is sent.
+    static QString ExitReportAddress(const QString &programPath);
+
+    // The pause that lets the report leave before the program ends.
+    static constexpr int ExitPauseMs = 1000;
+
+    // Help commands of the application's help handling.
+    static constexpr std::uint16_t HELP_CONTEXT = 1;
+    static constexpr std::uint16_t HELP_QUIT = 2;
+    static constexpr std::int32_t HelpContext = 100;
+
+public slots:
+    void FormCreate();
+    void FormActivate();
+    bool FormCloseQuery();
+    void FormClose();
+    void FormDestroy();
+    void Enchiffresromains1Click();
+    void Enchiffresarabes1Click();
+    void Niveau1Click();
+    void son1Click();
+    void Documentation1Click();
+    void Apropos1Click();
+    void Label1Click();
+
+protected:
+    void closeEvent(QCloseEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    // Escape does nothing here: the window has no cancel button.
+    void reject() override {}
+};

@@ -1,0 +1,127 @@
+#include "Unit2.h"
+
+#include "ui_Unit2.h"
+
+#include "Application.h"
+#include "Clock.h"
+#include "Display.h"
+#include "Globals.h"
+#include "LockKeys.h"
+#include "Tavor1.h"
+
+#include <QPainter>
+#include <QWindow>
+
+using tavorim::TApplication;
+
+TForm2::TForm2(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+    TApplication::instance().Note(QStringLiteral("Form2 created"));
+    // The guard runs first, while the rest of the window is still being built.
+    OnlyOne1 = new tavorim::TOnlyOne(this);
+    OnlyOne1->setObjectName(QStringLiteral("OnlyOne1"));
+    ui = std::make_unique<Ui::TForm2>();
+    ui->setupUi(this);
+    setFont(tavorim::PixelFont(QStringLiteral("MS Sans Serif"), 11, true));
+    const QFont panelFont = tavorim::PixelFont(QStringLiteral("Verdana"), 13, true);
+    for (tavorim::BevelPanel *panel : {ui->Panel1, ui->panelMaj, ui->PanelVernum})
+        panel->setFont(panelFont);
+    QPalette background = palette();
+    background.setColor(QPalette::Window, QColor(0, 128, 0));
+    setPalette(background);
+
+    Timer1.setObjectName(QStringLiteral("Timer1"));
+    Timer1.setInterval(200);
+    TimerLeds.setObjectName(QStringLiteral("TimerLeds"));
+    TimerLeds.setInterval(200);
+    connect(&Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer);
+    connect(&TimerLeds, &QTimer::timeout, this, &TForm2::TimerLedsTimer);
+    Timer1.start();
+    TimerLeds.start();
+    FormCreate();
+}
+
+TForm2::~TForm2() {
+    FormDestroy();
+    TApplication::instance().Note(QStringLiteral("Form2 destroyed"));
+}
+
+void TForm2::FormCreate() {
+    TApplication::instance().Note(QStringLiteral("Form2.FormCreate"));
+    Tuile_Fond = std::make_unique<QPixmap>(ui->Image1->pixmap());
+}
+
+void TForm2::FormDestroy() {
+    TApplication::instance().Note(QStringLiteral("Form2.FormDestroy"));
+    Tuile_Fond.reset();
+}
+
+void TForm2::changeEvent(QEvent *event) {
+    QWidget::changeEvent(event);
+    // Activation shows the main window modally; its loop runs for the whole program, so this
+    // happens once, and after the activation event itself has been handled.
+    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !activated_) {
+        activated_ = true;
+        QMetaObject::invokeMethod(this, &TForm2::FormActivate, Qt::QueuedConnection);
+    }
+}
+
+void TForm2::FormActivate() {
+    Heure_Debut = tavorim::Clock::Current().TimeOfDay();
+    if (!mainWindow_)
+        return;
+    TApplication &application = TApplication::instance();
+    // Keeps the main window above the backdrop, also for the window manager.
+    mainWindow_->winId();
+    if (QWindow *window = mainWindow_->windowHandle())
+        window->setTransientParent(windowHandle());
+    application.Note(QStringLiteral("Form1 shown modally"));
+    application.ShowModal(mainWindow_);
+    application.Note(QStringLiteral("Form1 modal loop ended"));
+}
+
+void TForm2::Timer1Timer() {
+    const tavorim::Clock &clock = tavorim::Clock::Current();
+    double elapsed;
+    if (clock.TimeOfDay() > Heure_Debut) {
+        Heure_Derniere = clock.TimeOfDay();
+        elapsed = Heure_Derniere - Heure_Debut;
+    } else {
+        // Midnight has passed since the start: the time since midnight plus the span from the
+        // start to the last tick before it.
+        elapsed = clock.TimeOfDay() + (Heure_Derniere - Heure_Debut);
+    }
+    ui->Panel1->setCaption(tavorim::FormatLongTime(elapsed));
+    Etat_Global.Duree_Texte = ui->Panel1->caption().toStdString();
+}
+
+void TForm2::TimerLedsTimer() {
+    const tavorim::LockKeys &keys = tavorim::LockKeys::Current();
+    const QColor on(255, 0, 0);
+    const QColor off(192, 192, 192);
+    ui->panelMaj->setFontColor(keys.CapsLock() ? on : off);
+    ui->PanelVernum->setFontColor(keys.NumLock() ? on : off);
+}
+
+void TForm2::paintEvent(QPaintEvent *) {
+    QPainter canvas(this);
+    FormPaint(canvas);
+}
+
+void TForm2::FormPaint(QPainter &canvas) {
+    canvas.fillRect(rect(), palette().color(QPalette::Window));
+    if (!Tuile_Fond || Tuile_Fond->isNull())
+        return;
+    const int w = Tuile_Fond->width();
+    const int h = Tuile_Fond->height();
+    for (int y = 0; y < height(); y += h) {
+        for (int x = 0; x < width(); x += w)
+            canvas.drawPixmap(x, y, *Tuile_Fond);
+    }
+}
+
+void TForm2::resizeEvent(QResizeEvent *event) {
+    QWidget::resizeEvent(event);
+    ui->panelMaj->move(width() - RightOfPanelMaj - ui->panelMaj->width(), ui->panelMaj->y());
+    ui->PanelVernum->move(width() - RightOfPanelVernum - ui->PanelVernum->width(),
+                          ui->PanelVernum->y());
+}

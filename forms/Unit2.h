@@ -1,0 +1,62 @@
+#pragma once
+
+#include "OnlyOne.h"
+
+#include <QPixmap>
+#include <QTimer>
+#include <QWidget>
+
+#include <memory>
+
+namespace Ui {
+class TForm2;
+}
+
+class TForm1;
+
+// The backdrop: a borderless window over the whole screen, tiled with a picture, with the
+// elapsed-time clock and the Caps Lock and Num Lock indicators. When first activated it shows
+// the main window modally over itself for the whole run.
+class TForm2 : public QWidget {
+    Q_OBJECT
+
+public:
+    explicit TForm2(QWidget *parent = nullptr);
+    ~TForm2() override;
+
+    // The window shown modally at activation (the main window, set by the entry routine).
+    void SetMainWindow(TForm1 *form) { mainWindow_ = form; }
+
+    // Controls, under their designer names.
+    tavorim::TOnlyOne *OnlyOne1;
+    std::unique_ptr<Ui::TForm2> ui;
+    QTimer Timer1;
+    QTimer TimerLeds;
+
+    // Clock readings, as fractions of a day.
+    double Heure_Debut = 0;
+    double Heure_Derniere = 0;
+
+    // Design distances of the indicators from the right edge, kept at any width.
+    static constexpr int RightOfPanelMaj = 136;
+    static constexpr int RightOfPanelVernum = 16;
+
+public slots:
+    void FormCreate();
+    void FormDestroy();
+    void FormActivate();
+    void Timer1Timer();
+    void TimerLedsTimer();
+
+protected:
+    void paintEvent(QPaintEvent *event) override;
+    void resizeEvent(QResizeEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    void FormPaint(QPainter &canvas);
+
+    std::unique_ptr<QPixmap> Tuile_Fond;
+    TForm1 *mainWindow_ = nullptr;
+    bool activated_ = false;
+};

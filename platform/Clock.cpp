@@ -1,0 +1,66 @@
+#include "Clock.h"
+
+#include <QLocale>
+#include <QTime>
+
+#include <cmath>
+
+namespace tavorim {
+
+namespace {
+const Clock *replacement = nullptr;
+}
+
+const Clock &Clock::Current() {
+    static const SystemClock systemClock;
+    return replacement ? *replacement : systemClock;
+}
+
+void Clock::SetForTests(const Clock *clock) {
+    replacement = clock;
+}
+
+double SystemClock::TimeOfDay() const {
+    return QTime::currentTime().msecsSinceStartOfDay() / MillisecondsPerDay;
+}
+
+void ManualClock::Set(int hours, int minutes, int seconds, int milliseconds) {
+    now_ = QTime(hours, minutes, seconds, milliseconds).msecsSinceStartOfDay() / MillisecondsPerDay;
+}
+
+void ManualClock::Advance(int milliseconds) {
+    const double day = MillisecondsPerDay;
+    double ms = std::round(now_ * day) + milliseconds;
+    ms = std::fmod(ms, day);
+    if (ms < 0)
+        ms += day;
+    now_ = ms / day;
+}
+
+QString LongTimeFormat() {
+    // Qt's long format ends with the time zone ("t"), which a duration must not show. Drop
+    // every unquoted "t" with the spaces around it.
+    const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
+    QString result;
+    bool quoted = false;
+    for (const QChar c : format) {
+        if (c == QLatin1Char('\''))
+            quoted = !quoted;
+        if (!quoted && c == QLatin1Char('t'))
+            continue;
+        result += c;
+    }
+    return result.simplified();
+}
+
+QString FormatLongTime(double dayFraction) {
+    const double day = MillisecondsPerDay;
+    // Truncated to the millisecond, as a clock reading is; whole days drop out.
+    double ms = std::floor(dayFraction * day + 1e-6);
+    if (!(ms > 0))
+        ms = 0;
+    ms = std::fmod(ms, day);
+    return QLocale::system().toString(QTime::fromMSecsSinceStartOfDay(int(ms)), LongTimeFormat());
+}
+
+} // namespace tavorim

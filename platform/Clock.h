@@ -1,0 +1,46 @@
+#pragma once
+
+#include <QString>
+
+namespace tavorim {
+
+// The local time of day as a fraction of a day (0 at midnight, 0.5 at noon), to the
+// millisecond. Tests put a clock of their own in place to run midnight and long runs at once.
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual double TimeOfDay() const = 0;
+
+    static const Clock &Current();
+    // nullptr puts the system clock back.
+    static void SetForTests(const Clock *clock);
+};
+
+class SystemClock : public Clock {
+public:
+    double TimeOfDay() const override;
+};
+
+// A clock that shows what it is told.
+class ManualClock : public Clock {
+public:
+    double TimeOfDay() const override { return now_; }
+    void Set(int hours, int minutes, int seconds, int milliseconds = 0);
+    void SetFraction(double dayFraction) { now_ = dayFraction; }
+    // Moves on, wrapping at midnight.
+    void Advance(int milliseconds);
+
+private:
+    double now_ = 0;
+};
+
+constexpr double MillisecondsPerDay = 24.0 * 60 * 60 * 1000;
+
+// The user's long time format without any time-zone part.
+QString LongTimeFormat();
+
+// A span given as a fraction of a day, shown as a time of day in the long time format: whole
+// days drop out, and a span below zero shows as midnight.
+QString FormatLongTime(double dayFraction);
+
+} // namespace tavorim

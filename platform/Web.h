@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QUrl>
+
+#include <functional>
+
+namespace tavorim {
+
+// The maker's addresses, fixed when the program is built. An empty statistics address means
+// that no exit report is sent.
+QString SiteAddress();
+QString StatsAddress();
+
+// Hands an address to the web layer for a GET that nobody waits for: it is sent from the
+// network thread even while the user-interface thread sleeps, and the answer is dropped. The
+// text is taken in tolerant mode, so its spaces travel as %20. The system's proxy settings
+// (http_proxy) apply.
+void Navigate(const QString &address);
+
+// Asks the desktop to open an address in the user's browser; the result is ignored.
+void ShellOpen(const QString &address);
+
+// Tests: see the URLs instead of sending or opening them; an empty function restores the real
+// behaviour.
+void SetNavigateForTests(std::function<void(const QUrl &)> navigate);
+void SetShellOpenForTests(std::function<void(const QUrl &)> open);
+
+} // namespace tavorim
