@@ -1,0 +1,214 @@
+// One real playback: a private PulseAudio daemon whose default sink writes into a pipe that
+// this test reads, so the samples the sound system really played can be checked.
+#include "SoundPlayer.h"
+#include "WavBuilder.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <atomic>
+#include <cmath>
+#include <mutex>
+#include <thread>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <signal.h>
+#include <unistd.h>
+
+using namespace tavorim;
+using namespace wavtest;
+
+namespace {
+
+constexpr int Rate = 48000; // the sink's own rate and layout: nothing is resampled
+constexpr int BodyMs = 600;
+constexpr int EndMs = 100;
+constexpr double Loud = 0.5 * 32768;
+
+// The test cue: a quiet tone, then in its last 100 ms a loud square wave, the only samples
+// above half scale. If they all come out of the sink, the cue was heard to its end.
+QByteArray MakeCue() {
+    QList<std::int16_t> samples;
+    const int bodyFrames = Rate * BodyMs / 1000;
+    const int endFrames = Rate * EndMs / 1000;
+    for (int i = 0; i < bodyFrames; ++i) {
+        const auto v = std::int16_t(std::lround(6000 * std::sin(2 * M_PI * 440 * i / Rate)));
+        samples << v << v;
+    }
+    for (int i = 0; i < endFrames; ++i) {
+        const std::int16_t v = (i / 24) % 2 ? 26000 : -26000;
+        samples << v << v;
+    }
+    return Wav({.channels = 2, .rate = Rate}, Samples16(samples));
+}
+
+// Reads the sink's pipe on a thread of its own and counts the loud frames in it.
+class PipeReader {
+public:
+    explicit PipeReader(const QString &path) {
+        fd_ = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK);
+        if (fd_ >= 0)
+            thread_ = std::thread([this] { run(); });
+    }
+    ~PipeReader() {
+        stop_ = true;
+        if (thread_.joinable())
+            thread_.join();
+        if (fd_ >= 0)
+            ::close(fd_);
+    }
+    bool isOpen() const { return fd_ >= 0; }
+    int loudFrames() const { return loudFrames_; }
+    int frames() const { return frames_; }
+
+private:
+    void run() {
+        char buffer[4096];
+        QByteArray pending;
+        while (!stop_) {
+            pollfd pfd{fd_, POLLIN, 0};
+            if (::poll(&pfd, 1, 50) <= 0)
+                continue;
+            const ssize_t got = ::read(fd_, buffer, sizeof buffer);
+            if (got <= 0)
+                continue;
+            pending.append(buffer, got);
+            const qsizetype whole = pending.size() / 4 * 4;
+            for (qsizetype i = 0; i < whole; i += 4) {
+                const auto left =
+                    std::int16_t(std::uint8_t(pending[i]) | (std::uint8_t(pending[i + 1]) << 8));
+                if (std::abs(int(left)) > Loud)
+                    ++loudFrames_;
+                ++frames_;
+            }
+            pending.remove(0, whole);
+        }
+    }
+
+    int fd_ = -1;
+    std::thread thread_;
+    std::atomic<bool> stop_{false};
+    std::atomic<int> loudFrames_{0};
+    std::atomic<int> frames_{0};
+};
+
+} // namespace
+
+class TestSoundOutput : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cueIsHeardToItsEnd();
+
+private:
+    bool startDaemon(QString &why);
+
+    QTemporaryDir runtimeDir_{QStringLiteral("/tmp/tavorim-pulse-XXXXXX")};
+    QString pidFile_;
+    std::unique_ptr<PipeReader> reader_;
+};
+
+bool TestSoundOutput::startDaemon(QString &why) {
+    const QString pulseaudio = QStandardPaths::findExecutable(QStringLiteral("pulseaudio"));
+    if (pulseaudio.isEmpty()) {
+        why = QStringLiteral("the pulseaudio program is not installed");
+        return false;
+    }
+    if (!runtimeDir_.isValid()) {
+        why = QStringLiteral("no temporary folder for PulseAudio");
+        return false;
+    }
+    const QString dir = runtimeDir_.path();
+    const QString pipe = dir + QStringLiteral("/capture");
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("XDG_RUNTIME_DIR"), dir);
+    env.insert(QStringLiteral("HOME"), dir);
+    env.remove(QStringLiteral("PULSE_SERVER"));
+
+    QProcess daemon;
+    daemon.setProcessEnvironment(env);
+    daemon.setProcessChannelMode(QProcess::MergedChannels);
+    daemon.start(
+        pulseaudio,
+        {QStringLiteral("-n"), QStringLiteral("--daemonize=yes"), QStringLiteral("--system=no"),
+         QStringLiteral("--exit-idle-time=-1"), QStringLiteral("--use-pid-file=yes"),
+         QStringLiteral("--log-target=file:") + dir + QStringLiteral("/pulse.log"),
+         QStringLiteral("-L"), QStringLiteral("module-native-protocol-unix auth-anonymous=1"),
+         QStringLiteral("-L"),
+         QStringLiteral("module-pipe-sink file=") + pipe +
+             QStringLiteral(" format=s16le rate=48000 channels=2"
+                            " use_system_clock_for_timing=yes"),
+         QStringLiteral("-L"), QStringLiteral("module-always-sink")});
+    if (!daemon.waitForFinished(20000) || daemon.exitCode() != 0) {
+        why =
+            QStringLiteral("PulseAudio did not start: ") + QString::fromLocal8Bit(daemon.readAll());
+        daemon.kill();
+        return false;
+    }
+    pidFile_ = dir + QStringLiteral("/pulse/pid");
+    const QString socket = dir + QStringLiteral("/pulse/native");
+    for (int i = 0; i < 100 && !(QFile::exists(socket) && QFile::exists(pipe)); ++i)
+        QTest::qWait(50);
+    if (!QFile::exists(socket) || !QFile::exists(pipe)) {
+        why = QStringLiteral("PulseAudio started but opened no socket or pipe");
+        return false;
+    }
+    // The sound system is reached only now, so it connects to this daemon.
+    qputenv("XDG_RUNTIME_DIR", QFile::encodeName(dir));
+    qputenv("PULSE_SERVER", "unix:" + QFile::encodeName(socket));
+    reader_ = std::make_unique<PipeReader>(pipe);
+    if (!reader_->isOpen()) {
+        why = QStringLiteral("cannot read the PulseAudio pipe");
+        return false;
+    }
+    return true;
+}
+
+void TestSoundOutput::initTestCase() {
+    QString why;
+    if (!startDaemon(why))
+        QSKIP(qPrintable(QStringLiteral("No real playback test: ") + why));
+}
+
+void TestSoundOutput::cleanupTestCase() {
+    QFile pid(pidFile_);
+    if (!pidFile_.isEmpty() && pid.open(QIODevice::ReadOnly)) {
+        const pid_t daemon = pid_t(pid.readAll().trimmed().toLongLong());
+        if (daemon > 0)
+            ::kill(daemon, SIGTERM);
+    }
+    reader_.reset();
+}
+
+void TestSoundOutput::cueIsHeardToItsEnd() {
+    const QString cue = runtimeDir_.path() + QStringLiteral("/FIN.WAV");
+    QFile file(cue);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(MakeCue());
+    file.close();
+    const int endFrames = Rate * EndMs / 1000;
+    QCOMPARE(reader_->loudFrames(), 0);
+
+    SoundPlayer player;
+    player.setFileName(cue);
+    QCOMPARE(player.open(), SoundError::None);
+    player.play();
+    // Everything of the cue's last 100 ms comes out (a few frames may be lost to rounding).
+    QTRY_VERIFY2_WITH_TIMEOUT(reader_->loudFrames() >= endFrames * 98 / 100,
+                              qPrintable(QStringLiteral("%1 of the %2 end frames heard")
+                                             .arg(reader_->loudFrames())
+                                             .arg(endFrames)),
+                              10000);
+    // The player is still open and kept the cue whole: nothing played twice.
+    QVERIFY(player.isOpen());
+    QVERIFY(reader_->loudFrames() <= endFrames);
+}
+
+QTEST_GUILESS_MAIN(TestSoundOutput)
+#include "tst_soundoutput.moc"

@@ -1,0 +1,295 @@
+#include "FakeAudioOutput.h"
+#include "SoundPlayer.h"
+#include "WavBuilder.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QFile>
+#include <QProcessEnvironment>
+#include <QSet>
+#include <QTemporaryDir>
+#include <QTest>
+
+#include <memory>
+#include <unistd.h>
+
+using namespace tavorim;
+using namespace wavtest;
+using Event = FakeAudioOutput::Event;
+
+Q_DECLARE_METATYPE(tavorim::SoundError)
+
+namespace {
+
+bool WriteFile(const QString &path, const QByteArray &bytes) {
+    QFile file(path);
+    return file.open(QIODevice::WriteOnly) && file.write(bytes) == bytes.size();
+}
+
+const QByteArray GoodCue = Wav({}, Samples16({100, -100, 200, -200}));
+
+} // namespace
+
+class TestSoundPlayer : public QObject {
+    Q_OBJECT
+private slots:
+    void initTestCase();
+    void init();
+    void cleanup();
+    void cleanupTestCase();
+
+    void openReportsEachFailure_data();
+    void openReportsEachFailure();
+    void outputFailures_data();
+    void outputFailures();
+    void workingDirectoryWinsOverProgramFolder();
+    void nextOpenCutsTheCueSounding_data();
+    void nextOpenCutsTheCueSounding();
+    void destroyingThePlayerCutsTheCue();
+    void playWithoutOpenDoesNothing();
+    void errorTexts();
+    void finalStopRule_data();
+    void finalStopRule();
+    void shippedCuesAreShortAudibleWaves();
+
+private:
+    QTemporaryDir workDir_;
+    QString previousDir_;
+};
+
+void TestSoundPlayer::initTestCase() {
+    QVERIFY(workDir_.isValid());
+    previousDir_ = QDir::currentPath();
+    QVERIFY(QDir::setCurrent(workDir_.path()));
+}
+
+void TestSoundPlayer::init() {
+    FakeAudioOutput::install();
+}
+
+void TestSoundPlayer::cleanup() {
+    FakeAudioOutput::uninstall();
+}
+
+void TestSoundPlayer::cleanupTestCase() {
+    QDir::setCurrent(previousDir_);
+}
+
+void TestSoundPlayer::openReportsEachFailure_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QByteArray>("content"); // written under name unless special
+    QTest::addColumn<SoundError>("expected");
+
+    QTest::newRow("good cue") << "BON.WAV" << GoodCue << SoundError::None;
+    QTest::newRow("missing") << "ABSENT.WAV" << QByteArray() << SoundError::FileNotFound;
+    QTest::newRow("empty name") << "" << QByteArray() << SoundError::FileNotFound;
+    QTest::newRow("directory") << "DOSSIER.WAV" << QByteArray("<dir>")
+                               << SoundError::FileUnreadable;
+    QTest::newRow("read error") << "ILLISIBLE.WAV" << QByteArray("<unreadable>")
+                                << SoundError::FileUnreadable;
+    QTest::newRow("empty file") << "VIDE.WAV" << QByteArray("<empty>") << SoundError::NotWave;
+    QTest::newRow("text file") << "TEXTE.WAV" << QByteArray("Bonjour\n") << SoundError::NotWave;
+    QTest::newRow("truncated header") << "COUPE.WAV" << GoodCue.left(30) << SoundError::NotWave;
+    QTest::newRow("24-bit") << "PROFOND.WAV" << Wav({.bits = 24}, QByteArray(6, '\1'))
+                            << SoundError::UnsupportedFormat;
+}
+
+void TestSoundPlayer::openReportsEachFailure() {
+    QFETCH(QString, name);
+    QFETCH(QByteArray, content);
+    QFETCH(SoundError, expected);
+
+    if (content == "<dir>") {
+        QVERIFY(QDir(workDir_.path()).mkpath(name));
+    } else if (content == "<unreadable>") {
+        // Reading this one fails with an I/O error, even for root.
+        QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), name));
+    } else if (content == "<empty>") {
+        QVERIFY(WriteFile(name, {}));
+    } else if (!content.isEmpty()) {
+        QVERIFY(WriteFile(name, content));
+    }
+
+    SoundPlayer player;
+    player.setFileName(name);
+    QCOMPARE(player.open(), expected);
+    QCOMPARE(player.isOpen(), expected == SoundError::None);
+    QCOMPARE(FakeAudioOutput::opened(),
+             expected == SoundError::None ? QStringList{name} : QStringList{});
+    player.play();
+    QCOMPARE(FakeAudioOutput::played(),
+             expected == SoundError::None ? QStringList{name} : QStringList{});
+}
+
+void TestSoundPlayer::outputFailures_data() {
+    QTest::addColumn<bool>("outputExists");
+    QTest::addColumn<SoundError>("openResult");
+    QTest::addColumn<SoundError>("expected");
+    QTest::newRow("no output") << false << SoundError::None << SoundError::NoAudioOutput;
+    QTest::newRow("device busy") << true << SoundError::DeviceBusy << SoundError::DeviceBusy;
+}
+
+void TestSoundPlayer::outputFailures() {
+    QFETCH(bool, outputExists);
+    QFETCH(SoundError, openResult);
+    QFETCH(SoundError, expected);
+    QVERIFY(WriteFile("SORTIE.WAV", GoodCue));
+    FakeAudioOutput::outputExists = outputExists;
+    FakeAudioOutput::openResult = openResult;
+
+    SoundPlayer player;
+    player.setFileName("SORTIE.WAV");
+    QCOMPARE(player.open(), expected);
+    QVERIFY(!player.isOpen());
+    player.play();
+    QVERIFY(FakeAudioOutput::log().isEmpty());
+}
+
+void TestSoundPlayer::workingDirectoryWinsOverProgramFolder() {
+    const QString name = QStringLiteral("tst_soundplayer_where.wav");
+    const QString inProgram = QDir(QCoreApplication::applicationDirPath()).filePath(name);
+    QVERIFY(WriteFile(inProgram, Wav({.channels = 2}, Samples16({1, 2}))));
+    auto removeLater = qScopeGuard([&] { QFile::remove(inProgram); });
+
+    SoundPlayer player;
+    player.setFileName(name);
+    QCOMPARE(player.open(), SoundError::None);
+    QCOMPARE(FakeAudioOutput::lastSound().channels, std::uint16_t{2});
+
+    QVERIFY(WriteFile(name, GoodCue)); // mono, in the working directory
+    QCOMPARE(player.open(), SoundError::None);
+    QCOMPARE(FakeAudioOutput::lastSound().channels, std::uint16_t{1});
+    // The name handed on stays bare.
+    QCOMPARE(FakeAudioOutput::opened(), (QStringList{name, name}));
+    QCOMPARE(player.fileName(), name);
+}
+
+void TestSoundPlayer::nextOpenCutsTheCueSounding_data() {
+    QTest::addColumn<QString>("next");
+    QTest::addColumn<SoundError>("expected");
+    QTest::newRow("next cue good") << "DEUX.WAV" << SoundError::None;
+    QTest::newRow("next cue missing") << "MANQUE.WAV" << SoundError::FileNotFound;
+    QTest::newRow("same cue again") << "UN.WAV" << SoundError::None;
+}
+
+void TestSoundPlayer::nextOpenCutsTheCueSounding() {
+    QFETCH(QString, next);
+    QFETCH(SoundError, expected);
+    QVERIFY(WriteFile("UN.WAV", GoodCue));
+    QVERIFY(WriteFile("DEUX.WAV", GoodCue));
+
+    SoundPlayer player;
+    player.setFileName("UN.WAV");
+    QCOMPARE(player.open(), SoundError::None);
+    player.play();
+    QCOMPARE(FakeAudioOutput::sounding(), QStringLiteral("UN.WAV"));
+
+    player.setFileName(next);
+    QCOMPARE(player.open(), expected);
+    QCOMPARE(FakeAudioOutput::sounding(), QString());
+    QCOMPARE(
+        FakeAudioOutput::log().mid(0, 3),
+        (QList<Event>{{Event::Open, "UN.WAV"}, {Event::Play, "UN.WAV"}, {Event::Stop, "UN.WAV"}}));
+    player.play();
+    QCOMPARE(FakeAudioOutput::sounding(), expected == SoundError::None ? next : QString());
+}
+
+void TestSoundPlayer::destroyingThePlayerCutsTheCue() {
+    QVERIFY(WriteFile("FIN.WAV", GoodCue));
+    auto player = std::make_unique<SoundPlayer>();
+    player->setFileName("FIN.WAV");
+    QCOMPARE(player->open(), SoundError::None);
+    player->play();
+    QCOMPARE(FakeAudioOutput::sounding(), QStringLiteral("FIN.WAV"));
+    player.reset();
+    QCOMPARE(FakeAudioOutput::sounding(), QString());
+    QCOMPARE(FakeAudioOutput::stopped(), QStringList{"FIN.WAV"});
+}
+
+void TestSoundPlayer::playWithoutOpenDoesNothing() {
+    QVERIFY(WriteFile("RIEN.WAV", GoodCue));
+    SoundPlayer player;
+    player.setFileName("RIEN.WAV");
+    player.play();
+    QCOMPARE(player.open(), SoundError::None);
+    player.close();
+    QVERIFY(!player.isOpen());
+    player.play();
+    QCOMPARE(FakeAudioOutput::played(), QStringList{});
+}
+
+void TestSoundPlayer::errorTexts() {
+    const QList<SoundError> codes{SoundError::FileNotFound,  SoundError::FileUnreadable,
+                                  SoundError::NotWave,       SoundError::UnsupportedFormat,
+                                  SoundError::NoAudioOutput, SoundError::DeviceBusy};
+    QSet<QString> seen;
+    for (SoundError code : codes) {
+        const QString text = SoundPlayer::errorBoxText(code);
+        QVERIFY2(text.endsWith(QLatin1Char('.')) && !text.endsWith(QLatin1String("..")),
+                 qPrintable(text));
+        QVERIFY2(text != QStringLiteral("Code d'erreur inconnu."), qPrintable(text));
+        seen.insert(text);
+    }
+    QCOMPARE(seen.size(), codes.size());
+    QCOMPARE(SoundPlayer::errorBoxText(SoundError::None), QStringLiteral("Code d'erreur inconnu."));
+}
+
+void TestSoundPlayer::finalStopRule_data() {
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("expected");
+    QTest::newRow("letter") << "Fichier absent"
+                            << "Fichier absent.";
+    QTest::newRow("digit") << "Erreur 263"
+                           << "Erreur 263.";
+    QTest::newRow("accented letter") << "Périphérique occupé"
+                                     << "Périphérique occupé.";
+    QTest::newRow("slash sorts after") << "lecture et écriture /"
+                                       << "lecture et écriture /.";
+    QTest::newRow("stop already") << "Fichier absent."
+                                  << "Fichier absent.";
+    QTest::newRow("exclamation") << "Attention !"
+                                 << "Attention !";
+    QTest::newRow("closing bracket") << "Erreur (disque)"
+                                     << "Erreur (disque)";
+    QTest::newRow("hyphen sorts before") << "son -"
+                                         << "son -";
+    QTest::newRow("empty") << ""
+                           << "";
+}
+
+void TestSoundPlayer::finalStopRule() {
+    QFETCH(QString, text);
+    QFETCH(QString, expected);
+    QCOMPARE(SoundPlayer::WithFinalStop(text), expected);
+}
+
+// The cues the build puts beside the program: each opens cleanly, is short 16-bit mono PCM
+// and actually makes a sound.
+void TestSoundPlayer::shippedCuesAreShortAudibleWaves() {
+    const QString programDir =
+        QProcessEnvironment::systemEnvironment().value(QStringLiteral("TAVORIM_PROGRAM_DIR"));
+    if (programDir.isEmpty())
+        QSKIP("TAVORIM_PROGRAM_DIR is not set: run this test through CTest");
+    QStringList names{QStringLiteral("TAVORD.WAV")};
+    for (int digit = 0; digit < 8; ++digit)
+        names << QStringLiteral("TAVORJ%1.WAV").arg(digit)
+              << QStringLiteral("TAVORF%1.WAV").arg(digit);
+
+    SoundPlayer player;
+    for (const QString &name : names) {
+        player.setFileName(QDir(programDir).filePath(name));
+        QCOMPARE(player.open(), SoundError::None);
+        const WavSound &sound = FakeAudioOutput::lastSound();
+        QCOMPARE(sound.channels, std::uint16_t{1});
+        QCOMPARE(sound.bitsPerSample, std::uint16_t{16});
+        QVERIFY2(sound.sampleRate == 22050 || sound.sampleRate == 44100, qPrintable(name));
+        QVERIFY2(sound.frameCount() <= sound.sampleRate * 3 / 2, qPrintable(name));
+        int peak = 0;
+        for (std::size_t frame = 0; frame < sound.frameCount(); ++frame)
+            peak = std::max(peak, std::abs(int(sound.sample(frame, 0))));
+        QVERIFY2(peak > 8000, qPrintable(name));
+    }
+}
+
+QTEST_GUILESS_MAIN(TestSoundPlayer)
+#include "tst_soundplayer.moc"
