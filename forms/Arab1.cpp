@@ -1,0 +1,75 @@
+#include "Arab1.h"
+
+#include "Gauge.h"
+#include "Globals.h"
+#include "SoundPlayer.h"
+#include "ui_Arab1.h"
+
+Tarabform::Tarabform(QWidget *owner)
+    : DrillWindow(owner), MediaPlayer2(new tavorim::SoundPlayer(this)),
+      ui_(std::make_unique<Ui::Tarabform>()) {
+    ui_->setupUi(this);
+    setUpControls({ui_->Edit1, ui_->Button1, ui_->Button2, ui_->Button3, ui_->Label2, ui_->Label6,
+                   ui_->Label5, ui_->Label1, ui_->Label4, ui_->Label3, ui_->Image1, ui_->Shape1,
+                   ui_->Gauge1, ui_->Panel2, MediaPlayer2},
+                  QColor(0xFF, 0xEB, 0xD7), QStringLiteral(":/pictures/arabe.png"), 6, false);
+    // The level stands in white on an opaque purple ground.
+    QPalette level = ui_->Label5->palette();
+    level.setColor(QPalette::WindowText, Qt::white);
+    level.setColor(QPalette::Window, QColor(0xBF, 0x00, 0xBF));
+    ui_->Label5->setPalette(level);
+    ui_->Label5->setAutoFillBackground(true);
+    QFont small = font();
+    small.setPixelSize(11);
+    ui_->Gauge1->setFont(small);
+
+    connect(ui_->Edit1, &QLineEdit::textChanged, this, &Tarabform::Edit1Change);
+    connect(ui_->Button1, &QPushButton::clicked, this, &Tarabform::Button1Click);
+    connect(ui_->Button2, &QPushButton::clicked, this, &Tarabform::Button2Click);
+    connect(ui_->Button3, &QPushButton::clicked, this, &Tarabform::Button3Click);
+    FormCreate();
+}
+
+Tarabform::~Tarabform() = default;
+
+void Tarabform::FormCreate() {
+    if (!Etat_Global.Couleurs_Riches)
+        useLowColours(QColor(0xFF, 0xFF, 0x00), QColor(0x00, 0xFF, 0xFF));
+}
+
+void Tarabform::FormActivate() {
+    Resseme_Hasard();
+    Pose_Question();
+}
+
+void Tarabform::Pose_Question() {
+    setUpQuestion(Sens_Arabe);
+    ui_->Button3->setEnabled(false);
+}
+
+void Tarabform::Gere_Reponse() {
+    markAnswer(Sens_Arabe);
+}
+
+void Tarabform::Edit1Change() {
+    enableValidation();
+}
+
+void Tarabform::Edit1KeyPress(char16_t &key) {
+    filterCharacter(key, QStringLiteral("0123456789"));
+}
+
+void Tarabform::Button1Click() {
+    Resseme_Hasard();
+    Gere_Reponse();
+}
+
+void Tarabform::Button2Click() {
+    reject();
+}
+
+void Tarabform::Button3Click() {
+    Decale_Anciens(Sens_Arabe);
+    Pose_Question();
+    clearForNextQuestion();
+}

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "DrillWindow.h"
+
+#include <memory>
+
+namespace Ui {
+class Tarabform;
+}
+
+// The Arabic-writing drill: a Roman numeral is shown, the pupil types its decimal value.
+class Tarabform : public DrillWindow {
+    Q_OBJECT
+
+public:
+    explicit Tarabform(QWidget *owner = nullptr);
+    ~Tarabform() override;
+
+    tavorim::SoundPlayer *MediaPlayer2;
+
+    void Pose_Question();
+    void Gere_Reponse();
+
+protected:
+    void FormActivate() override;
+    void Edit1KeyPress(char16_t &key) override;
+
+private:
+    void FormCreate();
+    void Edit1Change();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+
+    std::unique_ptr<Ui::Tarabform> ui_;
+};

@@ -1,0 +1,276 @@
+#include "DrillWindow.h"
+
+#include "Application.h"
+#include "Beeper.h"
+#include "BevelPanel.h"
+#include "DialogKeys.h"
+#include "Gauge.h"
+#include "Globals.h"
+#include "MessageBox.h"
+#include "Shape.h"
+#include "SoundPlayer.h"
+
+#include <QAccessible>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QScreen>
+#include <QValidator>
+
+namespace {
+
+QString fromCore(const std::string &text) {
+    return QString::fromStdString(text);
+}
+
+// Turns every text the box takes, typed or pasted, into capitals.
+class UpperCaseValidator : public QValidator {
+public:
+    using QValidator::QValidator;
+    State validate(QString &input, int &) const override {
+        input = input.toUpper();
+        return Acceptable;
+    }
+};
+
+// The character a key types, as the key filter is to see it; 0 for keys that type none
+// (arrows, Delete, Home, End, function keys, Tab, which moves the focus, and keys with Alt,
+// which are access keys).
+char16_t typedCharacter(const QKeyEvent *event) {
+    const Qt::KeyboardModifiers held =
+        event->modifiers() &
+        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const bool ctrl = held & Qt::ControlModifier;
+    const bool alt = held & Qt::AltModifier;
+    if (alt && !ctrl)
+        return 0;
+    const int key = event->key();
+    switch (key) {
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return ctrl ? u'\n' : u'\r';
+    case Qt::Key_Escape:
+        return 0x1b;
+    case Qt::Key_Backspace:
+        return ctrl ? 0x7f : 0x08;
+    default:
+        break;
+    }
+    if (key >= Qt::Key_Escape)
+        return 0;
+    // Ctrl with a letter types its control character (Ctrl+C is 3), whatever text the
+    // keyboard layer reports; Ctrl with Alt is AltGr and types its text.
+    if (ctrl && !alt) {
+        if (key >= Qt::Key_A && key <= Qt::Key_Z)
+            return static_cast<char16_t>(key - Qt::Key_A + 1);
+        return 0;
+    }
+    const QString text = event->text();
+    return text.isEmpty() ? 0 : text.at(0).unicode();
+}
+
+QFont pixelFont(const QString &family, int pixels, bool bold) {
+    QFont font(family);
+    font.setPixelSize(pixels);
+    font.setBold(bold);
+    font.setStyleHint(family == QLatin1String("MS Serif") ? QFont::Serif : QFont::SansSerif);
+    return font;
+}
+
+void setTextColour(QWidget *widget, const QColor &colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::WindowText, colour);
+    widget->setPalette(palette);
+}
+
+void setBackground(QWidget *widget, const QColor &colour) {
+    QPalette palette = widget->palette();
+    palette.setColor(QPalette::Window, colour);
+    widget->setPalette(palette);
+    widget->setAutoFillBackground(true);
+}
+
+} // namespace
+
+DrillWindow::DrillWindow(QWidget *owner)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {}
+
+void DrillWindow::setUpControls(const Controls &controls, const QColor &windowColour,
+                                const QString &picture, int answerLength, bool upperCase) {
+    c = controls;
+    setFixedSize(size());
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, windowColour);
+    setPalette(palette);
+
+    // Sizes are character heights in pixels, so that nothing follows the desktop's scaling.
+    setFont(pixelFont(QStringLiteral("Arial"), 13, false));
+    c.verdict->setFont(pixelFont(QStringLiteral("MS Serif"), 24, true));
+    setTextColour(c.verdict, Qt::black);
+    c.shown->setFont(pixelFont(QStringLiteral("Arial"), 19, false));
+    setBackground(c.shown, Qt::white);
+    c.number->setFont(pixelFont(QStringLiteral("Arial"), 13, true));
+    c.level->setFont(pixelFont(QStringLiteral("Arial"), 13, true));
+    c.score->setFont(pixelFont(QStringLiteral("Arial"), 13, false));
+    c.instruction->adjustSize();
+
+    const QPixmap pixmap(picture);
+    if (!pixmap.isNull()) {
+        c.picture->setPixmap(pixmap);
+        c.picture->resize(pixmap.size());
+    }
+
+    c.answer->setMaxLength(answerLength);
+    if (upperCase)
+        c.answer->setValidator(new UpperCaseValidator(c.answer));
+    // Every character must come as a key, through the filter: no input method composing
+    // text, no text dropped in.
+    c.answer->setAttribute(Qt::WA_InputMethodEnabled, false);
+    c.answer->setAcceptDrops(false);
+    c.answer->installEventFilter(this);
+    c.answer->setFocus();
+    tavorim::InstallDialogKeys(this, c.validate);
+
+    // For screen readers: labels keep their text as name and say what they hold.
+    c.answer->setAccessibleName(QStringLiteral("Votre réponse"));
+    c.shown->setAccessibleDescription(QStringLiteral("À convertir"));
+    c.number->setAccessibleDescription(QStringLiteral("Numéro de l'exercice"));
+    c.level->setAccessibleDescription(QStringLiteral("Niveau"));
+    c.verdict->setAccessibleDescription(QStringLiteral("Verdict"));
+    c.correction->setAccessibleDescription(QStringLiteral("Correction"));
+    c.gauge->setAccessibleDescription(QStringLiteral("Pourcentage de réponses justes"));
+    c.score->setAccessibleName(QStringLiteral("Score"));
+    c.shape->setAccessibleName(QStringLiteral("Cadre du verdict"));
+    c.picture->setAccessibleName(QStringLiteral("Illustration"));
+}
+
+void DrillWindow::useLowColours(const QColor &window, const QColor &shapeFill) {
+    QPalette palette = this->palette();
+    palette.setColor(QPalette::Window, window);
+    setPalette(palette);
+    c.shape->setBrushColor(shapeFill);
+}
+
+void DrillWindow::Edit1KeyDown(int &, Qt::KeyboardModifiers) {}
+
+void DrillWindow::filterCharacter(char16_t &key, const QString &allowed) {
+    if (key == 0x08 || allowed.contains(QChar(key)))
+        return;
+    key = 0;
+    tavorim::Beeper::beep();
+}
+
+void DrillWindow::setUpQuestion(Sens_Exercice sens) {
+    const Question_Preparee question = Prepare_Question(sens);
+    c.number->setText(fromCore(question.Texte_Numero));
+    c.level->setText(fromCore(question.Texte_Niveau));
+    c.shown->setText(fromCore(question.Texte_Montre));
+    playCue("TAVORD.WAV");
+    if (question.Avec_Score)
+        showScore(sens);
+}
+
+void DrillWindow::markAnswer(Sens_Exercice sens) {
+    const Verdict verdict = Juge_Reponse(sens, c.answer->text().toStdString());
+    if (verdict.Resultat == Reponse_Vide) {
+        c.answer->setFocus();
+        return;
+    }
+    const bool right = verdict.Resultat == Reponse_Juste;
+    setTextColour(c.verdict, right ? QColor(0x00, 0x80, 0x00) : QColor(0xFF, 0x00, 0x00));
+    c.verdict->setText(fromCore(verdict.Texte_Verdict));
+    if (!right)
+        c.correction->setText(fromCore(verdict.Texte_Correction));
+    // Announced at once: the verdict appears away from the focus.
+    QAccessibleEvent announcement(c.verdict, QAccessible::Alert);
+    QAccessible::updateAccessibility(&announcement);
+
+    playCue(verdict.Nom_Son);
+    // Also after a cue that failed: the pupil has seen the error box, and the window must
+    // stay ready for "&Continuer".
+    showScore(sens);
+    c.next->setEnabled(true);
+    c.next->setFocus();
+    c.validate->setEnabled(false);
+}
+
+void DrillWindow::clearForNextQuestion() {
+    c.answer->clear();
+    c.verdict->clear();
+    c.correction->clear();
+    c.validate->setEnabled(false);
+    c.next->setEnabled(false);
+    c.answer->setFocus();
+}
+
+void DrillWindow::enableValidation() {
+    c.validate->setEnabled(!c.answer->text().isEmpty());
+}
+
+void DrillWindow::showScore(Sens_Exercice sens) {
+    const Score score = Calcule_Score(sens);
+    c.gauge->setProgress(score.Pourcentage);
+    c.score->setCaption(fromCore(score.Texte_Score));
+}
+
+void DrillWindow::playCue(const std::string &bareName) {
+    if (!Etat_Global.Son_Actif)
+        return;
+    c.player->setFileName(fromCore(bareName));
+    const tavorim::SoundError error = c.player->open();
+    if (error != tavorim::SoundError::None) {
+        tavorim::MessageBox::showError(this, tavorim::TApplication::instance().Title(),
+                                       tavorim::SoundPlayer::errorBoxText(error));
+        return;
+    }
+    c.player->play();
+}
+
+bool DrillWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched != c.answer ||
+        (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
+        return QDialog::eventFilter(watched, event);
+    auto *keyEvent = static_cast<QKeyEvent *>(event);
+    char16_t character = typedCharacter(keyEvent);
+    if (event->type() == QEvent::ShortcutOverride) {
+        // A key that types a character goes to the filter, never to a shortcut (Ctrl+V
+        // would paste past it).
+        if (character == 0)
+            return false;
+        event->accept();
+        return true;
+    }
+    int key = keyEvent->key();
+    Edit1KeyDown(key, keyEvent->modifiers());
+    if (character == 0)
+        return false;
+    Edit1KeyPress(character);
+    if (character == 0)
+        return true;
+    if (character == 0x08 && keyEvent->key() != Qt::Key_Backspace) {
+        // Ctrl+H types a backspace, which the box does not know as such.
+        c.answer->backspace();
+        return true;
+    }
+    return false;
+}
+
+void DrillWindow::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    if (event->spontaneous())
+        return;
+    if (const QScreen *shown = screen())
+        move(shown->geometry().center() - rect().center());
+    if (activationPending_)
+        return;
+    activationPending_ = true;
+    QMetaObject::invokeMethod(
+        this,
+        [this] {
+            activationPending_ = false;
+            if (isVisible())
+                FormActivate();
+        },
+        Qt::QueuedConnection);
+}

@@ -1,0 +1,89 @@
+#pragma once
+
+#include "Exercice.h"
+
+#include <QDialog>
+
+class QLabel;
+class QLineEdit;
+class QPushButton;
+
+namespace tavorim {
+class BevelPanel;
+class Gauge;
+class Shape;
+class SoundPlayer;
+} // namespace tavorim
+
+// What the two drill windows do alike: the window's frame and fonts, the answer box's key
+// filter, showing a question, marking an answer, playing a cue and clearing for the next
+// question. Each window keeps its own handlers and calls these with its direction.
+class DrillWindow : public QDialog {
+    Q_OBJECT
+
+public:
+    // The controls both windows have, under their roles (the label names differ).
+    struct Controls {
+        QLineEdit *answer;          // Edit1
+        QPushButton *validate;      // Button1, "&Valider"
+        QPushButton *quit;          // Button2, "&Quitter"
+        QPushButton *next;          // Button3, "&Continuer"
+        QLabel *shown;              // Label2, the number or numeral asked
+        QLabel *number;             // Label6, "Exercice n° : ..."
+        QLabel *level;              // "Niveau ..."
+        QLabel *verdict;            // Label1
+        QLabel *correction;         // "C'est : ..."
+        QLabel *instruction;        // Label3
+        QLabel *picture;            // Image1
+        tavorim::Shape *shape;      // Shape1
+        tavorim::Gauge *gauge;      // Gauge1
+        tavorim::BevelPanel *score; // Panel2
+        tavorim::SoundPlayer *player;
+    };
+
+protected:
+    explicit DrillWindow(QWidget *owner);
+
+    // Called by each window once its form is built.
+    // Controls are given back to front of the design; the box takes at most answerLength
+    // characters, in capitals when upperCase is set.
+    void setUpControls(const Controls &controls, const QColor &windowColour, const QString &picture,
+                       int answerLength, bool upperCase);
+    // The window's and the shape's colours when the display has few colours.
+    void useLowColours(const QColor &window, const QColor &shapeFill);
+
+    // Runs once per showing, just after the window came up.
+    virtual void FormActivate() = 0;
+    // The Enter key (or any key) reaching the answer box, before its character; the default
+    // does nothing.
+    virtual void Edit1KeyDown(int &key, Qt::KeyboardModifiers shift);
+    // Each character typed in the answer box, before the box takes it; setting it to 0 drops
+    // it.
+    virtual void Edit1KeyPress(char16_t &key) = 0;
+
+    // Keeps a typed character when it is backspace or one of allowed; else drops it with the
+    // warning beep.
+    static void filterCharacter(char16_t &key, const QString &allowed);
+
+    // Prepare_Question and its texts on screen, the question cue, the score if there is one.
+    void setUpQuestion(Sens_Exercice sens);
+    // Juge_Reponse on the box's text and the verdict on screen, its cue, the score, and the
+    // focus on "&Continuer".
+    void markAnswer(Sens_Exercice sens);
+    // The box and the verdict emptied, both buttons disabled, the focus in the box.
+    void clearForNextQuestion();
+    // "&Valider" enabled exactly while the box holds text.
+    void enableValidation();
+    // Plays a cue when sound is on; a cue that cannot be opened is reported in the error box.
+    void playCue(const std::string &bareName);
+
+    bool eventFilter(QObject *watched, QEvent *event) override;
+    void showEvent(QShowEvent *event) override;
+
+    Controls c{};
+
+private:
+    void showScore(Sens_Exercice sens);
+
+    bool activationPending_ = false;
+};

@@ -1,0 +1,36 @@
+#pragma once
+
+#include "DrillWindow.h"
+
+#include <memory>
+
+namespace Ui {
+class Tromaform;
+}
+
+// The Roman-writing drill: a decimal number is shown, the pupil types its Roman numeral.
+class Tromaform : public DrillWindow {
+    Q_OBJECT
+
+public:
+    explicit Tromaform(QWidget *owner = nullptr);
+    ~Tromaform() override;
+
+    tavorim::SoundPlayer *MediaPlayer1;
+
+    void Pose_Question();
+
+protected:
+    void FormActivate() override;
+    void Edit1KeyDown(int &key, Qt::KeyboardModifiers shift) override;
+    void Edit1KeyPress(char16_t &key) override;
+
+private:
+    void FormCreate();
+    void Edit1Change();
+    void Button1Click();
+    void Button2Click();
+    void Button3Click();
+
+    std::unique_ptr<Ui::Tromaform> ui_;
+};
