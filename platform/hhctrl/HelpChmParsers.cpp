@@ -294,7 +294,9 @@ std::vector<SitemapEntry> ParseSitemap(std::string_view html) {
             if (static_cast<int>(levels.size()) >= MaxSitemapDepth) {
                 ++ignoredLevels;
             } else {
-                levels.push_back(lastAtLevel);
+                // A list that follows no entry of its own level hangs where that level does.
+                levels.push_back(lastAtLevel >= 0 ? lastAtLevel
+                                                  : (levels.empty() ? -1 : levels.back()));
                 lastAtLevel = -1;
             }
         } else if (tag.name == "/ul") {
