@@ -103,17 +103,6 @@ private:
         return focus ? focus : receiver;
     }
 
-    static QPushButton *defaultButtonOf(QDialog *dialog, QPushButton *given) {
-        if (given)
-            return given;
-        const auto buttons = dialog->findChildren<QPushButton *>();
-        for (QPushButton *button : buttons) {
-            if (button->isDefault() && button->window() == dialog)
-                return button;
-        }
-        return nullptr;
-    }
-
     static QAbstractButton *buttonForLetter(QDialog *dialog, QChar letter) {
         if (letter.isNull())
             return nullptr;
@@ -142,9 +131,10 @@ private:
                 return nullptr;
             if (isPushButton(focus))
                 return focus->isEnabled() ? static_cast<QAbstractButton *>(focus) : nullptr;
-            QPushButton *defaultButton = defaultButtonOf(dialog, given);
-            if (defaultButton && defaultButton->isEnabled() && defaultButton->isVisible())
-                return defaultButton;
+            // Only the button named at installation: Qt also makes the first button of a dialog
+            // without one its default, which a dialog here may not want.
+            if (given && given->isEnabled() && given->isVisible())
+                return given;
             return nullptr;
         }
         if (held & (Qt::ControlModifier | Qt::MetaModifier))
