@@ -546,6 +546,36 @@ private slots:
         QCOMPARE(again.shown->text(), shown);
     }
 
+    void tabOrder_data() {
+        QTest::addColumn<bool>("roman");
+        QTest::addColumn<bool>("typed");
+        QTest::addColumn<QStringList>("chain");
+        QTest::newRow("romain typing")
+            << true << true << QStringList{"Button1", "Button2", "Edit1"};
+        QTest::newRow("romain asked") << true << false << QStringList{"Button2", "Edit1"};
+        QTest::newRow("arabe typing")
+            << false << true << QStringList{"Button1", "Button2", "Edit1"};
+        QTest::newRow("arabe asked") << false << false << QStringList{"Button2", "Edit1"};
+    }
+
+    // Tab runs through the box and the buttons in the design's order, skipping disabled
+    // buttons; nothing else takes the focus.
+    void tabOrder() {
+        QFETCH(bool, roman);
+        QFETCH(bool, typed);
+        QFETCH(QStringList, chain);
+        Drill d = open(roman);
+        if (typed)
+            type(d, roman ? QStringLiteral("X") : QStringLiteral("1"));
+        QStringList seen;
+        for (qsizetype i = 0; i < chain.size(); ++i) {
+            press(d, Qt::Key_Tab);
+            seen << focused(d)->objectName();
+        }
+        QCOMPARE(seen, chain);
+        QCOMPARE(Beeper::countForTests(), 0);
+    }
+
     void reseeding_data() {
         QTest::addColumn<bool>("roman");
         QTest::addColumn<int>("onValidate");
