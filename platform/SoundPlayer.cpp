@@ -138,10 +138,10 @@ QString SoundPlayer::errorBoxText(SoundError error) {
     }
     if (text.isEmpty())
         text = QStringLiteral("Code d'erreur inconnu");
-    return WithFinalStop(text);
+    return withFinalStop(text);
 }
 
-QString SoundPlayer::WithFinalStop(const QString &text) {
+QString SoundPlayer::withFinalStop(const QString &text) {
     if (!text.isEmpty() && text.back() > QLatin1Char('.'))
         return text + QLatin1Char('.');
     return text;

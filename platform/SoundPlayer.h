@@ -51,7 +51,7 @@ public:
     static QString errorBoxText(SoundError error);
     // The error box's rule for ending a text: "." appended when the last character sorts
     // after "." in character-code order.
-    static QString WithFinalStop(const QString &text);
+    static QString withFinalStop(const QString &text);
 
     // Tests: every later open takes its output from this factory; nullptr restores the
     // system's audio output.

@@ -1,6 +1,5 @@
 # Tests of the sound layer: the wave reader, the cue player over a fake output, and one real
 # playback through a private PulseAudio daemon.
-set(sound_test_dir "${CMAKE_CURRENT_SOURCE_DIR}/sound")
 
 tavorim_add_qtest(tst_wavreader
     SOURCES sound/tst_wavreader.cpp sound/WavBuilder.h

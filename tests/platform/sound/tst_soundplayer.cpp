@@ -260,7 +260,7 @@ void TestSoundPlayer::finalStopRule_data() {
 void TestSoundPlayer::finalStopRule() {
     QFETCH(QString, text);
     QFETCH(QString, expected);
-    QCOMPARE(SoundPlayer::WithFinalStop(text), expected);
+    QCOMPARE(SoundPlayer::withFinalStop(text), expected);
 }
 
 // The cues the build puts beside the program: each opens cleanly, is short 16-bit mono PCM
