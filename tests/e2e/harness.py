@@ -1,0 +1,407 @@
+"""A private desktop for end-to-end runs of Tavorim, and the ways a person acts on it and sees it.
+
+The desktop is an Xvfb server on a display number of its own, openbox, a private D-Bus session
+bus and the accessibility bus. Every process started here (and everything those start, down to
+D-Bus activated services) carries a run marker in its environment; stopping the desktop ends
+them all by process id, so no run leaves anything behind, even after a failure.
+
+Input goes only through xdotool (the keys and clicks a person makes); output is read only
+through xwininfo (titles, geometry, map state), screenshots and the accessibility tree.
+"""
+import contextlib
+import ctypes
+import http.server
+import json
+import os
+import re
+import select
+import shutil
+import signal
+import subprocess
+import sys
+import tempfile
+import threading
+import time
+import urllib.parse
+import uuid
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+SYSTEM_PYTHON = "/usr/bin/python3"
+SCREEN_WIDTH, SCREEN_HEIGHT = 1280, 1024
+IMAGEMAGICK_IMPORT = "/usr/bin/import"
+IMAGEMAGICK_CONVERT = "/usr/bin/convert"
+
+REQUIRED_TOOLS = ["Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "dbus-daemon", "dbus-send"]
+AT_SPI_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
+
+
+class StepFailure(Exception):
+    """A check of a scenario did not hold."""
+
+
+def missing_prerequisites():
+    """Names of the tools this harness cannot run without (empty when all are there)."""
+    missing = [tool for tool in REQUIRED_TOOLS if shutil.which(tool) is None]
+    for path in (AT_SPI_LAUNCHER, SYSTEM_PYTHON, IMAGEMAGICK_IMPORT, IMAGEMAGICK_CONVERT):
+        if not os.access(path, os.X_OK):
+            missing.append(path)
+    if os.access(SYSTEM_PYTHON, os.X_OK):
+        probe = subprocess.run([SYSTEM_PYTHON, "-c", "import pyatspi"], capture_output=True)
+        if probe.returncode != 0:
+            missing.append("python3-pyatspi (for " + SYSTEM_PYTHON + ")")
+    return missing
+
+
+def poll(probe, timeout, what, interval=0.1):
+    """Calls probe() until it returns something true, at most for timeout seconds.
+
+    Returns that value; raises StepFailure naming what was awaited and the last value seen.
+    """
+    deadline = time.monotonic() + timeout
+    last = None
+    while True:
+        last = probe()
+        if last:
+            return last
+        if time.monotonic() >= deadline:
+            raise StepFailure(f"{what}: not seen within {timeout:g} s (last seen: {last!r})")
+        time.sleep(interval)
+
+
+def _die_with_parent():
+    # A run killed outright (ctest timeout) still takes its direct children with it.
+    libc = ctypes.CDLL("libc.so.6", use_errno=True)
+    libc.prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+
+
+class StatsProxy:
+    """A loopback HTTP proxy that records every request the program sends through it."""
+
+    def __init__(self):
+        self.requests = []
+        self._lock = threading.Lock()
+        proxy = self
+
+        class Handler(http.server.BaseHTTPRequestHandler):
+            def do_GET(self):  # noqa: N802 (the base class names it)
+                with proxy._lock:
+                    proxy.requests.append({"time": time.monotonic(), "target": self.path,
+                                           "host": self.headers.get("Host", "")})
+                body = b"ok\n"
+                self.send_response(200)
+                self.send_header("Content-Type", "text/plain")
+                self.send_header("Content-Length", str(len(body)))
+                self.end_headers()
+                self.wfile.write(body)
+
+            def log_message(self, *args):
+                pass
+
+        self._server = http.server.ThreadingHTTPServer(("127.0.0.1", 0), Handler)
+        self._server.daemon_threads = True
+        self._thread = threading.Thread(target=self._server.serve_forever, daemon=True)
+        self._thread.start()
+
+    @property
+    def address(self):
+        host, port = self._server.server_address
+        return f"http://{host}:{port}"
+
+    def received(self):
+        with self._lock:
+            return list(self.requests)
+
+    @staticmethod
+    def query_of(request):
+        """The decoded query of a request's target (the proxy gets the absolute address)."""
+        parts = urllib.parse.urlsplit(request["target"])
+        return parts.path, urllib.parse.unquote(parts.query)
+
+    def stop(self):
+        self._server.shutdown()
+        self._server.server_close()
+
+
+class Desktop:
+    """Xvfb + openbox + a session bus + the accessibility bus, all private to one run."""
+
+    def __init__(self, artifacts):
+        self.artifacts = artifacts
+        self.tmp = tempfile.mkdtemp(prefix="tavorim-e2e-")
+        self.marker = "TAVORIM_E2E_RUN"
+        self.marker_value = uuid.uuid4().hex
+        self.display = None
+        self._children = []
+        self.env = dict(os.environ)
+        for name in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS",
+                     "SESSION_MANAGER", "XAUTHORITY", "no_proxy", "NO_PROXY", "http_proxy",
+                     "HTTP_PROXY", "all_proxy", "ALL_PROXY", "https_proxy", "HTTPS_PROXY"):
+            self.env.pop(name, None)
+        runtime = os.path.join(self.tmp, "runtime")
+        os.mkdir(runtime, 0o700)
+        pulse_conf = os.path.join(self.tmp, "pulse-client.conf")
+        with open(pulse_conf, "w", encoding="ascii") as conf:
+            conf.write("autospawn = no\n")
+        self.env.update({
+            self.marker: self.marker_value,
+            "XDG_RUNTIME_DIR": runtime,
+            "XDG_CONFIG_HOME": os.path.join(self.tmp, "config"),
+            "XDG_CACHE_HOME": os.path.join(self.tmp, "cache"),
+            "XDG_DATA_HOME": os.path.join(self.tmp, "data"),
+            "PULSE_CLIENTCONFIG": pulse_conf,
+            "LC_ALL": "C.UTF-8",
+        })
+
+    # -- starting and stopping -------------------------------------------------------------
+
+    def spawn(self, argv, log_name, cwd=None, env=None):
+        log = open(os.path.join(self.artifacts, log_name), "wb")
+        child = subprocess.Popen(argv, cwd=cwd, env=env or self.env, stdin=subprocess.DEVNULL,
+                                 stdout=log, stderr=subprocess.STDOUT,
+                                 preexec_fn=_die_with_parent)
+        log.close()
+        self._children.append(child)
+        return child
+
+    def start(self):
+        self._start_x()
+        self._start_window_manager()
+        self._start_session_bus()
+        self._start_accessibility_bus()
+
+    def _start_x(self):
+        read_end, write_end = os.pipe()
+        log = open(os.path.join(self.artifacts, "xvfb.log"), "wb")
+        xvfb = subprocess.Popen(
+            ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
+             "-screen", "0", f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24"],
+            env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
+            pass_fds=(write_end,), preexec_fn=_die_with_parent)
+        log.close()
+        self._children.append(xvfb)
+        os.close(write_end)
+        # Xvfb picks a free display number itself and writes it once it accepts clients.
+        number = b""
+        deadline = time.monotonic() + 20
+        while not number.endswith(b"\n"):
+            left = deadline - time.monotonic()
+            if left <= 0 or not select.select([read_end], [], [], left)[0]:
+                raise StepFailure("Xvfb did not report its display number within 20 s")
+            chunk = os.read(read_end, 16)
+            if not chunk:
+                raise StepFailure(f"Xvfb ended at start (status {xvfb.wait()})")
+            number += chunk
+        os.close(read_end)
+        self.display = ":" + number.decode().strip()
+        self.env["DISPLAY"] = self.display
+
+    def _start_window_manager(self):
+        self.spawn(["openbox", "--sm-disable", "--config-file",
+                    os.path.join(HERE, "openbox-rc.xml")], "openbox.log")
+
+        def wm_ready():
+            out = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
+            return "window id" in out
+
+        poll(wm_ready, 20, "openbox managing the screen")
+
+    def _start_session_bus(self):
+        bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
+                               env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
+                               stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent)
+        self._children.append(bus)
+        if not select.select([bus.stdout], [], [], 20)[0]:
+            raise StepFailure("the session bus did not give its address within 20 s")
+        address = bus.stdout.readline().decode().strip()
+        if not address:
+            raise StepFailure("the session bus ended at start")
+        self.env["DBUS_SESSION_BUS_ADDRESS"] = address
+
+    def _start_accessibility_bus(self):
+        self.spawn([AT_SPI_LAUNCHER, "--launch-immediately"], "at-spi-bus-launcher.log")
+
+        def bus_ready():
+            out = self.run(["dbus-send", "--session", "--print-reply", "--dest=org.a11y.Bus",
+                            "/org/a11y/bus", "org.a11y.Bus.GetAddress"], check=False)
+            return "unix:" in out
+
+        poll(bus_ready, 20, "the accessibility bus")
+
+    def stop(self):
+        """Ends every process of this run, gently first, and removes the temporary files."""
+        for child in reversed(self._children):
+            if child.poll() is None:
+                child.terminate()
+        for child in reversed(self._children):
+            try:
+                child.wait(timeout=5)
+            except subprocess.TimeoutExpired:
+                child.kill()
+                child.wait(timeout=5)
+            if child.stdout:
+                child.stdout.close()
+        self._end_marked_processes()
+        shutil.rmtree(self.tmp, ignore_errors=True)
+
+    def marked_processes(self):
+        """Process ids that carry this run's marker (started by this run, however deep)."""
+        needle = f"{self.marker}={self.marker_value}".encode()
+        found = []
+        for entry in os.listdir("/proc"):
+            if not entry.isdigit() or int(entry) == os.getpid():
+                continue
+            try:
+                with open(f"/proc/{entry}/environ", "rb") as environ:
+                    if needle in environ.read().split(b"\0"):
+                        found.append(int(entry))
+            except OSError:
+                continue
+        return found
+
+    def _end_marked_processes(self):
+        for sig, wait in ((signal.SIGTERM, 3.0), (signal.SIGKILL, 3.0)):
+            pids = self.marked_processes()
+            if not pids:
+                return
+            for pid in pids:
+                with contextlib.suppress(ProcessLookupError):
+                    os.kill(pid, sig)
+            deadline = time.monotonic() + wait
+            while time.monotonic() < deadline and self.marked_processes():
+                time.sleep(0.05)
+        left = self.marked_processes()
+        if left:
+            print(f"warning: processes of this run still alive: {left}", file=sys.stderr)
+
+    # -- commands against the display ----------------------------------------------------
+
+    def run(self, argv, check=True, timeout=20, binary=False):
+        done = subprocess.run(argv, env=self.env, capture_output=True, timeout=timeout)
+        if check and done.returncode != 0:
+            raise StepFailure(f"{' '.join(argv)} failed ({done.returncode}): "
+                              f"{done.stderr.decode(errors='replace').strip()}")
+        return done.stdout if binary else done.stdout.decode(errors="replace")
+
+    # Input, as a person makes it.
+
+    def key(self, *keys):
+        """Presses and releases each key combination in turn (xdotool names: alt+c, Return)."""
+        self.run(["xdotool", "key", "--delay", "60", *keys])
+
+    def type_text(self, text):
+        self.run(["xdotool", "type", "--delay", "60", text])
+
+    def click(self, x, y):
+        self.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"])
+
+    # Windows, as xwininfo shows them.
+
+    _TREE_LINE = re.compile(
+        r'^\s*(0x[0-9a-f]+) (?:"(.*)"|\(has no name\)): \((?:"([^"]*)" "([^"]*)")?\)\s+'
+        r'(\d+)x(\d+)\+(-?\d+)\+(-?\d+)\s+\+(-?\d+)\+(-?\d+)')
+
+    def windows(self, wm_class=None):
+        """Top-level client windows that are mapped and viewable, as dicts: id, title, class,
+        client width/height and absolute x/y."""
+        out = self.run(["xwininfo", "-root", "-tree"])
+        found = []
+        for line in out.splitlines():
+            match = self._TREE_LINE.match(line)
+            if not match or match.group(3) is None:
+                continue
+            if wm_class and wm_class.lower() not in (match.group(3).lower(), match.group(4).lower()):
+                continue
+            window = {"id": match.group(1), "title": _unescape_xwininfo(match.group(2) or ""),
+                      "class": match.group(4), "width": int(match.group(5)),
+                      "height": int(match.group(6)), "x": int(match.group(9)),
+                      "y": int(match.group(10))}
+            if self.is_viewable(window["id"]):
+                found.append(window)
+        return found
+
+    def is_viewable(self, window_id):
+        out = self.run(["xwininfo", "-id", window_id], check=False)
+        return "Map State: IsViewable" in out
+
+    def frame_of(self, window_id):
+        """The window with the window manager's frame: x, y, width, height on the screen."""
+        out = self.run(["xwininfo", "-frame", "-id", window_id])
+        values = {}
+        for key, label in (("x", "Absolute upper-left X"), ("y", "Absolute upper-left Y"),
+                           ("width", "Width"), ("height", "Height")):
+            match = re.search(rf"^\s*{label}:\s+(-?\d+)", out, re.M)
+            values[key] = int(match.group(1))
+        return values
+
+    def focused_window_title(self):
+        out = self.run(["xdotool", "getwindowfocus", "getwindowname"], check=False)
+        return out.strip()
+
+    # Screenshots.
+
+    def screenshot(self, path, region=None):
+        """Saves the screen (or x, y, width, height of it) as a PNG file."""
+        argv = [IMAGEMAGICK_IMPORT, "-silent", "-window", "root"]
+        if region:
+            x, y, w, h = region
+            argv += ["-crop", f"{w}x{h}+{x}+{y}", "+repage"]
+        self.run(argv + [path], timeout=30)
+        return path
+
+    def pixels(self, region):
+        """The RGB pixels of a region of the screen, row by row, as (r, g, b) tuples."""
+        x, y, w, h = region
+        raw = self.run([IMAGEMAGICK_IMPORT, "-silent", "-window", "root", "-crop",
+                        f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
+                       timeout=30, binary=True)
+        if len(raw) != w * h * 3:
+            raise StepFailure(f"screenshot of {region} gave {len(raw)} bytes, not {w * h * 3}")
+        return [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
+
+    # The accessibility tree.
+
+    def accessible_windows(self, app_name):
+        """What a screen reader sees of the application: a list of windows with their nodes."""
+        done = subprocess.run([SYSTEM_PYTHON, os.path.join(HERE, "a11y_dump.py"), app_name],
+                              env=self.env, capture_output=True, timeout=30)
+        if done.returncode != 0:
+            raise StepFailure("reading the accessibility tree failed: "
+                              + done.stderr.decode(errors="replace").strip()[-2000:])
+        return json.loads(done.stdout.decode() or "[]")
+
+
+def _unescape_xwininfo(title):
+    # xwininfo prints non-ASCII bytes of a title as octal escapes (\303\250).
+    if "\\" not in title:
+        return title
+    raw = re.sub(rb"\\([0-7]{3})", lambda m: bytes([int(m.group(1), 8)]),
+                 title.encode("latin-1", errors="backslashreplace"))
+    return raw.decode("utf-8", errors="replace")
+
+
+class Program:
+    """One copy of Tavorim, started from its program folder as a user would start it."""
+
+    def __init__(self, desktop, program_dir, proxy, log_name):
+        self.desktop = desktop
+        self.log_path = os.path.join(desktop.artifacts, log_name)
+        env = dict(desktop.env)
+        env.update({
+            "QT_QPA_PLATFORM": "xcb",
+            "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
+            "http_proxy": proxy.address,
+            "HTTP_PROXY": proxy.address,
+        })
+        self.process = desktop.spawn([os.path.join(program_dir, "tavorim")], log_name,
+                                     cwd=program_dir, env=env)
+        self.pid = self.process.pid
+
+    def running(self):
+        return self.process.poll() is None
+
+    def log_tail(self, lines=40):
+        try:
+            with open(self.log_path, encoding="utf-8", errors="replace") as log:
+                return "".join(log.readlines()[-lines:])
+        except OSError:
+            return ""

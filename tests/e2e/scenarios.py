@@ -1,0 +1,597 @@
+#!/usr/bin/python3
+"""End-to-end scenarios of Tavorim under a real X server.
+
+Each scenario runs on a desktop of its own (see harness.py), starts the program from its
+program folder as a user would, drives it with keys and clicks only, and reads back what a
+person or a screen reader sees. Steps are named; a failure says which step failed and why,
+keeps a screenshot of that moment and prints the end of the program's output.
+
+Usage: scenarios.py [--artifacts DIR] SCENARIO...   (SCENARIO: shell, drills)
+Environment: TAVORIM_PROGRAM_DIR, the program folder (the binary `tavorim` is there).
+Exit status: 0 all passed, 1 a step failed, 77 a prerequisite of the harness is missing.
+"""
+import argparse
+import contextlib
+import os
+import re
+import signal
+import sys
+import time
+import traceback
+
+import harness
+from harness import StepFailure, poll
+
+APP = "tavorim"
+BACKDROP_TITLE = "TAVORIM"
+MAIN_TITLE = "TavoRim v. 2.4 complète et gratuite"
+ROMAN_TITLE = "Convertir en chiffres romains :"
+ARABIC_TITLE = "Convertir en chiffres arabes  :"
+LEVEL_TITLE = "Difficulté"
+ABOUT_TITLE = "A propos"
+CONFIRM_TITLE = "Confirmation"
+CONFIRM_TEXT = "Voulez-vous vraiment quitter le logiciel"
+
+# Generous bounds for things the program does at once; only the lock-key indicator and the
+# exit pause have figures of their own, and they are reported as measured.
+APPEAR = 20.0
+LOCK_KEY_BOUND = 2.0
+EXIT_BOUND = 5.0
+
+ROMAN_DIGITS = [(1000, "M"), (900, "CM"), (500, "D"), (400, "CD"), (100, "C"), (90, "XC"),
+                (50, "L"), (40, "XL"), (10, "X"), (9, "IX"), (5, "V"), (4, "IV"), (1, "I")]
+
+
+def to_roman(number):
+    out = []
+    for value, letters in ROMAN_DIGITS:
+        while number >= value:
+            out.append(letters)
+            number -= value
+    return "".join(out)
+
+
+def from_roman(numeral):
+    """The value of a well-formed Roman numeral; StepFailure for anything else."""
+    values = {"I": 1, "V": 5, "X": 10, "L": 50, "C": 100, "D": 500, "M": 1000}
+    if not numeral or any(letter not in values for letter in numeral):
+        raise StepFailure(f"{numeral!r} is not a Roman numeral")
+    total = 0
+    for index, letter in enumerate(numeral):
+        value = values[letter]
+        following = values[numeral[index + 1]] if index + 1 < len(numeral) else 0
+        total += -value if value < following else value
+    if not 1 <= total <= 3999 or to_roman(total) != numeral:
+        raise StepFailure(f"{numeral!r} is not the usual way of writing a number")
+    return total
+
+
+class Aborted(Exception):
+    """A step failed; the scenario cannot go on."""
+
+
+# -- reading the accessibility tree ----------------------------------------------------------
+
+def strings_of(node):
+    return [s for s in (node["name"], node["description"], node["text"]) if s]
+
+
+def is_editable(node):
+    return "editable" in node["states"] or node["role"] in ("text", "entry", "password text")
+
+
+def find_string(nodes, pattern, editable=False):
+    """The first match of pattern (a full match) among the texts of the nodes, or None.
+
+    Editable nodes (the answer box) are left out unless asked for, so that a typed answer is
+    never taken for a text the program shows."""
+    regex = re.compile(pattern)
+    for node in nodes:
+        if is_editable(node) != editable:
+            continue
+        for text in strings_of(node):
+            match = regex.fullmatch(text.strip())
+            if match:
+                return match
+    return None
+
+
+def visible_texts(nodes):
+    return sorted({text for node in nodes for text in strings_of(node)})
+
+
+class Scenario:
+    """One run: a desktop, a loopback proxy standing in for the statistics host, the program."""
+
+    def __init__(self, name, program_dir, artifacts):
+        self.name = name
+        self.program_dir = program_dir
+        self.artifacts = os.path.join(artifacts, name)
+        os.makedirs(self.artifacts, exist_ok=True)
+        self.desktop = None
+        self.proxy = None
+        self.programs = []
+        self.step_number = 0
+        self.failed_steps = []
+        self.started_at = None
+
+    # -- frame ------------------------------------------------------------------------------
+
+    def __enter__(self):
+        self.proxy = harness.StatsProxy()
+        self.desktop = harness.Desktop(self.artifacts)
+        return self
+
+    def __exit__(self, *exc):
+        if self.desktop:
+            self.desktop.stop()
+        if self.proxy:
+            self.proxy.stop()
+        return False
+
+    @contextlib.contextmanager
+    def step(self, title, goes_on=False):
+        """A named step. A failed step stops the scenario, unless goes_on says that the
+        steps after it do not depend on it (the scenario still counts as failed)."""
+        self.step_number += 1
+        label = f"[{self.name}] step {self.step_number}: {title}"
+        print(f"{label} ...", flush=True)
+        begun = time.monotonic()
+        try:
+            yield
+        except (StepFailure, AssertionError, harness.subprocess.TimeoutExpired) as failure:
+            self._report_failure(label, str(failure) or failure.__class__.__name__)
+            self.failed_steps.append(label)
+            if goes_on:
+                return
+            raise Aborted() from failure
+        except Exception:  # an error of the harness itself still names the step
+            self._report_failure(label, traceback.format_exc())
+            self.failed_steps.append(label)
+            raise Aborted() from None
+        print(f"{label}: ok ({time.monotonic() - begun:.1f} s)", flush=True)
+
+    def _report_failure(self, label, message):
+        print(f"{label}: FAILED\n    {message}", flush=True)
+        if self.desktop and self.desktop.display:
+            with contextlib.suppress(Exception):
+                shot = self.desktop.screenshot(os.path.join(
+                    self.artifacts, f"failure-step{self.step_number}.png"))
+                print(f"    screenshot: {shot}")
+            with contextlib.suppress(Exception):
+                titles = [w["title"] for w in self.desktop.windows(APP)]
+                print(f"    windows on screen: {titles}")
+        for program in self.programs:
+            tail = program.log_tail()
+            if tail:
+                print(f"    end of the output of tavorim (pid {program.pid}):")
+                print("      " + tail.rstrip().replace("\n", "\n      "))
+
+    # -- the program ------------------------------------------------------------------------
+
+    def start_program(self):
+        program = harness.Program(self.desktop, self.program_dir, self.proxy,
+                                  f"tavorim-{len(self.programs) + 1}.log")
+        self.programs.append(program)
+        if self.started_at is None:
+            self.started_at = time.monotonic()
+        return program
+
+    def window(self, title, timeout=APPEAR):
+        def probe():
+            return next((w for w in self.desktop.windows(APP) if w["title"] == title), None)
+
+        return poll(probe, timeout, f"a window titled {title!r}")
+
+    def window_gone(self, title, timeout=APPEAR):
+        poll(lambda: all(w["title"] != title for w in self.desktop.windows(APP)), timeout,
+             f"the window {title!r} closed")
+
+    def accessible(self, window):
+        """The accessible objects of the window on screen (matched by position and size)."""
+        box = [window["x"], window["y"], window["width"], window["height"]]
+        for candidate in self.desktop.accessible_windows(APP):
+            if candidate["nodes"] and candidate["nodes"][0]["extents"] == box:
+                return candidate["nodes"]
+        raise StepFailure(f"no accessible window at {box} for {window['title']!r}")
+
+    def read(self, window, pattern, what, editable=False, timeout=APPEAR):
+        """Waits until the window shows a text that fully matches pattern; returns the match."""
+        seen = []
+
+        def probe():
+            nodes = self.accessible(window)
+            seen[:] = visible_texts(nodes)
+            return find_string(nodes, pattern, editable)
+
+        try:
+            return poll(probe, timeout, what, interval=0.2)
+        except StepFailure as failure:
+            raise StepFailure(f"{failure}; the window shows {seen}") from None
+
+    def absent(self, window, pattern, what):
+        nodes = self.accessible(window)
+        match = find_string(nodes, pattern)
+        if match:
+            raise StepFailure(f"{what}: unexpectedly shows {match.group(0)!r}")
+
+    def press(self, *keys):
+        self.desktop.key(*keys)
+
+    def open_menu_item(self, menu_key, item_key, title):
+        """Opens a menu of the main window by its access key and chooses an item by its letter;
+        waits for the window titled title. Waits for the menu itself first, so that the item's
+        letter is not typed before the menu is there to take it."""
+        before = {w["id"] for w in self.desktop.windows(APP)}
+        self.press(menu_key)
+        poll(lambda: [w for w in self.desktop.windows(APP) if w["id"] not in before],
+             APPEAR, f"the menu opened by {menu_key}")
+        self.press(item_key)
+        return self.window(title)
+
+    def save_window_picture(self, window, file_name):
+        frame = self.desktop.frame_of(window["id"])
+        x, y = max(frame["x"], 0), max(frame["y"], 0)
+        width = min(frame["width"], harness.SCREEN_WIDTH - x)
+        height = min(frame["height"], harness.SCREEN_HEIGHT - y)
+        return self.desktop.screenshot(os.path.join(self.artifacts, file_name),
+                                       (x, y, width, height))
+
+    def focus_by_title_bar(self, window):
+        """Clicks the title bar of a window, as a person does to bring it to the front."""
+        frame = self.desktop.frame_of(window["id"])
+        title_bar = window["y"] - frame["y"]
+        self.desktop.click(frame["x"] + 60, frame["y"] + max(title_bar // 2, 2))
+        poll(lambda: self.desktop.focused_window_title() == window["title"], APPEAR,
+             f"the focus on {window['title']!r}")
+
+    # -- checks shared by the scenarios --------------------------------------------------------
+
+    def check_start(self):
+        with self.step("start: backdrop full screen, main window over it"):
+            self.start_program()
+            backdrop = self.window(BACKDROP_TITLE)
+            geometry = (backdrop["x"], backdrop["y"], backdrop["width"], backdrop["height"])
+            assert geometry == (0, 0, harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT), \
+                f"backdrop at {geometry}, not covering the {harness.SCREEN_WIDTH}x" \
+                f"{harness.SCREEN_HEIGHT} screen"
+            main = self.window(MAIN_TITLE)
+            nodes = self.accessible(main)
+            menu_bars = [n for n in nodes if n["role"] == "menu bar"]
+            assert menu_bars, "the main window has no menu bar a screen reader can find"
+            menu_height = menu_bars[0]["extents"][3]
+            # The menu bar sits above the client area, as it does outside the window's
+            # client area on the desktop the program was designed for.
+            client = (main["width"], main["height"] - menu_height)
+            assert client == (414, 396), \
+                f"main window client area {client[0]}x{client[1]} under a menu bar of " \
+                f"{menu_height} px, not 414x396"
+            items = [n["name"] for n in nodes if n["role"] == "menu item" and n["depth"] == 2]
+            assert items == ["Convertir", "Documentation", "Configurer", "A propos"], \
+                f"menu bar reads {items}"
+            return main
+
+    def quit_with_report(self, main, expected_counts):
+        """Alt+F4 → "&Non" keeps everything; Alt+F4 → "&Oui" sends the report and ends."""
+        program = self.programs[0]
+        with self.step("Alt+F4 asks for confirmation; Escape keeps the program running"):
+            self.focus_by_title_bar(main)
+            self.press("alt+F4")
+            box = self.window(CONFIRM_TITLE)
+            self.read(box, re.escape(CONFIRM_TEXT), "the confirmation question")
+            self.press("Escape")
+            self.window_gone(CONFIRM_TITLE)
+            assert program.running(), "the program ended although the close was refused"
+            self.window(MAIN_TITLE)
+            assert not self.proxy.received(), \
+                f"a request left although the close was refused: {self.proxy.received()}"
+
+        with self.step("Alt+F4 then \"&Oui\": exit report with the run's counts, process ends"):
+            self.press("alt+F4")
+            self.window(CONFIRM_TITLE)
+            elapsed_in_run = time.monotonic() - self.started_at
+            self.press("alt+o")
+            answered = time.monotonic()
+            try:
+                status = program.process.wait(timeout=EXIT_BOUND + 5)
+            except harness.subprocess.TimeoutExpired:
+                raise StepFailure(f"the program still runs {EXIT_BOUND + 5:g} s after "
+                                  "\"&Oui\"") from None
+            gone_after = time.monotonic() - answered
+            print(f"    process gone {gone_after:.2f} s after \"&Oui\"")
+            assert gone_after < EXIT_BOUND, \
+                f"the process ended {gone_after:.2f} s after \"&Oui\" (bound {EXIT_BOUND:g} s)"
+            requests = self.proxy.received()
+            assert len(requests) == 1, f"expected one exit report, the proxy got {requests}"
+            path, query = harness.StatsProxy.query_of(requests[0])
+            print(f"    report: {requests[0]['host']}{path}?{query}")
+            assert path == "/testfmail.php", f"report sent to {path}"
+            shape = (r"envoi= ve=TAVORIM 2\.4 T=(\d{1,2}):(\d\d):(\d\d)"
+                     + re.escape(f"  jRom={expected_counts[0]}  jArb={expected_counts[1]}"))
+            match = re.fullmatch(shape, query)
+            assert match, f"report query {query!r} is not 'envoi= ve=TAVORIM 2.4 T=hh:mm:ss" \
+                          f"  jRom={expected_counts[0]}  jArb={expected_counts[1]}'"
+            hours, minutes, seconds = (int(g) for g in match.groups())
+            reported = hours * 3600 + minutes * 60 + seconds
+            # The clock starts when the backdrop is shown and stops ticking at the answer.
+            assert elapsed_in_run - 30 <= reported <= elapsed_in_run + 1, \
+                f"the report gives T={reported} s for a run of {elapsed_in_run:.0f} s"
+            assert status == 0, f"the program ended with status {status}"
+
+
+# -- the scenarios ---------------------------------------------------------------------------
+
+def scenario_shell(run):
+    main = run.check_start()
+    desktop = run.desktop
+
+    with run.step("the elapsed-time clock ticks", goes_on=True):
+        backdrop = run.window(BACKDROP_TITLE)
+        clock = r"(\d{1,2}):(\d\d):(\d\d)"
+        first = run.read(backdrop, clock, "the clock")
+        first_seconds = int(first.group(1)) * 3600 + int(first.group(2)) * 60 + int(first.group(3))
+        later = poll(lambda: _clock_after(run, backdrop, clock, first_seconds), APPEAR,
+                     "the clock to advance", interval=0.3)
+        print(f"    clock read {first.group(0)}, then {later}")
+
+    with run.step("screenshots of the backdrop and the main window"):
+        desktop.screenshot(os.path.join(run.artifacts, "backdrop.png"))
+        run.save_window_picture(main, "main.png")
+
+    for key, caption, right_edge in (("Caps_Lock", "Maj", 136), ("Num_Lock", "Verr Num", 16)):
+        region = (harness.SCREEN_WIDTH - right_edge - 91, 24, 91, 41)
+        with run.step(f"{key} on turns \"{caption}\" red, off turns it silver again",
+                      goes_on=True):
+            assert _red_pixels(desktop, region) == 0, f"\"{caption}\" is red before {key}"
+            assert _silver_pixels(desktop, region) > 0, f"\"{caption}\" is not silver at start"
+            desktop.key(key)
+            pressed = time.monotonic()
+            poll(lambda: _red_pixels(desktop, region) > 10, LOCK_KEY_BOUND,
+                 f"red text in \"{caption}\"", interval=0.02)
+            print(f"    red after {1000 * (time.monotonic() - pressed):.0f} ms "
+                  "(screenshot time included)")
+            if key == "Caps_Lock":
+                desktop.screenshot(os.path.join(run.artifacts, "backdrop-maj.png"))
+            desktop.key(key)
+            poll(lambda: _red_pixels(desktop, region) == 0 and _silver_pixels(desktop, region),
+                 LOCK_KEY_BOUND, f"\"{caption}\" silver again", interval=0.02)
+
+    with run.step("the About box opens from \"&A propos\" and closes with Enter", goes_on=True):
+        run.press("alt+a")
+        about = run.window(ABOUT_TITLE)
+        assert (about["width"], about["height"]) == (393, 242), \
+            f"About box client area {about['width']}x{about['height']}, not 393x242"
+        run.read(about, "Tavorim", "the product name")
+        run.save_window_picture(about, "apropos.png")
+        run.press("Return")
+        run.window_gone(ABOUT_TITLE)
+        assert run.programs[0].running(), "the program ended with the About box"
+
+    with run.step("the level dialog: level 1 at first, Escape does nothing, \"&Ok\" keeps 3",
+                  goes_on=True):
+        level = choose_level(run, 3, screenshot="niveau.png")
+        dialog = run.open_menu_item("alt+o", "n", LEVEL_TITLE)
+        assert level == 1, f"the first opening showed level {level} checked, not 1"
+        assert _checked_level(run, dialog) == 3, "level 3 was not kept after \"&Ok\""
+        run.press("Escape")
+        time.sleep(0.5)  # give a wrongly handled Escape the time to close the dialog
+        assert any(w["title"] == LEVEL_TITLE for w in desktop.windows(APP)), \
+            "Escape closed the level dialog"
+        run.press("alt+o")
+        run.window_gone(LEVEL_TITLE)
+
+    with run.step("F1 in the main window opens the help viewer", goes_on=True):
+        before = {w["id"] for w in desktop.windows()}
+        run.press("F1")
+        viewer = poll(lambda: next((w for w in desktop.windows() if w["id"] not in before
+                                    and w["width"] > 100 and w["height"] > 100), None),
+                      APPEAR, "a new window for the help")
+        print(f"    help window {viewer['title']!r}, {viewer['width']}x{viewer['height']}")
+        time.sleep(1.0)  # let the page finish drawing before the picture is taken
+        run.save_window_picture(viewer, "aide.png")
+        assert run.programs[0].running(), "the program ended with the help viewer"
+        run.focus_by_title_bar(run.window(MAIN_TITLE))
+
+    with run.step("a second start restores the minimised first copy and ends"):
+        first = run.programs[0]
+        run.press("super+h")
+        poll(lambda: all(w["title"] != MAIN_TITLE for w in desktop.windows(APP)), APPEAR,
+             "the main window minimised")
+        second = run.start_program()
+        try:
+            status = second.process.wait(timeout=30)
+        except harness.subprocess.TimeoutExpired:
+            raise StepFailure("the second copy still runs after 30 s") from None
+        assert status == 0, f"the second copy ended with status {status}"
+        main = run.window(MAIN_TITLE)
+        assert first.running(), "the first copy ended"
+        assert not run.proxy.received(), "the second copy sent an exit report"
+        assert not any(w["title"] == CONFIRM_TITLE for w in desktop.windows(APP)), \
+            "a confirmation box is on screen"
+
+    run.quit_with_report(main, ("0/0", "0/0"))
+
+
+def scenario_drills(run):
+    main = run.check_start()
+
+    with run.step("Roman-writing drill: window, question 1 at level I"):
+        window = run.open_menu_item("alt+c", "r", ROMAN_TITLE)
+        assert (window["width"], window["height"]) == (442, 423), \
+            f"client area {window['width']}x{window['height']}, not 442x423"
+        run.read(window, "Exercice n° : 1", "the question number 1")
+        run.read(window, "Niveau I", "the level")
+        number = int(run.read(window, r"\d{1,4}", "the number to write").group(0))
+        answer = to_roman(number)
+        print(f"    asked {number}, answering {answer}")
+
+    with run.step("right answer typed in lower case: shown in capitals, \"EXACT\", 1/1"):
+        run.desktop.type_text(answer.lower())
+        run.read(window, re.escape(answer), "the answer in capitals", editable=True)
+        run.press("Return")
+        run.read(window, "EXACT", "the verdict EXACT")
+        run.read(window, "1/1", "the score 1/1")
+        run.absent(window, "C'est : .*", "no correction after a right answer")
+        run.save_window_picture(window, "romain.png")
+
+    with run.step("\"&Continuer\" asks question 2; a wrong answer gives \"Faux\" and 1/2"):
+        run.press("alt+c")
+        run.read(window, "Exercice n° : 2", "the question number 2")
+        number = int(run.read(window, r"\d{1,4}", "the number to write").group(0))
+        expected = to_roman(number)
+        wrong = expected + "I"
+        # A digit among the letters is refused by the box: only the letters arrive.
+        run.desktop.type_text(wrong[0] + "7" + wrong[1:])
+        run.read(window, re.escape(wrong), "the typed letters without the digit", editable=True)
+        run.press("Return")
+        run.read(window, "Faux", "the verdict Faux")
+        run.read(window, re.escape(f"C'est : {expected}"), "the correction")
+        run.read(window, "1/2", "the score 1/2")
+        run.save_window_picture(window, "romain-faux.png")
+        run.press("alt+q")
+        run.window_gone(ROMAN_TITLE)
+
+    with run.step("Arabic-writing drill: window, question 1 at level I"):
+        window = run.open_menu_item("alt+c", "a", ARABIC_TITLE)
+        assert (window["width"], window["height"]) == (492, 423), \
+            f"client area {window['width']}x{window['height']}, not 492x423"
+        run.read(window, "Exercice n° : 1", "the question number 1")
+        run.read(window, "Niveau I", "the level")
+        value = from_roman(run.read(window, r"[IVXLCDM]+", "the numeral to read").group(0))
+        assert 1 <= value <= 39, f"level I asked {value}, outside 1 to 39"
+        print(f"    asked {to_roman(value)}, answering {value}")
+
+    with run.step("right answer: \"EXACT\", 1/1"):
+        run.desktop.type_text(str(value))
+        run.press("Return")
+        run.read(window, "EXACT", "the verdict EXACT")
+        run.read(window, "1/1", "the score 1/1")
+        run.save_window_picture(window, "arabe.png")
+
+    with run.step("question 2 answered with a leading zero: \"Faux\", the correction, 1/2"):
+        run.press("alt+c")
+        run.read(window, "Exercice n° : 2", "the question number 2")
+        value = from_roman(run.read(window, r"[IVXLCDM]+", "the numeral to read").group(0))
+        run.desktop.type_text("0" + str(value))
+        run.press("Return")
+        run.read(window, "Faux", "the verdict Faux")
+        run.read(window, re.escape(f"C'est : {value}"), "the correction")
+        run.read(window, "1/2", "the score 1/2")
+        run.save_window_picture(window, "arabe-faux.png")
+        run.press("alt+q")
+        run.window_gone(ARABIC_TITLE)
+
+    with run.step("level III chosen in the level dialog; the drill goes on at \"Niveau III\""):
+        choose_level(run, 3)
+        window = run.open_menu_item("alt+c", "r", ROMAN_TITLE)
+        run.read(window, "Niveau III", "the level III")
+        run.read(window, "Exercice n° : 3", "the numbering carried on")
+        run.read(window, "1/2", "the score carried on")
+        number = int(run.read(window, r"\d{1,4}", "the number to write").group(0))
+        assert 1 <= number <= 3999, f"level III asked {number}"
+        run.press("alt+q")
+        run.window_gone(ROMAN_TITLE)
+
+    run.quit_with_report(main, ("1/2", "1/2"))
+
+
+SCENARIOS = {"shell": scenario_shell, "drills": scenario_drills}
+
+
+# -- helpers of the scenarios ------------------------------------------------------------------
+
+def choose_level(run, level, screenshot=None):
+    """Opens the level dialog, checks level N with Alt+N and presses "&Ok".
+    Returns the level that was checked when the dialog opened."""
+    dialog = run.open_menu_item("alt+o", "n", LEVEL_TITLE)
+    assert (dialog["width"], dialog["height"]) == (249, 209), \
+        f"level dialog client area {dialog['width']}x{dialog['height']}, not 249x209"
+    shown = _checked_level(run, dialog)
+    run.press(f"alt+{level}")
+    poll(lambda: _checked_level(run, dialog) == level, APPEAR, f"level {level} checked")
+    if screenshot:
+        run.save_window_picture(dialog, screenshot)
+    run.press("alt+o")
+    run.window_gone(LEVEL_TITLE)
+    return shown
+
+
+def _checked_level(run, dialog):
+    checked = [n for n in run.accessible(dialog)
+               if n["role"] == "radio button" and "checked" in n["states"]]
+    if len(checked) != 1:
+        raise StepFailure(f"{len(checked)} level buttons checked: {[n['name'] for n in checked]}")
+    digits = re.findall(r"[123]", checked[0]["name"])
+    if not digits:
+        raise StepFailure(f"checked level button named {checked[0]['name']!r}")
+    return int(digits[-1])
+
+
+def _clock_after(run, backdrop, clock, seconds):
+    match = find_string(run.accessible(backdrop), clock)
+    if not match:
+        return None
+    now = int(match.group(1)) * 3600 + int(match.group(2)) * 60 + int(match.group(3))
+    return match.group(0) if now > seconds else None
+
+
+def _red_pixels(desktop, region):
+    return sum(1 for r, g, b in desktop.pixels(region) if r >= 200 and g <= 70 and b <= 70)
+
+
+def _silver_pixels(desktop, region):
+    return sum(1 for r, g, b in desktop.pixels(region)
+               if abs(r - 192) <= 6 and abs(g - 192) <= 6 and abs(b - 192) <= 6)
+
+
+# -- running -----------------------------------------------------------------------------------
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--artifacts", default=os.path.join(os.getcwd(), "e2e-artifacts"))
+    parser.add_argument("scenarios", nargs="+", choices=sorted(SCENARIOS))
+    args = parser.parse_args()
+
+    missing = harness.missing_prerequisites()
+    if missing:
+        print("SKIPPED: the end-to-end harness needs " + ", ".join(missing)
+              + " (Debian: xvfb openbox xdotool x11-utils dbus at-spi2-core python3-pyatspi"
+              " imagemagick)")
+        return 77
+    program_dir = os.environ.get("TAVORIM_PROGRAM_DIR", "")
+    if not os.access(os.path.join(program_dir, "tavorim"), os.X_OK):
+        print(f"FAILED: no program 'tavorim' in TAVORIM_PROGRAM_DIR={program_dir!r}")
+        return 1
+
+    # A stop from outside (ctest's timeout, Ctrl+C) still runs the clean-up below.
+    def stop(signum, _frame):
+        raise SystemExit(f"stopped by signal {signum}")
+
+    signal.signal(signal.SIGTERM, stop)
+    signal.signal(signal.SIGINT, stop)
+    # End on our own, cleaning up, before ctest's 600 s timeout kills the run outright.
+    signal.signal(signal.SIGALRM, stop)
+    signal.alarm(570)
+
+    passed = failed = 0
+    for name in args.scenarios:
+        print(f"== scenario {name}", flush=True)
+        try:
+            with Scenario(name, program_dir, args.artifacts) as run:
+                with run.step("private X server, window manager and accessibility bus"):
+                    run.desktop.start()
+                    print(f"    display {run.desktop.display}")
+                SCENARIOS[name](run)
+                if run.failed_steps:
+                    raise Aborted()
+            passed += 1
+            print(f"== scenario {name}: passed", flush=True)
+        except Aborted:
+            failed += 1
+            print(f"== scenario {name}: FAILED", flush=True)
+    print(f"e2e: {passed} passed, {failed} failed")
+    return 0 if failed == 0 else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())
