@@ -11,7 +11,6 @@
 #include <QTest>
 
 #include <memory>
-#include <unistd.h>
 
 using namespace tavorim;
 using namespace wavtest;
@@ -46,7 +45,6 @@ private slots:
     void nextOpenCutsTheCueSounding_data();
     void nextOpenCutsTheCueSounding();
     void destroyingThePlayerCutsTheCue();
-    void playWithoutOpenDoesNothing();
     void errorTexts();
     void finalStopRule_data();
     void finalStopRule();
@@ -204,18 +202,6 @@ void TestSoundPlayer::destroyingThePlayerCutsTheCue() {
     player.reset();
     QCOMPARE(FakeAudioOutput::sounding(), QString());
     QCOMPARE(FakeAudioOutput::stopped(), QStringList{"FIN.WAV"});
-}
-
-void TestSoundPlayer::playWithoutOpenDoesNothing() {
-    QVERIFY(WriteFile("RIEN.WAV", GoodCue));
-    SoundPlayer player;
-    player.setFileName("RIEN.WAV");
-    player.play();
-    QCOMPARE(player.open(), SoundError::None);
-    player.close();
-    QVERIFY(!player.isOpen());
-    player.play();
-    QCOMPARE(FakeAudioOutput::played(), QStringList{});
 }
 
 void TestSoundPlayer::errorTexts() {
