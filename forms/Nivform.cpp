@@ -44,9 +44,14 @@ void Tnivform::changeEvent(QEvent *event) {
 }
 
 void Tnivform::FormActivate() {
-    const std::pair<QRadioButton *, bool> levels[] = {{ui->RadioButton1, Etat_Global.Niveau_I},
-                                                      {ui->RadioButton2, Etat_Global.Niveau_II},
-                                                      {ui->RadioButton3, Etat_Global.Niveau_III}};
+    // The choices show the level in force, resolved as the drills resolve it (I, else II,
+    // else III): with more than one flag set, showing each would check two exclusive choices
+    // and "&Ok" would then write two levels.
+    const bool levelI = Etat_Global.Niveau_I;
+    const bool levelII = !levelI && Etat_Global.Niveau_II;
+    const bool levelIII = !levelI && !levelII && Etat_Global.Niveau_III;
+    const std::pair<QRadioButton *, bool> levels[] = {
+        {ui->RadioButton1, levelI}, {ui->RadioButton2, levelII}, {ui->RadioButton3, levelIII}};
     // Each is set on its own, unchecked ones included, so the exclusive group must let go.
     for (const auto &[radio, checked] : levels) {
         radio->setAutoExclusive(false);

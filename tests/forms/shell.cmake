@@ -1,0 +1,14 @@
+# Tests of the application shell's windows. Each sets DISPLAY to a name of its own, so that
+# the single-instance guards of parallel runs never meet.
+tavorim_add_qtest(tst_shell_backdrop
+    SOURCES shell/tst_backdrop.cpp
+    LIBRARIES tavorim_forms
+    ENVIRONMENT LC_ALL=fr_FR.UTF-8 DISPLAY=tst_shell_backdrop)
+tavorim_add_qtest(tst_shell_mainwindow
+    SOURCES shell/tst_mainwindow.cpp
+    LIBRARIES tavorim_forms
+    ENVIRONMENT DISPLAY=tst_shell_mainwindow)
+tavorim_add_qtest(tst_shell_dialogs
+    SOURCES shell/tst_dialogs.cpp
+    LIBRARIES tavorim_forms
+    ENVIRONMENT DISPLAY=tst_shell_dialogs)

@@ -1,0 +1,215 @@
+// The level dialog and the About box.
+#include "About.h"
+#include "Application.h"
+#include "Globals.h"
+#include "GlyphButton.h"
+#include "Nivform.h"
+#include "Tavor1.h"
+#include "Web.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+
+using tavorim::TApplication;
+
+namespace {
+
+QRadioButton *radio(const QWidget &dialog, int level) {
+    return dialog.findChild<QRadioButton *>(QStringLiteral("RadioButton%1").arg(level));
+}
+
+int levelFlags() {
+    return (Etat_Global.Niveau_I ? 1 : 0) | (Etat_Global.Niveau_II ? 2 : 0) |
+           (Etat_Global.Niveau_III ? 4 : 0);
+}
+
+void setLevelFlags(int flags) {
+    Etat_Global.Niveau_I = flags & 1;
+    Etat_Global.Niveau_II = flags & 2;
+    Etat_Global.Niveau_III = flags & 4;
+}
+
+} // namespace
+
+class DialogsTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void levelShownAtOpening_data();
+    void levelShownAtOpening();
+    void okWritesExactlyOneLevel_data();
+    void okWritesExactlyOneLevel();
+    void closingWithoutOkKeepsTheLevel();
+    void firstOpeningFromTheMenuShowsLevelOne();
+    void aboutShowsTheVersion();
+    void aboutLinksOpenTheirAddresses_data();
+    void aboutLinksOpenTheirAddresses();
+    void aboutOkCloses();
+
+private:
+    QList<QUrl> opened_;
+};
+
+void DialogsTest::init() {
+    Etat_Global = T_Etat_Global{};
+    TApplication::instance().ResetForTests();
+    opened_.clear();
+    tavorim::SetShellOpenForTests([this](const QUrl &url) { opened_.append(url); });
+}
+
+void DialogsTest::cleanup() {
+    tavorim::SetShellOpenForTests({});
+}
+
+void DialogsTest::levelShownAtOpening_data() {
+    QTest::addColumn<int>("flags");
+    QTest::newRow("level I") << 1;
+    QTest::newRow("level II") << 2;
+    QTest::newRow("level III") << 4;
+    QTest::newRow("II and III both set: II is in force") << 6;
+    QTest::newRow("all three set: I is in force") << 7;
+}
+
+void DialogsTest::levelShownAtOpening() {
+    QFETCH(int, flags);
+    setLevelFlags(flags);
+    Tnivform dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    // The design's check on level 2 is replaced by the level in force.
+    const int inForce = flags & ~(flags - 1);
+    for (int level = 1; level <= 3; ++level)
+        QCOMPARE(radio(dialog, level)->isChecked(), bool(inForce & (1 << (level - 1))));
+    QCOMPARE(QApplication::focusWidget(), dialog.findChild<QPushButton *>("Button1"));
+}
+
+void DialogsTest::okWritesExactlyOneLevel_data() {
+    QTest::addColumn<int>("before");
+    QTest::addColumn<int>("chosen");
+    QTest::addColumn<int>("after");
+    QTest::newRow("I, Ok at once") << 1 << 0 << 1;
+    QTest::newRow("I to II") << 1 << 2 << 2;
+    QTest::newRow("I to III") << 1 << 3 << 4;
+    QTest::newRow("III to I") << 4 << 1 << 1;
+    QTest::newRow("III, Ok at once") << 4 << 0 << 4;
+    QTest::newRow("II and III both set, to I") << 6 << 1 << 1;
+    QTest::newRow("II and III both set, Ok at once") << 6 << 0 << 2;
+}
+
+void DialogsTest::okWritesExactlyOneLevel() {
+    QFETCH(int, before);
+    QFETCH(int, chosen);
+    QFETCH(int, after);
+    setLevelFlags(before);
+    Tnivform dialog;
+    dialog.show();
+    QVERIFY(QTest::qWaitForWindowActive(&dialog));
+    if (chosen)
+        QTest::mouseClick(radio(dialog, chosen), Qt::LeftButton);
+    QTest::mouseClick(dialog.findChild<QPushButton *>("Button1"), Qt::LeftButton);
+    QCOMPARE(dialog.result(), int(QDialog::Accepted));
+    QVERIFY(!dialog.isVisible());
+    QCOMPARE(levelFlags(), after);
+}
+
+void DialogsTest::closingWithoutOkKeepsTheLevel() {
+    setLevelFlags(2);
+    {
+        Tnivform dialog;
+        dialog.show();
+        QVERIFY(QTest::qWaitForWindowActive(&dialog));
+        QTest::mouseClick(radio(dialog, 3), Qt::LeftButton);
+        QVERIFY(radio(dialog, 3)->isChecked());
+        QTest::keyClick(&dialog, Qt::Key_Escape); // no cancel button: nothing happens
+        QVERIFY(dialog.isVisible());
+        dialog.close();
+    }
+    QCOMPARE(levelFlags(), 2);
+    Tnivform again;
+    again.show();
+    QVERIFY(QTest::qWaitForWindowActive(&again));
+    QVERIFY(radio(again, 2)->isChecked());
+    QVERIFY(!radio(again, 3)->isChecked());
+}
+
+void DialogsTest::firstOpeningFromTheMenuShowsLevelOne() {
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    bool seen = false;
+    bool levelOneChecked = false;
+    // Answers the dialog from inside its modal loop.
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *dialog = qobject_cast<Tnivform *>(QApplication::activeModalWidget());
+        if (!dialog || !dialog->isActiveWindow())
+            return;
+        poll.stop();
+        seen = true;
+        levelOneChecked = radio(*dialog, 1)->isChecked() && !radio(*dialog, 2)->isChecked();
+        radio(*dialog, 3)->click();
+        dialog->findChild<QPushButton *>("Button1")->click();
+    });
+    poll.start(10);
+    form.findChild<QAction *>(QStringLiteral("Niveau1"))->trigger();
+    QVERIFY(seen);
+    QVERIFY(levelOneChecked);
+    QCOMPARE(levelFlags(), 4);
+}
+
+void DialogsTest::aboutShowsTheVersion() {
+    Etat_Global.Version_Texte = "3.1";
+    TAboutBox box;
+    box.show();
+    QVERIFY(QTest::qWaitForWindowActive(&box));
+    QTRY_COMPARE(box.findChild<QLabel *>("Version")->text(), QStringLiteral("3.1"));
+    QCOMPARE(box.findChild<QLabel *>("Label3")->text(),
+             QStringLiteral("Site Quillavo : ") + tavorim::SiteAddress());
+    for (const char *link : {"Label2", "Label3"}) {
+        const QLabel *label = box.findChild<QLabel *>(link);
+        QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 128));
+        QVERIFY(label->font().underline());
+    }
+    QCOMPARE(QApplication::focusWidget(), box.findChild<tavorim::GlyphButton *>("OKButton"));
+}
+
+void DialogsTest::aboutLinksOpenTheirAddresses_data() {
+    QTest::addColumn<QString>("link");
+    QTest::addColumn<QString>("tail");
+    QTest::newRow("Ecrire") << "Label2"
+                            << "/message08.php?sujet=TavoRim 2.4";
+    QTest::newRow("site") << "Label3"
+                          << "?ve=Tavorim 2.4";
+}
+
+void DialogsTest::aboutLinksOpenTheirAddresses() {
+    QFETCH(QString, link);
+    QFETCH(QString, tail);
+    TAboutBox box;
+    box.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&box));
+    QLabel *label = box.findChild<QLabel *>(link);
+    for (int clicks = 1; clicks <= 2; ++clicks) {
+        QTest::mouseClick(label, Qt::LeftButton);
+        QCOMPARE(opened_.size(), clicks);
+        QCOMPARE(opened_.last().toString(QUrl::FullyDecoded), tavorim::SiteAddress() + tail);
+        QVERIFY(box.isVisible());
+    }
+}
+
+void DialogsTest::aboutOkCloses() {
+    TAboutBox box;
+    box.show();
+    QVERIFY(QTest::qWaitForWindowActive(&box));
+    QTest::keyClick(&box, Qt::Key_Return);
+    QVERIFY(!box.isVisible());
+    QCOMPARE(box.result(), int(QDialog::Accepted));
+}
+
+QTEST_MAIN(DialogsTest)
+#include "tst_dialogs.moc"

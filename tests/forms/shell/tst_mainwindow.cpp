@@ -1,0 +1,247 @@
+// The main window: its state at creation, the sound switch, the ways of closing it and the
+// exit report they lead to.
+#include "Application.h"
+#include "Display.h"
+#include "Globals.h"
+#include "GlyphButton.h"
+#include "MessageBox.h"
+#include "Tavor1.h"
+#include "Web.h"
+
+#include <QAction>
+#include <QtTest>
+
+using tavorim::MessageBox;
+using tavorim::TApplication;
+
+namespace {
+
+struct HelpCall {
+    int command;
+    int data;
+    bool operator==(const HelpCall &other) const = default;
+};
+
+} // namespace
+
+class MainWindowTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startsAtLevelOneWithSoundOff();
+    void soundSwitchFollowsTheCheckMark();
+    void richColoursFollowTheDepth_data();
+    void richColoursFollowTheDepth();
+    void captionAtActivation();
+    void everyCloseAsksTheSameQuestion_data();
+    void everyCloseAsksTheSameQuestion();
+    void escapeDoesNothing();
+    void confirmedCloseSendsTheReportAndEnds();
+    void f1AsksForTheWindowsHelp();
+    void reportedProgramName_data();
+    void reportedProgramName();
+    void reportAddress_data();
+    void reportAddress();
+
+private:
+    QList<QUrl> sent_;
+    QList<HelpCall> help_;
+};
+
+void MainWindowTest::init() {
+    Etat_Global = T_Etat_Global{};
+    TApplication::instance().ResetForTests();
+    MessageBox::clearShown();
+    sent_.clear();
+    help_.clear();
+    tavorim::SetNavigateForTests([this](const QUrl &url) { sent_.append(url); });
+    TApplication::instance().SetOnHelp([this](std::uint16_t command, std::int32_t data, bool &) {
+        help_.append({command, data});
+        return true;
+    });
+}
+
+void MainWindowTest::cleanup() {
+    tavorim::SetNavigateForTests({});
+    tavorim::SetColourDepthForTests(0);
+    TApplication::instance().ResetForTests();
+}
+
+void MainWindowTest::startsAtLevelOneWithSoundOff() {
+    TForm1 form;
+    QVERIFY(Etat_Global.Niveau_I);
+    QVERIFY(!Etat_Global.Niveau_II && !Etat_Global.Niveau_III);
+    QVERIFY(!Etat_Global.Son_Actif);
+    auto *sound = form.findChild<QAction *>(QStringLiteral("son1"));
+    QVERIFY(sound);
+    QVERIFY(sound->isCheckable());
+    QVERIFY(!sound->isChecked());
+    QCOMPARE(form.size().width(), 414);
+}
+
+void MainWindowTest::soundSwitchFollowsTheCheckMark() {
+    TForm1 form;
+    auto *sound = form.findChild<QAction *>(QStringLiteral("son1"));
+    for (bool expected : {true, false, true, false}) {
+        sound->trigger();
+        QCOMPARE(sound->isChecked(), expected);
+        QCOMPARE(Etat_Global.Son_Actif, expected);
+    }
+}
+
+void MainWindowTest::richColoursFollowTheDepth_data() {
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<bool>("rich");
+    QTest::newRow("monochrome") << 1 << false;
+    QTest::newRow("16 colours") << 4 << false;
+    QTest::newRow("256 colours") << 8 << false;
+    QTest::newRow("high colour") << 16 << true;
+    QTest::newRow("true colour") << 24 << true;
+    QTest::newRow("32 bits") << 32 << true;
+}
+
+void MainWindowTest::richColoursFollowTheDepth() {
+    QFETCH(int, depth);
+    QFETCH(bool, rich);
+    tavorim::SetColourDepthForTests(depth);
+    Etat_Global.Couleurs_Riches = !rich;
+    TForm1 form;
+    QCOMPARE(Etat_Global.Couleurs_Riches, rich);
+}
+
+void MainWindowTest::captionAtActivation() {
+    TForm1 form;
+    QVERIFY(form.windowTitle().isEmpty());
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTRY_COMPARE(form.windowTitle(), QStringLiteral("TavoRim v. 2.4 complète et gratuite"));
+}
+
+void MainWindowTest::everyCloseAsksTheSameQuestion_data() {
+    QTest::addColumn<bool>("useButton");
+    QTest::addColumn<int>("answer");
+    QTest::newRow("Fermer, then Non") << true << int(MessageBox::No);
+    QTest::newRow("close box, then Non") << false << int(MessageBox::No);
+    QTest::newRow("Fermer, box dismissed") << true << int(MessageBox::NoButton);
+    QTest::newRow("close box, box dismissed") << false << int(MessageBox::NoButton);
+}
+
+void MainWindowTest::everyCloseAsksTheSameQuestion() {
+    QFETCH(bool, useButton);
+    QFETCH(int, answer);
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    Etat_Global.Duree_Texte = "00:01:00";
+    const T_Etat_Global before = Etat_Global;
+    MessageBox::setNextAnswer(static_cast<MessageBox::Button>(answer));
+    if (useButton)
+        form.findChild<tavorim::GlyphButton *>(QStringLiteral("BitBtn1"))->click();
+    else
+        form.close(); // what the close box and Alt+F4 ask for
+    QCOMPARE(MessageBox::shown().size(), 1);
+    const MessageBox::Shown box = MessageBox::shown().first();
+    QCOMPARE(box.title, QStringLiteral("Confirmation"));
+    QCOMPARE(box.text, QStringLiteral("Voulez-vous vraiment quitter le logiciel"));
+    QCOMPARE(box.icon, MessageBox::Question);
+    QCOMPARE(box.buttons, MessageBox::Yes | MessageBox::No);
+    // Nothing changed, nothing sent, nothing asked of the help.
+    QVERIFY(form.isVisible());
+    QVERIFY(!TApplication::instance().Terminated());
+    QVERIFY(sent_.isEmpty());
+    QVERIFY(help_.isEmpty());
+    QCOMPARE(Etat_Global.Duree_Texte, before.Duree_Texte);
+    QCOMPARE(Etat_Global.Niveau_I, before.Niveau_I);
+}
+
+void MainWindowTest::escapeDoesNothing() {
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_Escape);
+    QVERIFY(form.isVisible());
+    QVERIFY(MessageBox::shown().isEmpty());
+}
+
+void MainWindowTest::confirmedCloseSendsTheReportAndEnds() {
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    Etat_Global.Duree_Texte = "00:12:05";
+    Etat_Global.Justes_Rom = 7;
+    Etat_Global.Question_Rom = 10;
+    MessageBox::setNextAnswer(MessageBox::Yes);
+    form.close();
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(help_, (QList<HelpCall>{{TForm1::HELP_QUIT, 0}}));
+    QCOMPARE(sent_.size(), 1);
+    QCOMPARE(sent_.first(), QUrl(TForm1::ExitReportAddress(TApplication::instance().ExeName()),
+                                 QUrl::TolerantMode));
+    QVERIFY(TApplication::instance().Terminated());
+    QVERIFY(!form.isVisible());
+}
+
+void MainWindowTest::f1AsksForTheWindowsHelp() {
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowActive(&form));
+    QTest::keyClick(&form, Qt::Key_F1);
+    QCOMPARE(help_, (QList<HelpCall>{{TForm1::HELP_CONTEXT, 100}}));
+}
+
+void MainWindowTest::reportedProgramName_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("name");
+    QTest::newRow("plain") << "/opt/tavorim/tavorim"
+                           << "TAVORIM";
+    QTest::newRow("windows name") << "/opt/TAVORIM.EXE"
+                                  << "TAVORIM";
+    QTest::newRow("two dots") << "/tmp/a.b"
+                              << "A.B";
+    QTest::newRow("two dots and exe") << "/tmp/a.b.exe"
+                                      << "A.B";
+    QTest::newRow("dotted folder") << "/home/x.y/tavorim"
+                                   << "TAVORIM";
+    QTest::newRow("only a to z change") << "/tmp/élève-2"
+                                        << "éLèVE-2";
+}
+
+void MainWindowTest::reportedProgramName() {
+    QFETCH(QString, path);
+    QFETCH(QString, name);
+    QCOMPARE(TForm1::ReportedProgramName(path), name);
+}
+
+void MainWindowTest::reportAddress_data() {
+    QTest::addColumn<int>("justesRom");
+    QTest::addColumn<int>("questionRom");
+    QTest::addColumn<int>("justesArab");
+    QTest::addColumn<int>("questionArab");
+    QTest::addColumn<QString>("query");
+    QTest::newRow("nothing answered")
+        << 0 << 1 << 0 << 1 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=0/0  jArb=0/0";
+    QTest::newRow("seven of nine")
+        << 7 << 10 << 0 << 1 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=7/9  jArb=0/0";
+    QTest::newRow("both drills") << 3 << 5 << 12 << 20
+                                 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=3/4  jArb=12/19";
+}
+
+void MainWindowTest::reportAddress() {
+    QFETCH(int, justesRom);
+    QFETCH(int, questionRom);
+    QFETCH(int, justesArab);
+    QFETCH(int, questionArab);
+    QFETCH(QString, query);
+    Etat_Global.Duree_Texte = "00:12:05";
+    Etat_Global.Justes_Rom = justesRom;
+    Etat_Global.Question_Rom = questionRom;
+    Etat_Global.Justes_Arab = justesArab;
+    Etat_Global.Question_Arab = questionArab;
+    QCOMPARE(TForm1::ExitReportAddress(QStringLiteral("/usr/bin/tavorim")),
+             tavorim::StatsAddress() + query);
+}
+
+QTEST_MAIN(MainWindowTest)
+#include "tst_mainwindow.moc"
