@@ -56,8 +56,10 @@ std::string DecodeEntities(std::string_view text) {
     std::size_t pos = 0;
     while (pos < text.size()) {
         const char c = text[pos];
-        const std::size_t semi = c == '&' ? text.find(';', pos) : std::string_view::npos;
-        if (semi == std::string_view::npos || semi - pos > 10) {
+        // Entities are short: look for the ";" only nearby.
+        const std::size_t near = c == '&' ? text.substr(pos, 12).find(';') : std::string_view::npos;
+        const std::size_t semi = near == std::string_view::npos ? near : pos + near;
+        if (semi == std::string_view::npos) {
             out += c;
             ++pos;
             continue;

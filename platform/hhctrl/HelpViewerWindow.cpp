@@ -171,6 +171,11 @@ void HelpViewerWindow::FillContents(const std::vector<SitemapEntry> &entries,
 }
 
 void HelpViewerWindow::SelectContentsEntry(const QString &archivePath) {
+    // Several entries may name one page: the one chosen by the pupil stays selected.
+    const QTreeWidgetItem *current = contents_->currentItem();
+    if (current &&
+        current->data(0, LocalRole).toString().compare(archivePath, Qt::CaseInsensitive) == 0)
+        return;
     for (QTreeWidgetItemIterator it(contents_); *it; ++it) {
         if ((*it)->data(0, LocalRole).toString().compare(archivePath, Qt::CaseInsensitive) == 0) {
             const QSignalBlocker blocker(contents_);
