@@ -1,5 +1,6 @@
 #include "hh_funcs.h"
 
+#include "Globals.h"
 #include "MessageBox.h"
 
 #include <QApplication>
@@ -273,7 +274,7 @@ void TDLogFile::WriteHeader(const QStringList &arguments) const {
     fact("Locale", locale.name());
     fact("Decimal separator", locale.decimalPoint());
     fact("Program", TApplication::instance().ExeName());
-    fact("Program version", QCoreApplication::applicationVersion());
+    fact("Program version", QString::fromStdString(Etat_Global.Version_Texte));
     fact("Arguments", arguments.mid(1).join(QLatin1Char(' ')));
     fact("Program folder", environment.ProgramFolder());
     fact("System folder", environment.SystemFolder());
