@@ -5,6 +5,7 @@
 #include <QHeaderView>
 #include <QSplitter>
 #include <QStringDecoder>
+#include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
@@ -84,14 +85,24 @@ HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QS
     buttons->addStretch();
 
     auto *splitter = new QSplitter(this);
-    contents_ = new QTreeWidget(splitter);
+    // The contents and the keyword index, both sitemaps, in two tabs.
+    auto *tabs = new QTabWidget(splitter);
+    contents_ = new QTreeWidget(tabs);
     contents_->setObjectName(QStringLiteral("contents"));
-    contents_->setHeaderLabel(QStringLiteral("Sommaire"));
-    contents_->header()->hide();
+    index_ = new QTreeWidget(tabs);
+    index_->setObjectName(QStringLiteral("index"));
+    index_->setRootIsDecorated(false);
+    for (QTreeWidget *tree : {contents_, index_}) {
+        tree->header()->hide();
+        connect(tree, &QTreeWidget::itemClicked, this, &HelpViewerWindow::ShowEntry);
+        connect(tree, &QTreeWidget::itemActivated, this, &HelpViewerWindow::ShowEntry);
+    }
+    tabs->addTab(contents_, QStringLiteral("Sommaire"));
+    tabs->addTab(index_, QStringLiteral("Index"));
     page_ = new HelpPage(*archive_, splitter);
     page_->setObjectName(QStringLiteral("page"));
     page_->setOpenLinks(false);
-    splitter->addWidget(contents_);
+    splitter->addWidget(tabs);
     splitter->addWidget(page_);
     splitter->setStretchFactor(1, 3);
     splitter->setSizes({240, 620});
@@ -119,21 +130,13 @@ HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QS
     });
     connect(page_, &QTextBrowser::sourceChanged, this,
             [this](const QUrl &url) { SelectContentsEntry(url.path()); });
-    connect(contents_, &QTreeWidget::itemClicked, this, [this](QTreeWidgetItem *item) {
-        const QString local = item->data(0, LocalRole).toString();
-        if (!local.isEmpty())
-            ShowTopic(local.toStdString());
-    });
-    connect(contents_, &QTreeWidget::itemActivated, this, [this](QTreeWidgetItem *item) {
-        const QString local = item->data(0, LocalRole).toString();
-        if (!local.isEmpty())
-            ShowTopic(local.toStdString());
-    });
-
     if (!system_.contentsFile.empty())
         if (const auto sitemap = archive_->Read(ArchivePathFromLocal(system_.contentsFile)))
-            FillContents(ParseSitemap(*sitemap), nullptr);
+            FillTree(contents_, ParseSitemap(*sitemap), nullptr);
     contents_->expandToDepth(0);
+    if (!system_.indexFile.empty())
+        if (const auto sitemap = archive_->Read(ArchivePathFromLocal(system_.indexFile)))
+            FillTree(index_, ParseSitemap(*sitemap), nullptr);
 }
 
 HelpViewerWindow::~HelpViewerWindow() = default;
@@ -159,14 +162,20 @@ bool HelpViewerWindow::ShowTopic(const std::string &archivePath) {
     return true;
 }
 
-void HelpViewerWindow::FillContents(const std::vector<SitemapEntry> &entries,
-                                    QTreeWidgetItem *parent) {
+void HelpViewerWindow::ShowEntry(QTreeWidgetItem *item) {
+    const QString local = item->data(0, LocalRole).toString();
+    if (!local.isEmpty())
+        ShowTopic(local.toStdString());
+}
+
+void HelpViewerWindow::FillTree(QTreeWidget *tree, const std::vector<SitemapEntry> &entries,
+                                QTreeWidgetItem *parent) {
     for (const SitemapEntry &entry : entries) {
-        auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(contents_);
+        auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
         item->setText(0, DecodeText(entry.name));
         if (!entry.local.empty())
             item->setData(0, LocalRole, QString::fromStdString(ArchivePathFromLocal(entry.local)));
-        FillContents(entry.children, item);
+        FillTree(tree, entry.children, item);
     }
 }
 

@@ -1,7 +1,7 @@
 #pragma once
 
-// The viewer's window: the file's contents tree beside the page, with back and forward.
-// It keeps its archive open while it lives; closing it only hides it, so that every window
+// The viewer's window: the file's contents tree and keyword index beside the page, with back and
+// forward. It keeps its archive open while it lives; closing it only hides it, so that every window
 // is destroyed by the module itself (a deferred deletion could outlive the module).
 
 #include "HelpChmArchive.h"
@@ -35,13 +35,16 @@ public:
     static QString DecodeText(const std::string &bytes);
 
 private:
-    void FillContents(const std::vector<SitemapEntry> &entries, QTreeWidgetItem *parent);
+    void FillTree(QTreeWidget *tree, const std::vector<SitemapEntry> &entries,
+                  QTreeWidgetItem *parent);
+    void ShowEntry(QTreeWidgetItem *item);
     void SelectContentsEntry(const QString &archivePath);
 
     std::unique_ptr<ChmArchive> archive_;
     QString filePath_;
     SystemInfo system_;
     QTreeWidget *contents_;
+    QTreeWidget *index_;
     QTextBrowser *page_;
 };
 

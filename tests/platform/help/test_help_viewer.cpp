@@ -90,6 +90,16 @@ void TestHelpViewer::displayTopicShowsTheDefaultTopic() {
     QVERIFY(contents->currentItem());
     QCOMPARE(contents->currentItem()->data(0, Qt::UserRole).toString(),
              help_test::ProjectDefaultTopic());
+
+    // The keyword index lists every keyword of the project, and choosing one shows its page.
+    auto *index = window->findChild<QTreeWidget *>(QStringLiteral("index"));
+    QVERIFY(index);
+    const QString keywords = help_test::ReadText(help_test::ProjectFolder() + "/tavorim.hhk");
+    QCOMPARE(index->topLevelItemCount(), keywords.count(QStringLiteral("text/sitemap")));
+    QTreeWidgetItem *last = index->topLevelItem(index->topLevelItemCount() - 1);
+    emit index->itemActivated(last, 0);
+    QCOMPARE(page->source().path(), last->data(0, Qt::UserRole).toString());
+    QVERIFY(page->source().path() != help_test::ProjectDefaultTopic());
 }
 
 void TestHelpViewer::helpContextShowsTheMappedTopic_data() {
