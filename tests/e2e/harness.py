@@ -325,7 +325,17 @@ class Desktop:
 
     def frame_of(self, window_id):
         """The window with the window manager's frame: x, y, width, height on the screen."""
-        out = self.run(["xwininfo", "-frame", "-id", window_id])
+        # The window manager puts the window inside its frame: climb to the child of the root.
+        root = re.search(r"Root window id: (0x[0-9a-f]+)",
+                         self.run(["xwininfo", "-children", "-id", window_id])).group(1)
+        frame = window_id
+        for _ in range(10):
+            parent = re.search(r"Parent window id: (0x[0-9a-f]+)",
+                               self.run(["xwininfo", "-children", "-id", frame])).group(1)
+            if parent == root:
+                break
+            frame = parent
+        out = self.run(["xwininfo", "-id", frame])
         values = {}
         for key, label in (("x", "Absolute upper-left X"), ("y", "Absolute upper-left Y"),
                            ("width", "Width"), ("height", "Height")):

@@ -356,6 +356,21 @@ def scenario_shell(run):
             poll(lambda: _red_pixels(desktop, region) == 0 and _silver_pixels(desktop, region),
                  LOCK_KEY_BOUND, f"\"{caption}\" silver again", interval=0.02)
 
+    with run.step("\"&Son\" is unchecked at start, checked once chosen, unchecked again",
+                  goes_on=True):
+        states = []
+        for _ in range(3):
+            states.append(_sound_checked(run, main))
+            run.press("alt+o")
+            poll(lambda: _sound_menu_open(run, main), APPEAR, "the \"C&onfigurer\" menu")
+            run.press("s")
+            poll(lambda: not _sound_menu_open(run, main), APPEAR, "the menu closed")
+        states.append(_sound_checked(run, main))
+        assert states == [False, True, False, True], f"\"&Son\" checked states: {states}"
+        run.press("alt+o")  # off again, as the run began
+        run.press("s")
+        poll(lambda: not _sound_checked(run, main), APPEAR, "\"&Son\" unchecked")
+
     with run.step("the About box opens from \"&A propos\" and closes with Enter", goes_on=True):
         run.press("alt+a")
         about = run.window(ABOUT_TITLE)
@@ -525,6 +540,21 @@ def _checked_level(run, dialog):
     if not digits:
         raise StepFailure(f"checked level button named {checked[0]['name']!r}")
     return int(digits[-1])
+
+
+def _sound_item(run, main):
+    items = [n for n in run.accessible(main) if n["role"] == "menu item" and n["name"] == "Son"]
+    if len(items) != 1:
+        raise StepFailure(f"{len(items)} menu items named \"Son\"")
+    return items[0]
+
+
+def _sound_checked(run, main):
+    return "checked" in _sound_item(run, main)["states"]
+
+
+def _sound_menu_open(run, main):
+    return "showing" in _sound_item(run, main)["states"]
 
 
 def _clock_after(run, backdrop, clock, seconds):
