@@ -68,10 +68,26 @@ def poll(probe, timeout, what, interval=0.1):
         time.sleep(interval)
 
 
+_LIBC = ctypes.CDLL("libc.so.6", use_errno=True)
+_PR_SET_PDEATHSIG = 1
+_PR_SET_CHILD_SUBREAPER = 36
+
+
 def _die_with_parent():
     # A run killed outright (ctest timeout) still takes its direct children with it.
-    libc = ctypes.CDLL("libc.so.6", use_errno=True)
-    libc.prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
+    _LIBC.prctl(_PR_SET_PDEATHSIG, signal.SIGTERM)
+
+
+def _reap_orphans():
+    # Processes whose parent ended before them (the accessibility bus and its registry) come
+    # to us as the sub-reaper; collect them so that none stays behind as a zombie.
+    while True:
+        try:
+            pid, _status = os.waitpid(-1, os.WNOHANG)
+        except ChildProcessError:
+            return
+        if pid == 0:
+            return
 
 
 class StatsProxy:
@@ -132,6 +148,8 @@ class Desktop:
         self.marker_value = uuid.uuid4().hex
         self.display = None
         self._children = []
+        # Orphans of this run are handed to this process, not to init, so they can be reaped.
+        _LIBC.prctl(_PR_SET_CHILD_SUBREAPER, 1)
         self.env = dict(os.environ)
         for name in ("DISPLAY", "WAYLAND_DISPLAY", "DBUS_SESSION_BUS_ADDRESS", "AT_SPI_BUS_ADDRESS",
                      "SESSION_MANAGER", "XAUTHORITY", "no_proxy", "NO_PROXY", "http_proxy",
@@ -241,6 +259,7 @@ class Desktop:
             if child.stdout:
                 child.stdout.close()
         self._end_marked_processes()
+        _reap_orphans()
         shutil.rmtree(self.tmp, ignore_errors=True)
 
     def marked_processes(self):
@@ -268,6 +287,7 @@ class Desktop:
                     os.kill(pid, sig)
             deadline = time.monotonic() + wait
             while time.monotonic() < deadline and self.marked_processes():
+                _reap_orphans()
                 time.sleep(0.05)
         left = self.marked_processes()
         if left:
