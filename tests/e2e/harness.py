@@ -343,9 +343,8 @@ class Desktop:
         out = self.run(["xwininfo", "-id", window_id], check=False)
         return "Map State: IsViewable" in out
 
-    def frame_of(self, window_id):
-        """The window with the window manager's frame: x, y, width, height on the screen."""
-        # The window manager puts the window inside its frame: climb to the child of the root.
+    def toplevel_of(self, window_id):
+        """The child of the root that holds the window (its window manager frame)."""
         root = re.search(r"Root window id: (0x[0-9a-f]+)",
                          self.run(["xwininfo", "-children", "-id", window_id])).group(1)
         frame = window_id
@@ -355,7 +354,23 @@ class Desktop:
             if parent == root:
                 break
             frame = parent
-        out = self.run(["xwininfo", "-id", frame])
+        return frame
+
+    def stacking(self):
+        """The children of the root from the bottom of the stack to its top."""
+        out = self.run(["xwininfo", "-root", "-children"])
+        # xwininfo lists them topmost first.
+        top_first = re.findall(r"^\s+(0x[0-9a-f]+) ", out.split("children:", 1)[-1], re.M)
+        return top_first[::-1]
+
+    def is_above(self, upper_id, lower_id):
+        """Whether the first window is stacked above the second (frames compared)."""
+        order = self.stacking()
+        return order.index(self.toplevel_of(upper_id)) > order.index(self.toplevel_of(lower_id))
+
+    def frame_of(self, window_id):
+        """The window with the window manager's frame: x, y, width, height on the screen."""
+        out = self.run(["xwininfo", "-id", self.toplevel_of(window_id)])
         values = {}
         for key, label in (("x", "Absolute upper-left X"), ("y", "Absolute upper-left Y"),
                            ("width", "Width"), ("height", "Height")):

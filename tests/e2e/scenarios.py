@@ -238,10 +238,23 @@ class Scenario:
                                        (x, y, width, height))
 
     def focus_by_title_bar(self, window):
-        """Clicks the title bar of a window, as a person does to bring it to the front."""
-        frame = self.desktop.frame_of(window["id"])
-        title_bar = window["y"] - frame["y"]
-        self.desktop.click(frame["x"] + 60, frame["y"] + max(title_bar // 2, 2))
+        """Clicks the title bar of a window where no other window covers it, as a person does
+        to bring it to the front."""
+        desktop = self.desktop
+        frame = desktop.frame_of(window["id"])
+        order = desktop.stacking()
+        mine = order.index(desktop.toplevel_of(window["id"]))
+        covering = [desktop.frame_of(w["id"]) for w in desktop.windows()
+                    if order.index(desktop.toplevel_of(w["id"])) > mine]
+        y = frame["y"] + max((window["y"] - frame["y"]) // 2, 2)
+        # Between the window icon on the left and the buttons on the right.
+        spots = [x for x in range(frame["x"] + 30, frame["x"] + frame["width"] - 90, 10)
+                 if 0 <= x < harness.SCREEN_WIDTH and not any(
+                     c["x"] <= x < c["x"] + c["width"] and c["y"] <= y < c["y"] + c["height"]
+                     for c in covering)]
+        if not spots:
+            raise StepFailure(f"the title bar of {window['title']!r} is covered")
+        desktop.click(spots[0], y)
         poll(lambda: self.desktop.focused_window_title() == window["title"], APPEAR,
              f"the focus on {window['title']!r}")
 
@@ -402,10 +415,24 @@ def scenario_shell(run):
                                     and w["width"] > 100 and w["height"] > 100), None),
                       APPEAR, "a new window for the help")
         print(f"    help window {viewer['title']!r}, {viewer['width']}x{viewer['height']}")
+        backdrop = run.window(BACKDROP_TITLE)
+        poll(lambda: desktop.is_above(viewer["id"], backdrop["id"]), APPEAR,
+             "the help window in front of the full-screen backdrop")
+        poll(lambda: desktop.focused_window_title() == viewer["title"], APPEAR,
+             "the focus on the help window")
         time.sleep(1.0)  # let the page finish drawing before the picture is taken
         run.save_window_picture(viewer, "aide.png")
         assert run.programs[0].running(), "the program ended with the help viewer"
-        run.focus_by_title_bar(run.window(MAIN_TITLE))
+
+    with run.step("the help window closes with Alt+F4, the main window goes on", goes_on=True):
+        if desktop.focused_window_title() != viewer["title"]:
+            raise StepFailure("the help window does not have the focus: not closing it, "
+                              "Alt+F4 would go to another window")
+        run.press("alt+F4")
+        run.window_gone(viewer["title"])
+        assert run.programs[0].running(), "the program ended with the help window"
+        poll(lambda: desktop.focused_window_title() == MAIN_TITLE, APPEAR,
+             "the focus back on the main window")
 
     with run.step("a second start restores the minimised first copy and ends"):
         first = run.programs[0]
