@@ -6,9 +6,11 @@ set -euo pipefail
 build=$(readlink -f "$1")
 work=$(mktemp -d)
 xvfb_pid=
+wm_pid=
 program_pid=
 cleanup() {
     [[ -n "$program_pid" ]] && kill -9 "$program_pid" 2>/dev/null || true
+    [[ -n "$wm_pid" ]] && kill "$wm_pid" 2>/dev/null || true
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
 }
@@ -49,6 +51,11 @@ if command -v Xvfb >/dev/null && command -v xwininfo >/dev/null; then
     Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
     xvfb_pid=$!
     for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+    # A window manager, as on a desktop: it activates the program's windows.
+    if command -v openbox >/dev/null; then
+        DISPLAY="$display" openbox --sm-disable >/dev/null 2>&1 &
+        wm_pid=$!
+    fi
     DISPLAY="$display" QT_QPA_PLATFORM=xcb "$root/usr/bin/tavorim" >"$work/run.log" 2>&1 &
     program_pid=$!
     for _ in $(seq 150); do
