@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "Tavor1.h"
 #include "Unit2.h"
+#include "Web.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -29,5 +30,6 @@ int RunTavorim() {
     // The windows go in reverse order of creation.
     Form1.reset();
     Form2.reset();
+    tavorim::CloseWeb();
     return code;
 }

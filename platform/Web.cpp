@@ -23,8 +23,13 @@ std::function<void(const QUrl &)> &openForTests() {
 
 // Lives as long as the application object, so that a request handed over just before the exit
 // pause is still sent during it.
-QNetworkAccessManager *manager() {
+QPointer<QNetworkAccessManager> &managerInstance() {
     static QPointer<QNetworkAccessManager> instance;
+    return instance;
+}
+
+QNetworkAccessManager *manager() {
+    QPointer<QNetworkAccessManager> &instance = managerInstance();
     if (!instance)
         instance = new QNetworkAccessManager(QCoreApplication::instance());
     return instance;
@@ -50,6 +55,17 @@ void Navigate(const QString &address) {
         return;
     QNetworkReply *reply = manager()->get(QNetworkRequest(url));
     QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
+}
+
+void CloseWeb() {
+    QNetworkAccessManager *instance = managerInstance();
+    if (!instance)
+        return;
+    for (QNetworkReply *reply : instance->findChildren<QNetworkReply *>())
+        reply->abort();
+    delete instance;
+    // The network thread hands its last objects back for deletion.
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
 void ShellOpen(const QString &address) {

@@ -18,6 +18,9 @@ QString StatsAddress();
 // (http_proxy) apply.
 void Navigate(const QString &address);
 
+// Ends the web layer's work at the end of the run: requests still under way are dropped.
+void CloseWeb();
+
 // Asks the desktop to open an address in the user's browser; the result is ignored.
 void ShellOpen(const QString &address);
 

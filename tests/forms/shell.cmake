@@ -12,3 +12,14 @@ tavorim_add_qtest(tst_shell_dialogs
     SOURCES shell/tst_dialogs.cpp
     LIBRARIES tavorim_forms
     ENVIRONMENT DISPLAY=tst_shell_dialogs)
+tavorim_add_qtest(tst_shell_startup
+    SOURCES shell/tst_startup.cpp
+    LIBRARIES tavorim_forms
+    ENVIRONMENT DISPLAY=tst_shell_startup)
+# The program itself, as real processes (it must be built first).
+tavorim_add_qtest(tst_shell_program
+    SOURCES shell/tst_program.cpp
+    LIBRARIES tavorim_platform
+    ENVIRONMENT DISPLAY=tst_shell_program
+    TIMEOUT 600)
+add_dependencies(tst_shell_program tavorim)

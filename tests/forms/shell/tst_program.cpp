@@ -1,0 +1,335 @@
+// The program itself, as real processes: the single-instance guard between copies, and the
+// exit report as a real HTTP peer on loopback receives it (the peer stands as the proxy named
+// by http_proxy). The window cases run under an Xvfb server with openbox, started here.
+#include "Application.h"
+#include "AtomTable.h"
+#include "Web.h"
+
+#include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <QTcpServer>
+#include <QTcpSocket>
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <csignal>
+#include <optional>
+#include <unistd.h>
+
+using tavorim::AtomTable;
+
+namespace {
+
+QString programPath() {
+    return qEnvironmentVariable("TAVORIM_PROGRAM_DIR") + QStringLiteral("/tavorim");
+}
+
+// The guard's name as the program builds it from its title.
+const QString GuardAtom =
+    QStringLiteral("OnlyOne") + tavorim::TApplication::TitleFromProgramPath(programPath()).left(20);
+
+// Runs a helper to its end; its standard output, or nothing when it did not end in time.
+// The exit code is not looked at: xdotool reports failures of the window manager's hints that
+// do not matter here, and the tests check the effects instead.
+std::optional<QString> runTool(const QString &program, const QStringList &arguments,
+                               const QProcessEnvironment &environment, int timeoutMs = 20000) {
+    QProcess tool;
+    tool.setProcessEnvironment(environment);
+    tool.start(program, arguments);
+    if (!tool.waitForFinished(timeoutMs)) {
+        tool.kill();
+        tool.waitForFinished();
+        return std::nullopt;
+    }
+    return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
+}
+
+// A peer on loopback that keeps what it receives and answers, or not.
+class HttpPeer : public QTcpServer {
+public:
+    bool answers = true;
+    QByteArray received;
+    int connections = 0;
+
+    HttpPeer() {
+        listen(QHostAddress::LocalHost);
+        connect(this, &QTcpServer::newConnection, this, [this] {
+            while (QTcpSocket *socket = nextPendingConnection()) {
+                ++connections;
+                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+                    received += socket->readAll();
+                    if (answers && received.contains("\r\n\r\n"))
+                        socket->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+                });
+            }
+        });
+    }
+    QString proxy() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
+};
+
+} // namespace
+
+class ProgramTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void cleanupTestCase();
+    void cleanup();
+    void secondCopyEndsAndFirstKeepsTheGuard();
+    void killedCopyLeavesNoMark();
+    void twoCopiesAtOnceLeaveOne();
+    void minimisedCopyIsRestored();
+    void exitReportReachesThePeer_data();
+    void exitReportReachesThePeer();
+
+private:
+    QProcess *start(const QProcessEnvironment &environment, const QString &program = {});
+    bool startDisplay();
+    QString windowOf(const QString &title);
+    QProcessEnvironment x11() const;
+
+    HttpPeer peer_;
+    QList<QProcess *> copies_;
+    QProcess xvfb_;
+    QProcess windowManager_;
+    QString display_;
+};
+
+void ProgramTest::initTestCase() {
+    QVERIFY2(QFileInfo(programPath()).isExecutable(), qPrintable(programPath()));
+    QVERIFY(peer_.isListening());
+}
+
+void ProgramTest::cleanupTestCase() {
+    for (QProcess *process : {&windowManager_, &xvfb_}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            if (!process->waitForFinished(5000))
+                process->kill();
+            process->waitForFinished();
+        }
+    }
+}
+
+void ProgramTest::cleanup() {
+    for (QProcess *copy : copies_) {
+        if (copy->state() != QProcess::NotRunning) {
+            copy->kill();
+            copy->waitForFinished();
+        }
+        delete copy;
+    }
+    copies_.clear();
+    peer_.received.clear();
+    peer_.connections = 0;
+    peer_.answers = true;
+}
+
+QProcess *ProgramTest::start(const QProcessEnvironment &environment, const QString &program) {
+    auto *copy = new QProcess;
+    copies_.append(copy);
+    QProcessEnvironment env = environment;
+    env.insert(QStringLiteral("http_proxy"), peer_.proxy());
+    copy->setProcessEnvironment(env);
+    copy->setProcessChannelMode(QProcess::ForwardedErrorChannel);
+    copy->start(program.isEmpty() ? programPath() : program, {});
+    return copy;
+}
+
+// Offscreen copies share this test's own DISPLAY name, so they meet each other and no one else.
+void ProgramTest::secondCopyEndsAndFirstKeepsTheGuard() {
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcess *first = start(env);
+    QTRY_VERIFY_WITH_TIMEOUT(AtomTable::Find(GuardAtom), 30000);
+    QProcess *second = start(env);
+    // A confirmation box would wait for ever on the offscreen platform: ending is the proof
+    // that none was asked.
+    QTRY_COMPARE_WITH_TIMEOUT(second->state(), QProcess::NotRunning, 30000);
+    QCOMPARE(second->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(second->exitCode(), 0);
+    QCOMPARE(first->state(), QProcess::Running);
+    QVERIFY(AtomTable::Find(GuardAtom));
+    QCOMPARE(peer_.connections, 0); // no exit report
+}
+
+void ProgramTest::killedCopyLeavesNoMark() {
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcess *first = start(env);
+    QTRY_VERIFY_WITH_TIMEOUT(AtomTable::Find(GuardAtom), 30000);
+    ::kill(pid_t(first->processId()), SIGKILL);
+    QVERIFY(first->waitForFinished());
+    QVERIFY(!AtomTable::Find(GuardAtom));
+    QProcess *next = start(env);
+    QTRY_VERIFY_WITH_TIMEOUT(AtomTable::Find(GuardAtom), 30000);
+    QCOMPARE(next->state(), QProcess::Running);
+}
+
+void ProgramTest::twoCopiesAtOnceLeaveOne() {
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcess *a = start(env);
+    QProcess *b = start(env);
+    QTRY_VERIFY_WITH_TIMEOUT(
+        a->state() == QProcess::NotRunning || b->state() == QProcess::NotRunning, 30000);
+    QProcess *ended = a->state() == QProcess::NotRunning ? a : b;
+    QProcess *survivor = ended == a ? b : a;
+    QCOMPARE(ended->exitCode(), 0);
+    QVERIFY(AtomTable::Find(GuardAtom));
+    QCOMPARE(survivor->state(), QProcess::Running);
+}
+
+bool ProgramTest::startDisplay() {
+    if (!display_.isEmpty())
+        return true;
+    for (const char *tool : {"Xvfb", "openbox", "xdotool", "xprop"}) {
+        if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
+            return false;
+    }
+    // Xvfb picks a free display itself and says which on its standard output.
+    xvfb_.start(QStringLiteral("Xvfb"),
+                {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                 QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
+                 QStringLiteral("tcp")});
+    if (!xvfb_.waitForStarted())
+        return false;
+    while (!xvfb_.canReadLine()) {
+        if (!xvfb_.waitForReadyRead(20000))
+            return false;
+    }
+    display_ = QStringLiteral(":") + QString::fromLatin1(xvfb_.readLine().trimmed());
+    windowManager_.setProcessEnvironment(x11());
+    windowManager_.start(QStringLiteral("openbox"), {});
+    if (!windowManager_.waitForStarted())
+        return false;
+    // The window manager is ready once it has announced itself on the root window.
+    return QTest::qWaitFor(
+        [this] {
+            return runTool(QStringLiteral("xprop"),
+                           {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
+                           x11())
+                .value_or(QString())
+                .contains(QStringLiteral("window id"));
+        },
+        20000);
+}
+
+QProcessEnvironment ProgramTest::x11() const {
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    env.insert(QStringLiteral("DISPLAY"), display_);
+    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
+    // libxkbcommon-x11 reads past a string end on purpose-sized buffers; the strict string
+    // checks would stop the program inside that system library.
+    QString asan = env.value(QStringLiteral("ASAN_OPTIONS"));
+    asan.replace(QStringLiteral("strict_string_checks=1"),
+                 QStringLiteral("strict_string_checks=0"));
+    env.insert(QStringLiteral("ASAN_OPTIONS"), asan);
+    return env;
+}
+
+QString ProgramTest::windowOf(const QString &title) {
+    const QString found =
+        runTool(QStringLiteral("xdotool"),
+                {QStringLiteral("search"), QStringLiteral("--sync"),
+                 QStringLiteral("--onlyvisible"), QStringLiteral("--name"), title},
+                x11(), 30000)
+            .value_or(QString());
+    return found.section(QLatin1Char('\n'), 0, 0);
+}
+
+void ProgramTest::minimisedCopyIsRestored() {
+    if (!startDisplay())
+        QSKIP("Xvfb, openbox, xdotool or xprop is missing");
+    QProcess *first = start(x11());
+    const QString window = windowOf(QStringLiteral("^TavoRim v"));
+    QVERIFY2(!window.isEmpty(), "the main window did not appear");
+    auto state = [&] {
+        return runTool(QStringLiteral("xprop"),
+                       {QStringLiteral("-id"), window, QStringLiteral("WM_STATE")}, x11())
+            .value_or(QString());
+    };
+    QVERIFY(runTool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), window}, x11())
+                .has_value());
+    QTRY_VERIFY_WITH_TIMEOUT(state().contains(QStringLiteral("Iconic")), 10000);
+    QProcess *second = start(x11());
+    QTRY_COMPARE_WITH_TIMEOUT(second->state(), QProcess::NotRunning, 30000);
+    QCOMPARE(second->exitCode(), 0);
+    QTRY_VERIFY_WITH_TIMEOUT(state().contains(QStringLiteral("Normal")), 10000);
+    QCOMPARE(first->state(), QProcess::Running);
+    QCOMPARE(peer_.connections, 0);
+}
+
+void ProgramTest::exitReportReachesThePeer_data() {
+    QTest::addColumn<QString>("fileName");
+    QTest::addColumn<QString>("reported");
+    QTest::addColumn<bool>("answers");
+    QTest::newRow("tavorim, answered") << "tavorim"
+                                       << "TAVORIM" << true;
+    QTest::newRow("a.b, answered") << "a.b"
+                                   << "A.B" << true;
+    QTest::newRow("tavorim, black hole") << "tavorim"
+                                         << "TAVORIM" << false;
+}
+
+void ProgramTest::exitReportReachesThePeer() {
+    QFETCH(QString, fileName);
+    QFETCH(QString, reported);
+    QFETCH(bool, answers);
+    if (tavorim::StatsAddress().isEmpty())
+        QSKIP("built without a statistics address: no report is sent");
+    if (!startDisplay())
+        QSKIP("Xvfb, openbox, xdotool or xprop is missing");
+    // The program takes its name from its file: a hard link keeps the real file's folder out.
+    QTemporaryDir folder(qEnvironmentVariable("TAVORIM_PROGRAM_DIR") +
+                         QStringLiteral("/../run-XXXXXX"));
+    QVERIFY(folder.isValid());
+    const QString program = folder.filePath(fileName);
+    if (::link(QFile::encodeName(programPath()).constData(),
+               QFile::encodeName(program).constData()) != 0)
+        QVERIFY(QFile::copy(programPath(), program));
+    peer_.answers = answers;
+    QProcess *copy = start(x11(), program);
+    const QString window = windowOf(QStringLiteral("^TavoRim v"));
+    QVERIFY2(!window.isEmpty(), "the main window did not appear");
+    QVERIFY(runTool(QStringLiteral("xdotool"),
+                    {QStringLiteral("windowactivate"), QStringLiteral("--sync"), window,
+                     QStringLiteral("key"), QStringLiteral("alt+F4")},
+                    x11())
+                .has_value());
+    const QString box = windowOf(QStringLiteral("^Confirmation$"));
+    QVERIFY2(!box.isEmpty(), "the confirmation box did not appear");
+    QVERIFY(runTool(QStringLiteral("xdotool"),
+                    {QStringLiteral("windowactivate"), QStringLiteral("--sync"), box}, x11())
+                .has_value());
+    QElapsedTimer sinceYes;
+    sinceYes.start();
+    QVERIFY(
+        runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")}, x11())
+            .has_value());
+    QVERIFY(copy->waitForFinished(10000));
+    const qint64 ending = sinceYes.elapsed();
+    QCOMPARE(copy->exitCode(), 0);
+    // The request was sent before the end: what the peer reads now waited in its socket.
+    QTRY_VERIFY2(peer_.received.contains("\r\n\r\n"), peer_.received.constData());
+    const QByteArray requestLine = peer_.received.left(peer_.received.indexOf("\r\n"));
+    const QStringList parts = QString::fromLatin1(requestLine).split(QLatin1Char(' '));
+    QCOMPARE(parts.size(), 3);
+    QCOMPARE(parts[0], QStringLiteral("GET"));
+    const QUrl asked(parts[1]);
+    const QUrl page(tavorim::StatsAddress());
+    QCOMPARE(asked.host(), page.host());
+    QCOMPARE(asked.path(), page.path());
+    const QRegularExpression query(
+        QStringLiteral("^envoi= ve=%1 2\\.4 T=\\d\\d:\\d\\d:\\d\\d  jRom=0/0  jArb=0/0$")
+            .arg(QRegularExpression::escape(reported)));
+    const QString decoded = asked.query(QUrl::FullyDecoded);
+    QVERIFY2(query.match(decoded).hasMatch(), qPrintable(decoded));
+    // One second of pause, then the end, whatever the peer does; the bound leaves room for a
+    // loaded machine and the sanitizers.
+    qInfo("ended %lld ms after the answer", ending);
+    QVERIFY(ending >= 900);
+    QVERIFY2(ending < 2000, qPrintable(QString::number(ending)));
+}
+
+QTEST_GUILESS_MAIN(ProgramTest)
+#include "tst_program.moc"

@@ -1,0 +1,123 @@
+// The run as the entry routine makes it: what is created, shown and destroyed, in which order,
+// and what a copy that finds another one running does. The test program runs itself as that
+// other copy.
+#include "Application.h"
+#include "AtomTable.h"
+#include "Globals.h"
+#include "MessageBox.h"
+#include "OnlyOne.h"
+#include "Startup.h"
+#include "Tavor1.h"
+#include "Unit2.h"
+#include "Web.h"
+
+#include <QProcess>
+#include <QWindow>
+#include <QtTest>
+
+using tavorim::AtomTable;
+using tavorim::MessageBox;
+using tavorim::TApplication;
+
+class StartupTest : public QObject {
+    Q_OBJECT
+
+private slots:
+    void init();
+    void cleanup();
+    void startAndEndInOrder();
+    void secondCopyEndsWithoutAsking();
+
+private:
+    QStringList notes_;
+    QList<QUrl> sent_;
+};
+
+void StartupTest::init() {
+    Etat_Global = T_Etat_Global{};
+    TApplication::instance().ResetForTests();
+    TApplication::instance().SetNoteListenerForTests(
+        [this](const QString &step) { notes_.append(step); });
+    MessageBox::clearShown();
+    notes_.clear();
+    sent_.clear();
+    tavorim::SetNavigateForTests([this](const QUrl &url) { sent_.append(url); });
+}
+
+void StartupTest::cleanup() {
+    MessageBox::setAutoAnswer(MessageBox::NoButton);
+    tavorim::SetNavigateForTests({});
+    TApplication::instance().ResetForTests();
+}
+
+void StartupTest::startAndEndInOrder() {
+    bool checked = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *form1 = qobject_cast<TForm1 *>(QApplication::activeModalWidget());
+        if (!form1 || !form1->isVisible())
+            return;
+        poll.stop();
+        auto *form2 = qobject_cast<TForm2 *>(TApplication::instance().MainForm());
+        checked = true;
+        // The main window is modal, in front of the backdrop, which fills the screen.
+        QVERIFY(form2 && form2->isVisible());
+        QVERIFY(form2->windowState() & Qt::WindowMaximized);
+        QVERIFY(form1->isModal());
+        QCOMPARE(form1->windowHandle()->transientParent(), form2->windowHandle());
+        QVERIFY(Etat_Global.Niveau_I);
+        QCOMPARE(AtomTable::References(tavorim::TOnlyOne::AtomName()), 1);
+        MessageBox::setAutoAnswer(MessageBox::Yes);
+        form1->close();
+    });
+    poll.start(10);
+    QCOMPARE(RunTavorim(), 0);
+    QVERIFY(checked);
+    const QStringList expected = {
+        "Form2 created",       "Form2.FormCreate",       "Form1 created",     "Form1.FormCreate",
+        "Form1 shown modally", "Form1 modal loop ended", "Form1.FormDestroy", "Form1 destroyed",
+        "Form2.FormDestroy",   "Form2 destroyed"};
+    QCOMPARE(notes_, expected);
+    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(sent_.size(), 1);
+    // The guard went with the backdrop.
+    QCOMPARE(AtomTable::References(tavorim::TOnlyOne::AtomName()), 0);
+    QVERIFY(!AtomTable::Find(tavorim::TOnlyOne::AtomName()));
+}
+
+void StartupTest::secondCopyEndsWithoutAsking() {
+    const QString atom = tavorim::TOnlyOne::AtomName();
+    // Another process of this program holds the guard's name.
+    QProcess first;
+    first.start(QCoreApplication::applicationFilePath(), {QStringLiteral("first")});
+    QVERIFY(first.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(first.canReadLine(), 30000);
+    MessageBox::setAutoAnswer(MessageBox::Yes); // a box would be answered, and counted
+    QCOMPARE(RunTavorim(), 0);
+    QVERIFY(TApplication::instance().Terminated());
+    QVERIFY(MessageBox::shown().isEmpty());
+    QVERIFY(sent_.isEmpty());
+    QVERIFY(!notes_.contains(QStringLiteral("Form1 shown modally")));
+    QCOMPARE(notes_.first(), QStringLiteral("Form2 created"));
+    QCOMPARE(notes_.last(), QStringLiteral("Form2 destroyed"));
+    // The first copy still holds the name, under the title this copy gave up.
+    QCOMPARE(TApplication::instance().Title(), QStringLiteral("destroy me"));
+    QVERIFY(AtomTable::Find(atom));
+    first.kill();
+    first.waitForFinished();
+}
+
+int main(int argc, char *argv[]) {
+    QApplication app(argc, argv);
+    if (argc == 2 && qstrcmp(argv[1], "first") == 0) {
+        // Stands for a running copy: holds the guard with a window, answers other copies.
+        TForm2 form2;
+        form2.show();
+        QTextStream(stdout) << "running" << Qt::endl;
+        return QCoreApplication::exec();
+    }
+    StartupTest test;
+    return QTest::qExec(&test, argc, argv);
+}
+
+#include "tst_startup.moc"
