@@ -55,11 +55,13 @@ void TForm2::FormDestroy() {
     Tuile_Fond.reset();
 }
 
-void TForm2::changeEvent(QEvent *event) {
-    QWidget::changeEvent(event);
-    // Activation shows the main window modally; its loop runs for the whole program, so this
-    // happens once, and after the activation event itself has been handled.
-    if (event->type() == QEvent::ActivationChange && isActiveWindow() && !activated_) {
+void TForm2::showEvent(QShowEvent *event) {
+    QWidget::showEvent(event);
+    // Being shown is this window's activation: Windows activates a window as it shows it,
+    // while an X window manager may be slow to give the focus, or refuse it. The main window's
+    // modal loop then runs for the whole program, so this happens once, after the show itself
+    // has been handled.
+    if (!activated_) {
         activated_ = true;
         QMetaObject::invokeMethod(this, &TForm2::FormActivate, Qt::QueuedConnection);
     }

@@ -11,7 +11,7 @@ tavorim_add_qtest(tst_shell_mainwindow
 tavorim_add_qtest(tst_shell_dialogs
     SOURCES shell/tst_dialogs.cpp
     LIBRARIES tavorim_forms
-    ENVIRONMENT DISPLAY=tst_shell_dialogs)
+    ENVIRONMENT DISPLAY=tst_shell_dialogs QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1)
 tavorim_add_qtest(tst_shell_startup
     SOURCES shell/tst_startup.cpp
     LIBRARIES tavorim_forms

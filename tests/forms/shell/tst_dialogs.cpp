@@ -7,6 +7,10 @@
 #include "Tavor1.h"
 #include "Web.h"
 
+#include "Bevel.h"
+#include "Unit2.h"
+
+#include <QAccessible>
 #include <QAction>
 #include <QLabel>
 #include <QPushButton>
@@ -50,6 +54,8 @@ private slots:
     void aboutLinksOpenTheirAddresses_data();
     void aboutLinksOpenTheirAddresses();
     void aboutOkCloses();
+    void everyControlHasAName_data();
+    void everyControlHasAName();
 
 private:
     QList<QUrl> opened_;
@@ -209,6 +215,47 @@ void DialogsTest::aboutOkCloses() {
     QTest::keyClick(&box, Qt::Key_Return);
     QVERIFY(!box.isVisible());
     QCOMPARE(box.result(), int(QDialog::Accepted));
+}
+
+void DialogsTest::everyControlHasAName_data() {
+    QTest::addColumn<int>("window");
+    QTest::newRow("backdrop") << 0;
+    QTest::newRow("main window") << 1;
+    QTest::newRow("level dialog") << 2;
+    QTest::newRow("About box") << 3;
+}
+
+void DialogsTest::everyControlHasAName() {
+    QFETCH(int, window);
+    std::unique_ptr<QWidget> form;
+    switch (window) {
+    case 0:
+        form = std::make_unique<TForm2>();
+        break;
+    case 1:
+        form = std::make_unique<TForm1>();
+        break;
+    case 2:
+        form = std::make_unique<Tnivform>();
+        break;
+    default:
+        form = std::make_unique<TAboutBox>();
+        break;
+    }
+    form->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    QList<QWidget *> controls = form->findChildren<QWidget *>();
+    controls.prepend(form.get());
+    for (QWidget *control : controls) {
+        // Bevels are drawn lines, not controls; menus are named by their items.
+        if (!control->isVisible() || qobject_cast<tavorim::Bevel *>(control) ||
+            control->inherits("QMenu"))
+            continue;
+        QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(control);
+        QVERIFY(accessible);
+        QVERIFY2(!accessible->text(QAccessible::Name).trimmed().isEmpty(),
+                 qPrintable(control->objectName()));
+    }
 }
 
 QTEST_MAIN(DialogsTest)
