@@ -54,6 +54,7 @@ private slots:
     void aboutLinksOpenTheirAddresses_data();
     void aboutLinksOpenTheirAddresses();
     void aboutOkCloses();
+    void aboutFromTheMenu();
     void everyControlHasAName_data();
     void everyControlHasAName();
 
@@ -215,6 +216,26 @@ void DialogsTest::aboutOkCloses() {
     QTest::keyClick(&box, Qt::Key_Return);
     QVERIFY(!box.isVisible());
     QCOMPARE(box.result(), int(QDialog::Accepted));
+}
+
+void DialogsTest::aboutFromTheMenu() {
+    TForm1 form;
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    bool seen = false;
+    QTimer poll;
+    connect(&poll, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<TAboutBox *>(QApplication::activeModalWidget());
+        if (!box || !box->isActiveWindow())
+            return;
+        poll.stop();
+        seen = box->parentWidget() == &form;
+        box->findChild<tavorim::GlyphButton *>("OKButton")->click();
+    });
+    poll.start(10);
+    form.findChild<QAction *>(QStringLiteral("Apropos1"))->trigger();
+    QVERIFY(seen);
+    QVERIFY(form.findChildren<TAboutBox *>().isEmpty()); // freed once closed
 }
 
 void DialogsTest::everyControlHasAName_data() {
