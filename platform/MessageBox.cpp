@@ -1,5 +1,7 @@
 #include "MessageBox.h"
 
+#include "Application.h"
+
 #include <QMessageBox>
 #include <QPushButton>
 
@@ -44,6 +46,9 @@ MessageBox::Button MessageBox::show(QWidget *parent, Icon icon, const QString &t
                                     const QString &text, int buttons, Button defaultButton,
                                     Button escapeButton) {
     shownBoxes().append({title, text, icon, buttons});
+    // After a termination request a box would only flash: it counts as dismissed.
+    if (TApplication::instance().Terminated())
+        return NoButton;
     if (!queuedAnswers().isEmpty())
         return queuedAnswers().takeFirst();
     if (autoAnswer() != NoButton)
@@ -81,12 +86,20 @@ void MessageBox::showError(QWidget *parent, const QString &title, const QString 
     show(parent, Error, title, text, Ok, Ok, Ok);
 }
 
-void MessageBox::setNextAnswer(Button answer) { queuedAnswers().append(answer); }
+void MessageBox::setNextAnswer(Button answer) {
+    queuedAnswers().append(answer);
+}
 
-void MessageBox::setAutoAnswer(Button answer) { autoAnswer() = answer; }
+void MessageBox::setAutoAnswer(Button answer) {
+    autoAnswer() = answer;
+}
 
-const QList<MessageBox::Shown> &MessageBox::shown() { return shownBoxes(); }
+const QList<MessageBox::Shown> &MessageBox::shown() {
+    return shownBoxes();
+}
 
-void MessageBox::clearShown() { shownBoxes().clear(); }
+void MessageBox::clearShown() {
+    shownBoxes().clear();
+}
 
 } // namespace tavorim

@@ -13,7 +13,6 @@ private slots:
     void longFormatHasNoTimeZone();
     void formatsSpans_data();
     void formatsSpans();
-    void manualClockWrapsAtMidnight();
 };
 
 void ClockTest::longFormatHasNoTimeZone() {
@@ -41,15 +40,6 @@ void ClockTest::formatsSpans() {
     QFETCH(double, milliseconds);
     QFETCH(QString, shown);
     QCOMPARE(FormatLongTime(milliseconds / MillisecondsPerDay), shown);
-}
-
-void ClockTest::manualClockWrapsAtMidnight() {
-    tavorim::ManualClock clock;
-    clock.Set(23, 59, 59, 900);
-    clock.Advance(200);
-    QCOMPARE(qRound(clock.TimeOfDay() * MillisecondsPerDay), 100);
-    clock.Advance(-200);
-    QCOMPARE(qRound(clock.TimeOfDay() * MillisecondsPerDay), qRound(MillisecondsPerDay) - 100);
 }
 
 QTEST_GUILESS_MAIN(ClockTest)

@@ -26,7 +26,6 @@ class WidgetsTest : public QObject {
 private slots:
     void bevelEdges_data();
     void bevelEdges();
-    void bevelLetsClicksThrough();
     void panelInsets_data();
     void panelInsets();
     void panelCaptionIsCentredAndDescribed();
@@ -70,11 +69,6 @@ void WidgetsTest::bevelEdges() {
     QCOMPARE(image.pixelColor(30, 0), top);
     QCOMPARE(image.pixelColor(30, 20), QColor(Qt::white)); // nothing inside
     QCOMPARE(image.pixelColor(30, 39), bottomDrawn ? bottom : QColor(Qt::white));
-}
-
-void WidgetsTest::bevelLetsClicksThrough() {
-    Bevel bevel;
-    QVERIFY(bevel.testAttribute(Qt::WA_TransparentForMouseEvents));
 }
 
 void WidgetsTest::panelInsets_data() {
