@@ -4,6 +4,7 @@
 #include "Tavor1.h"
 #include "Unit2.h"
 #include "Web.h"
+#include "hh_funcs.h"
 
 #include <QApplication>
 #include <QIcon>
@@ -14,6 +15,8 @@ using tavorim::TApplication;
 
 int RunTavorim() {
     TApplication &application = TApplication::instance();
+    // Before any window: the help viewer is loaded and the trace set up for the whole run.
+    tavorim::StartHelp(QCoreApplication::arguments());
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tavorim.png")));
     // Created first, the backdrop is the main form; its guard may already ask for the end.
     auto Form2 = std::make_unique<TForm2>();
@@ -31,5 +34,7 @@ int RunTavorim() {
     Form1.reset();
     Form2.reset();
     tavorim::CloseWeb();
+    // Last, once no window is left that could still call into the viewer.
+    tavorim::FinishHelp();
     return code;
 }

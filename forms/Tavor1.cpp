@@ -4,12 +4,15 @@
 
 #include "About.h"
 #include "Application.h"
+#include "Arab1.h"
 #include "Display.h"
 #include "Exercice.h"
 #include "Globals.h"
 #include "MessageBox.h"
 #include "Nivform.h"
+#include "Romain1.h"
 #include "Web.h"
+#include "hh_funcs.h"
 
 #include <QCloseEvent>
 #include <QFileInfo>
@@ -18,6 +21,12 @@
 #include <QThread>
 
 using tavorim::TApplication;
+
+namespace {
+// The help hook belongs to this unit, not to the window: created by FormCreate, freed by
+// FormDestroy.
+std::unique_ptr<tavorim::THookHelpSystem> helpHook;
+} // namespace
 
 TForm1::TForm1(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
@@ -52,7 +61,7 @@ TForm1::TForm1(QWidget *parent)
     // F1 in this window asks the help for the window's context.
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this,
-            [] { TApplication::instance().HelpCommand(HELP_CONTEXT, HelpContext); });
+            [] { TApplication::instance().HelpCommand(tavorim::HELP_CONTEXT, HelpContext); });
 
     FormCreate();
 }
@@ -64,10 +73,6 @@ TForm1::~TForm1() {
 
 QString TForm1::Caption() {
     return QStringLiteral("TavoRim v. 2.4 complète et gratuite");
-}
-
-QString TForm1::HelpFilePath() {
-    return TApplication::instance().ProgramFolder() + QStringLiteral("tavorim.chm");
 }
 
 QString TForm1::ReportedProgramName(const QString &programPath) {
@@ -99,8 +104,8 @@ QString TForm1::ExitReportAddress(const QString &programPath) {
 void TForm1::FormCreate() {
     TApplication::instance().Note(QStringLiteral("Form1.FormCreate"));
     Etat_Global.Niveau_I = true;
-    // The help hook is created here, with HelpFilePath(), an empty window definition and host
-    // type 0; the help binding wires it in with its own work.
+    // From here on the application's help requests go through the hook.
+    helpHook = std::make_unique<tavorim::THookHelpSystem>(tavorim::HelpFilePath(), QString(), 0);
     Resseme_Hasard();
     Etat_Global.Couleurs_Riches = tavorim::ColourDepth(this) > 8;
 }
@@ -126,7 +131,7 @@ bool TForm1::FormCloseQuery() {
 
 void TForm1::FormClose() {
     TApplication &application = TApplication::instance();
-    application.HelpCommand(HELP_QUIT, 0);
+    application.HelpCommand(tavorim::HELP_QUIT, 0);
     const QString address = ExitReportAddress(application.ExeName());
     // An empty statistics address builds a program that sends nothing.
     if (!address.isEmpty())
@@ -155,15 +160,20 @@ void TForm1::closeEvent(QCloseEvent *event) {
 
 void TForm1::FormDestroy() {
     TApplication::instance().Note(QStringLiteral("Form1.FormDestroy"));
-    // The help binding frees its hook and closes the help viewer's windows here.
+    // The viewer is still loaded here: it is released only after the windows are gone.
+    helpHook.reset();
+    tavorim::HHCloseWindows();
 }
 
 void TForm1::Enchiffresromains1Click() {
-    // The drill windows arrive with their own work.
+    // Owned by the application, as the level dialog.
+    Tromaform romaform(nullptr);
+    TApplication::instance().ShowModal(&romaform);
 }
 
 void TForm1::Enchiffresarabes1Click() {
-    // The drill windows arrive with their own work.
+    Tarabform arabform(this);
+    TApplication::instance().ShowModal(&arabform);
 }
 
 void TForm1::Niveau1Click() {
@@ -177,8 +187,8 @@ void TForm1::son1Click() {
 }
 
 void TForm1::Documentation1Click() {
-    // The help binding opens HelpFilePath() at its default topic here, in a viewer window
-    // that is not owned by this one.
+    // The viewer's window is not owned by this one and stays open beside it.
+    tavorim::HHDisplayTopic();
 }
 
 void TForm1::Apropos1Click() {

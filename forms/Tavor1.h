@@ -24,8 +24,6 @@ public:
 
     // The caption set at every activation.
     static QString Caption();
-    // The help file: the program folder followed by "tavorim.chm".
-    static QString HelpFilePath();
     // The program's name as the exit report gives it: the file name without folder and without
     // the ".exe" a Windows copy carries, with a to z in capitals.
     static QString ReportedProgramName(const QString &programPath);
@@ -35,9 +33,7 @@ public:
     // The pause that lets the report leave before the program ends.
     static constexpr int ExitPauseMs = 1000;
 
-    // Help commands of the application's help handling.
-    static constexpr std::uint16_t HELP_CONTEXT = 1;
-    static constexpr std::uint16_t HELP_QUIT = 2;
+    // F1 in this window asks the help for this context.
     static constexpr std::int32_t HelpContext = 100;
 
 public slots:

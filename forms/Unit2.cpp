@@ -76,6 +76,9 @@ void TForm2::FormActivate() {
     mainWindow_->winId();
     if (QWindow *window = mainWindow_->windowHandle())
         window->setTransientParent(windowHandle());
+    // Modal over the backdrop only: the help viewer it opens is a window of its own that the
+    // pupil must be able to read and use beside it.
+    mainWindow_->setWindowModality(Qt::WindowModal);
     application.Note(QStringLiteral("Form1 shown modally"));
     application.ShowModal(mainWindow_);
     application.Note(QStringLiteral("Form1 modal loop ended"));

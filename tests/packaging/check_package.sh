@@ -59,7 +59,8 @@ if command -v Xvfb >/dev/null && command -v xwininfo >/dev/null; then
     DISPLAY="$display" QT_QPA_PLATFORM=xcb "$root/usr/bin/tavorim" >"$work/run.log" 2>&1 &
     program_pid=$!
     for _ in $(seq 150); do
-        if xwininfo -display "$display" -root -tree 2>/dev/null | grep -q 'TavoRim v. 2.4'; then
+        windows=$(xwininfo -display "$display" -root -tree 2>/dev/null || true)
+        if [[ "$windows" == *'"TavoRim v. 2.4 complète et gratuite"'* ]]; then
             echo "   main window shown"
             exit 0
         fi

@@ -7,6 +7,7 @@
 #include "MessageBox.h"
 #include "Tavor1.h"
 #include "Web.h"
+#include "hh_funcs.h"
 
 #include <QAction>
 #include <QtTest>
@@ -40,12 +41,15 @@ private slots:
     void escapeDoesNothing();
     void confirmedCloseSendsTheReportAndEnds();
     void f1AsksForTheWindowsHelp();
+    void helpHookLivesWithTheWindow();
     void reportedProgramName_data();
     void reportedProgramName();
     void reportAddress_data();
     void reportAddress();
 
 private:
+    void recordHelpCommands();
+
     QList<QUrl> sent_;
     QList<HelpCall> help_;
 };
@@ -57,6 +61,10 @@ void MainWindowTest::init() {
     sent_.clear();
     help_.clear();
     tavorim::SetNavigateForTests([this](const QUrl &url) { sent_.append(url); });
+}
+
+void MainWindowTest::recordHelpCommands() {
+    // Replaces the help hook the window installed, to see what the window asks of the help.
     TApplication::instance().SetOnHelp([this](std::uint16_t command, std::int32_t data, bool &) {
         help_.append({command, data});
         return true;
@@ -167,6 +175,7 @@ void MainWindowTest::escapeDoesNothing() {
 
 void MainWindowTest::confirmedCloseSendsTheReportAndEnds() {
     TForm1 form;
+    recordHelpCommands();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     Etat_Global.Duree_Texte = "00:12:05";
@@ -175,7 +184,7 @@ void MainWindowTest::confirmedCloseSendsTheReportAndEnds() {
     MessageBox::setNextAnswer(MessageBox::Yes);
     form.close();
     QCOMPARE(MessageBox::shown().size(), 1);
-    QCOMPARE(help_, (QList<HelpCall>{{TForm1::HELP_QUIT, 0}}));
+    QCOMPARE(help_, (QList<HelpCall>{{tavorim::HELP_QUIT, 0}}));
     QCOMPARE(sent_.size(), 1);
     QCOMPARE(sent_.first(), QUrl(TForm1::ExitReportAddress(TApplication::instance().ExeName()),
                                  QUrl::TolerantMode));
@@ -185,10 +194,31 @@ void MainWindowTest::confirmedCloseSendsTheReportAndEnds() {
 
 void MainWindowTest::f1AsksForTheWindowsHelp() {
     TForm1 form;
+    recordHelpCommands();
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QTest::keyClick(&form, Qt::Key_F1);
-    QCOMPARE(help_, (QList<HelpCall>{{TForm1::HELP_CONTEXT, 100}}));
+    QCOMPARE(help_, (QList<HelpCall>{{tavorim::HELP_CONTEXT, 100}}));
+}
+
+void MainWindowTest::helpHookLivesWithTheWindow() {
+    TApplication::instance().SetOnHelp({});
+    {
+        TForm1 form;
+        form.show();
+        QVERIFY(QTest::qWaitForWindowActive(&form));
+        // No viewer is loaded here: the hook answers F1 with its "not installed" box.
+        QTest::keyClick(&form, Qt::Key_F1);
+        QCOMPARE(MessageBox::shown().size(), 1);
+        QCOMPARE(MessageBox::shown().first().text,
+                 QString::fromLatin1(tavorim::HHNotInstalledText));
+        // "&Documentation" without a viewer says the same instead of failing.
+        form.findChild<QAction *>(QStringLiteral("Documentation1"))->trigger();
+        QCOMPARE(MessageBox::shown().size(), 2);
+        QCOMPARE(MessageBox::shown().last().text, QString::fromLatin1(tavorim::HHNotInstalledText));
+    }
+    // Destroying the window gives the application its previous (empty) handler back.
+    QVERIFY(!TApplication::instance().OnHelp());
 }
 
 void MainWindowTest::reportedProgramName_data() {
