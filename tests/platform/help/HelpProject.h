@@ -1,7 +1,8 @@
 #pragma once
 
 // What the help project's sources say the compiled file must hold: the tests compare the
-// built file, the viewer and the binding against these, not against copied values.
+// built file, the viewer and the binding against these, not against copied values. Also the
+// viewer windows open in the test program, for the tests that link the widgets.
 
 #include <QDir>
 #include <QFile>
@@ -9,6 +10,11 @@
 #include <QRegularExpression>
 #include <QString>
 #include <QStringList>
+
+#ifdef QT_WIDGETS_LIB
+#include <QApplication>
+#include <QTextBrowser>
+#endif
 
 namespace help_test {
 
@@ -27,11 +33,13 @@ inline QString BuiltViewer() {
     return ProgramFolder() + QStringLiteral("/hhctrl.ocx");
 }
 
-inline QString ReadText(const QString &path) {
+inline QByteArray ReadBytes(const QString &path) {
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return {};
-    return QString::fromUtf8(file.readAll());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+inline QString ReadText(const QString &path) {
+    return QString::fromUtf8(ReadBytes(path));
 }
 
 // The value of "key=" in the [OPTIONS] of the project.
@@ -73,5 +81,16 @@ inline QString PageTitle(const QString &archivePath) {
     static const QRegularExpression title(QStringLiteral("<title>(.*)</title>"));
     return title.match(page).captured(1);
 }
+
+#ifdef QT_WIDGETS_LIB
+// The viewer's top-level windows: those holding its page.
+inline QList<QWidget *> ViewerWindows() {
+    QList<QWidget *> windows;
+    for (QWidget *widget : QApplication::topLevelWidgets())
+        if (widget->findChild<QTextBrowser *>(QStringLiteral("page")))
+            windows.append(widget);
+    return windows;
+}
+#endif
 
 } // namespace help_test

@@ -12,15 +12,9 @@
 #include <QToolButton>
 #include <QTreeWidget>
 
-namespace {
+using help_test::ViewerWindows;
 
-QList<QWidget *> ViewerWindows() {
-    QList<QWidget *> windows;
-    for (QWidget *widget : QApplication::topLevelWidgets())
-        if (widget->findChild<QTextBrowser *>(QStringLiteral("page")))
-            windows.append(widget);
-    return windows;
-}
+namespace {
 
 QTextBrowser *PageOf(HelpWindowHandle handle) {
     for (QWidget *window : ViewerWindows())
@@ -38,14 +32,12 @@ private slots:
     void initTestCase();
     void cleanup();
     void cleanupTestCase();
-    void displayTopicShowsTheDefaultTopic();
-    void helpContextShowsTheMappedTopic_data();
-    void helpContextShowsTheMappedTopic();
+    void showsTheAskedTopic_data();
+    void showsTheAskedTopic();
     void unusableRequestsShowNothing_data();
     void unusableRequestsShowNothing();
-    void oneWindowPerFile();
-    void closeAllClosesEveryWindow();
-    void linksPicturesStylesAndHistory();
+    void oneWindowPerFileUntilCloseAll();
+    void linksIndexPicturesStylesAndHistory();
 
 private:
     HelpWindowHandle CallA(const QString &file, std::uint32_t command, std::uintptr_t data) {
@@ -75,55 +67,38 @@ void TestHelpViewer::cleanupTestCase() {
     QVERIFY(library_.unload());
 }
 
-void TestHelpViewer::displayTopicShowsTheDefaultTopic() {
-    const HelpWindowHandle handle = CallA(help_test::BuiltHelpFile(), HH_DISPLAY_TOPIC, 0);
-    QTextBrowser *page = PageOf(handle);
-    QVERIFY(page);
-    QWidget *window = page->window();
-    QTRY_VERIFY(window->isVisible());
-    QCOMPARE(window->windowTitle(), help_test::ProjectOption("Title"));
-    QCOMPARE(page->source().path(), help_test::ProjectDefaultTopic());
-    QCOMPARE(page->documentTitle(), help_test::PageTitle(help_test::ProjectDefaultTopic()));
-    const auto *contents = window->findChild<QTreeWidget *>(QStringLiteral("contents"));
-    QVERIFY(contents);
-    QVERIFY(contents->topLevelItemCount() >= 2);
-    QVERIFY(contents->currentItem());
-    QCOMPARE(contents->currentItem()->data(0, Qt::UserRole).toString(),
-             help_test::ProjectDefaultTopic());
-
-    // The keyword index lists every keyword of the project, and choosing one shows its page.
-    auto *index = window->findChild<QTreeWidget *>(QStringLiteral("index"));
-    QVERIFY(index);
-    const QString keywords = help_test::ReadText(help_test::ProjectFolder() + "/tavorim.hhk");
-    QCOMPARE(index->topLevelItemCount(), keywords.count(QStringLiteral("text/sitemap")));
-    QTreeWidgetItem *last = index->topLevelItem(index->topLevelItemCount() - 1);
-    emit index->itemActivated(last, 0);
-    QCOMPARE(page->source().path(), last->data(0, Qt::UserRole).toString());
-    QVERIFY(page->source().path() != help_test::ProjectDefaultTopic());
-}
-
-void TestHelpViewer::helpContextShowsTheMappedTopic_data() {
+void TestHelpViewer::showsTheAskedTopic_data() {
     QTest::addColumn<bool>("wide");
     QTest::addColumn<QString>("suffix");
-    QTest::newRow("ansi entry") << false << QString();
-    QTest::newRow("wide entry") << true << QString();
-    QTest::newRow("window name after the path") << false << QStringLiteral(">principale");
-    QTest::newRow("spaces around the path") << true << QStringLiteral("  ");
+    QTest::addColumn<uint>("command");
+    QTest::addColumn<QString>("topic");
+    const uint context = HH_HELP_CONTEXT;
+    const QString mapped = help_test::ProjectContextTopic(100);
+    QTest::newRow("default topic")
+        << false << QString() << uint(HH_DISPLAY_TOPIC) << help_test::ProjectDefaultTopic();
+    QTest::newRow("ansi entry") << false << QString() << context << mapped;
+    QTest::newRow("wide entry") << true << QString() << context << mapped;
+    QTest::newRow("window name after the path") << false << ">principale" << context << mapped;
+    QTest::newRow("spaces around the path") << true << "  " << context << mapped;
 }
 
-void TestHelpViewer::helpContextShowsTheMappedTopic() {
+void TestHelpViewer::showsTheAskedTopic() {
     QFETCH(bool, wide);
     QFETCH(QString, suffix);
+    QFETCH(uint, command);
+    QFETCH(QString, topic);
     const QString file = help_test::BuiltHelpFile() + suffix;
-    const HelpWindowHandle handle =
-        wide ? htmlHelpW_(&desktop_, reinterpret_cast<const char16_t *>(file.utf16()),
-                          HH_HELP_CONTEXT, 100)
-             : CallA(file, HH_HELP_CONTEXT, 100);
-    QTextBrowser *page = PageOf(handle);
+    QTextBrowser *page = PageOf(
+        wide ? htmlHelpW_(&desktop_, reinterpret_cast<const char16_t *>(file.utf16()), command, 100)
+             : CallA(file, command, 100));
     QVERIFY(page);
     QTRY_VERIFY(page->window()->isVisible());
-    QCOMPARE(page->source().path(), help_test::ProjectContextTopic(100));
-    QCOMPARE(page->documentTitle(), help_test::PageTitle(help_test::ProjectContextTopic(100)));
+    QCOMPARE(page->window()->windowTitle(), help_test::ProjectOption("Title"));
+    QCOMPARE(page->source().path(), topic);
+    QCOMPARE(page->documentTitle(), help_test::PageTitle(topic));
+    const auto *contents = page->window()->findChild<QTreeWidget *>(QStringLiteral("contents"));
+    QVERIFY(contents && contents->topLevelItemCount() >= 2 && contents->currentItem());
+    QCOMPARE(contents->currentItem()->data(0, Qt::UserRole).toString(), topic);
 }
 
 void TestHelpViewer::unusableRequestsShowNothing_data() {
@@ -132,13 +107,10 @@ void TestHelpViewer::unusableRequestsShowNothing_data() {
     QTest::addColumn<qulonglong>("data");
     const QString chm = help_test::BuiltHelpFile();
     QTest::newRow("missing file") << chm + ".absent" << uint(HH_HELP_CONTEXT) << 100ull;
-    QTest::newRow("missing file, default topic")
-        << chm + ".absent" << uint(HH_DISPLAY_TOPIC) << 0ull;
     QTest::newRow("unmapped context") << chm << uint(HH_HELP_CONTEXT) << 4242ull;
     QTest::newRow("context beyond 32 bits")
         << chm << uint(HH_HELP_CONTEXT) << (100ull | (1ull << 40));
     QTest::newRow("no file") << QString() << uint(HH_HELP_CONTEXT) << 100ull;
-    QTest::newRow("folder") << help_test::ProgramFolder() << uint(HH_DISPLAY_TOPIC) << 0ull;
     QTest::newRow("not a help file") << help_test::BuiltViewer() << uint(HH_DISPLAY_TOPIC) << 0ull;
     QTest::newRow("topic not in the file")
         << chm + "::/pages/absent.htm" << uint(HH_DISPLAY_TOPIC) << 0ull;
@@ -155,37 +127,29 @@ void TestHelpViewer::unusableRequestsShowNothing() {
         QVERIFY(!window->isVisible());
 }
 
-void TestHelpViewer::oneWindowPerFile() {
-    const HelpWindowHandle first = CallA(help_test::BuiltHelpFile(), HH_DISPLAY_TOPIC, 0);
-    QVERIFY(first);
-    const HelpWindowHandle second = CallA(help_test::BuiltHelpFile(), HH_HELP_CONTEXT, 100);
-    QCOMPARE(second, first);
-    QCOMPARE(ViewerWindows().size(), 1);
-    QCOMPARE(PageOf(first)->source().path(), help_test::ProjectContextTopic(100));
-    // A topic named after "::" in the file text.
-    const HelpWindowHandle third =
-        CallA(help_test::BuiltHelpFile() + "::/pages/table.htm", HH_DISPLAY_TOPIC, 0);
-    QCOMPARE(third, first);
-    QCOMPARE(PageOf(first)->source().path(), QStringLiteral("/pages/table.htm"));
-}
-
-void TestHelpViewer::closeAllClosesEveryWindow() {
+void TestHelpViewer::oneWindowPerFileUntilCloseAll() {
     const QPointer<QWidget> window =
-        static_cast<QWidget *>(CallA(help_test::BuiltHelpFile(), HH_HELP_CONTEXT, 100));
+        static_cast<QWidget *>(CallA(help_test::BuiltHelpFile(), HH_DISPLAY_TOPIC, 0));
     QVERIFY(window);
-    // A window the pupil closed only hides, and comes back on the next request.
+    QCOMPARE(CallA(help_test::BuiltHelpFile(), HH_HELP_CONTEXT, 100), window.data());
+    QCOMPARE(PageOf(window)->source().path(), help_test::ProjectContextTopic(100));
+    // A window the pupil closed only hides, and comes back on the next request, here for a
+    // topic named after "::" in the file text.
     window->close();
     QVERIFY(window);
-    QCOMPARE(CallA(help_test::BuiltHelpFile(), HH_DISPLAY_TOPIC, 0), window.data());
+    QCOMPARE(CallA(help_test::BuiltHelpFile() + "::/pages/table.htm", HH_DISPLAY_TOPIC, 0),
+             window.data());
     QTRY_VERIFY(window->isVisible());
+    QCOMPARE(PageOf(window)->source().path(), QStringLiteral("/pages/table.htm"));
+    QCOMPARE(ViewerWindows().size(), 1);
+
     QCOMPARE(htmlHelpA_(nullptr, nullptr, HH_CLOSE_ALL, 0), nullptr);
     QVERIFY(window.isNull());
     QVERIFY(ViewerWindows().isEmpty());
-    // Closing with nothing open is harmless.
-    QCOMPARE(htmlHelpA_(nullptr, nullptr, HH_CLOSE_ALL, 0), nullptr);
+    QCOMPARE(htmlHelpA_(nullptr, nullptr, HH_CLOSE_ALL, 0), nullptr); // with nothing open
 }
 
-void TestHelpViewer::linksPicturesStylesAndHistory() {
+void TestHelpViewer::linksIndexPicturesStylesAndHistory() {
     QTextBrowser *page = PageOf(CallA(help_test::BuiltHelpFile(), HH_HELP_CONTEXT, 100));
     QVERIFY(page);
     const QString start = page->source().path();
@@ -199,12 +163,11 @@ void TestHelpViewer::linksPicturesStylesAndHistory() {
     QCOMPARE(page->documentTitle(), help_test::PageTitle(QStringLiteral("/pages/regles.htm")));
 
     // The page's picture and style sheet come out of the file.
-    const QVariant picture = page->loadResource(QTextDocument::ImageResource,
-                                                QUrl(QStringLiteral("../images/lettres.png")));
-    QFile pictureSource(help_test::ProjectFolder() + "/images/lettres.png");
-    QVERIFY(pictureSource.open(QIODevice::ReadOnly));
-    QCOMPARE(picture.toByteArray(), pictureSource.readAll());
-    QVERIFY(!picture.toByteArray().isEmpty());
+    const QByteArray picture = page->loadResource(QTextDocument::ImageResource,
+                                                  QUrl(QStringLiteral("../images/lettres.png")))
+                                   .toByteArray();
+    QVERIFY(!picture.isEmpty());
+    QCOMPARE(picture, help_test::ReadBytes(help_test::ProjectFolder() + "/images/lettres.png"));
     QVERIFY(
         page->loadResource(QTextDocument::StyleSheetResource, QUrl(QStringLiteral("../style.css")))
             .toString()
@@ -223,6 +186,16 @@ void TestHelpViewer::linksPicturesStylesAndHistory() {
     // A link to a page the file lacks leaves the page as it is.
     emit page->anchorClicked(QUrl(QStringLiteral("absent.htm")));
     QCOMPARE(page->source().path(), QStringLiteral("/pages/regles.htm"));
+
+    // The keyword index lists every keyword of the project, and choosing one shows its page.
+    auto *index = page->window()->findChild<QTreeWidget *>(QStringLiteral("index"));
+    QVERIFY(index);
+    const QString keywords = help_test::ReadText(help_test::ProjectFolder() + "/tavorim.hhk");
+    QCOMPARE(index->topLevelItemCount(), keywords.count(QStringLiteral("text/sitemap")));
+    QTreeWidgetItem *first = index->topLevelItem(0);
+    emit index->itemActivated(first, 0);
+    QCOMPARE(page->source().path(), first->data(0, Qt::UserRole).toString());
+    QVERIFY(page->source().path() != QStringLiteral("/pages/regles.htm"));
 }
 
 QTEST_MAIN(TestHelpViewer)
