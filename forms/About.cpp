@@ -34,6 +34,8 @@ TAboutBox::TAboutBox(QWidget *parent)
     link.setUnderline(true);
     paint(ui->Label2, link, QColor(0, 128, 0));
     paint(ui->Label3, link, QColor(0, 128, 0));
+    // Labels carry no accessible name of their own, which would hide their text from screen
+    // readers: they read the text itself (the version, the address) and the description.
     ui->Label3->setText(ui->Label3->text() + tavorim::SiteAddress());
     ui->OKButton->setFont(tavorim::PixelFont(QStringLiteral("MS Sans Serif"), 11, true));
     QPalette black = ui->OKButton->palette();

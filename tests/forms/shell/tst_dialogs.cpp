@@ -55,8 +55,8 @@ private slots:
     void aboutLinksOpenTheirAddresses();
     void aboutOkCloses();
     void aboutFromTheMenu();
-    void everyControlHasAName_data();
-    void everyControlHasAName();
+    void everyControlIsReadable_data();
+    void everyControlIsReadable();
 
 private:
     QList<QUrl> opened_;
@@ -238,7 +238,7 @@ void DialogsTest::aboutFromTheMenu() {
     QVERIFY(form.findChildren<TAboutBox *>().isEmpty()); // freed once closed
 }
 
-void DialogsTest::everyControlHasAName_data() {
+void DialogsTest::everyControlIsReadable_data() {
     QTest::addColumn<int>("window");
     QTest::newRow("backdrop") << 0;
     QTest::newRow("main window") << 1;
@@ -246,7 +246,7 @@ void DialogsTest::everyControlHasAName_data() {
     QTest::newRow("About box") << 3;
 }
 
-void DialogsTest::everyControlHasAName() {
+void DialogsTest::everyControlIsReadable() {
     QFETCH(int, window);
     std::unique_ptr<QWidget> form;
     switch (window) {
@@ -276,6 +276,14 @@ void DialogsTest::everyControlHasAName() {
         QVERIFY(accessible);
         QVERIFY2(!accessible->text(QAccessible::Name).trimmed().isEmpty(),
                  qPrintable(control->objectName()));
+        // A name of its own hides a label's text from screen readers: the text must still be
+        // there, as the name or the description.
+        if (const auto *label = qobject_cast<QLabel *>(control); label && !label->text().isEmpty())
+            QVERIFY2(accessible->text(QAccessible::Name).contains(label->text()) ||
+                         accessible->text(QAccessible::Description).contains(label->text()),
+                     qPrintable(control->objectName() + QStringLiteral(" reads \"") +
+                                accessible->text(QAccessible::Name) + QStringLiteral("\", not \"") +
+                                label->text() + QLatin1Char('"')));
     }
 }
 
