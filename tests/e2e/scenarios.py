@@ -6,14 +6,16 @@ program folder as a user would, drives it with keys and clicks only, and reads b
 person or a screen reader sees. Steps are named; a failure says which step failed and why,
 keeps a screenshot of that moment and prints the end of the program's output.
 
-Usage: scenarios.py [--artifacts DIR] SCENARIO...   (SCENARIO: shell, drills)
+Usage: scenarios.py [--artifacts DIR] SCENARIO...   (SCENARIO: shell, drills, help)
 Environment: TAVORIM_PROGRAM_DIR, the program folder (the binary `tavorim` is there).
 Exit status: 0 all passed, 1 a step failed, 77 a prerequisite of the harness is missing.
 """
 import argparse
 import contextlib
+import html
 import os
 import re
+import shutil
 import signal
 import sys
 import time
@@ -24,19 +26,32 @@ from harness import StepFailure, poll
 
 APP = "tavorim"
 BACKDROP_TITLE = "TAVORIM"
-MAIN_TITLE = "TavoRim v. 2.4 complète et gratuite"
+VERSION = "2.4"
+MAIN_TITLE = f"TavoRim v. {VERSION} complète et gratuite"
 ROMAN_TITLE = "Convertir en chiffres romains :"
 ARABIC_TITLE = "Convertir en chiffres arabes  :"
 LEVEL_TITLE = "Difficulté"
 ABOUT_TITLE = "A propos"
 CONFIRM_TITLE = "Confirmation"
 CONFIRM_TEXT = "Voulez-vous vraiment quitter le logiciel"
+NOT_INSTALLED_TEXT = "MS Html Help is not installed on this PC."
+# The application title: the program file's name.
+APPLICATION_TITLE = "tavorim"
+HELP_SOURCES = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "assets",
+                            "help")
 
 # Generous bounds for things the program does at once; only the lock-key indicator and the
 # exit pause have figures of their own, and they are reported as measured.
 APPEAR = 20.0
 LOCK_KEY_BOUND = 2.0
 EXIT_BOUND = 5.0
+# How long a window that must not appear is watched for, once the keys after the one that
+# could have opened it have been handled.
+QUIET = 1.5
+
+# What the sanitizers of the checked build print when they find something.
+SANITIZER_REPORT = re.compile(r"ERROR: (?:Address|Leak|Thread|Memory)Sanitizer|runtime error:|"
+                              r"SUMMARY: \w+Sanitizer")
 
 ROMAN_DIGITS = [(1000, "M"), (900, "CM"), (500, "D"), (400, "CD"), (100, "C"), (90, "XC"),
                 (50, "L"), (40, "XL"), (10, "X"), (9, "IX"), (5, "V"), (4, "IV"), (1, "I")]
@@ -113,7 +128,6 @@ class Scenario:
         self.programs = []
         self.step_number = 0
         self.failed_steps = []
-        self.started_at = None
 
     # -- frame ------------------------------------------------------------------------------
 
@@ -169,12 +183,12 @@ class Scenario:
 
     # -- the program ------------------------------------------------------------------------
 
-    def start_program(self):
-        program = harness.Program(self.desktop, self.program_dir, self.proxy,
+    def start_program(self, program_dir=None):
+        """Starts a copy from the program folder, or from another folder given."""
+        program = harness.Program(self.desktop, program_dir or self.program_dir, self.proxy,
                                   f"tavorim-{len(self.programs) + 1}.log")
+        program.started_at = time.monotonic()
         self.programs.append(program)
-        if self.started_at is None:
-            self.started_at = time.monotonic()
         return program
 
     def window(self, title, timeout=APPEAR):
@@ -209,6 +223,18 @@ class Scenario:
         except StepFailure as failure:
             raise StepFailure(f"{failure}; the window shows {seen}") from None
 
+    def no_new_window(self, before, what):
+        """Watches the screen for QUIET seconds: no window other than those in before (ids)
+        may show up. Call it once a key pressed after the suspect one has been handled."""
+        deadline = time.monotonic() + QUIET
+        while True:
+            new = [w for w in self.desktop.windows() if w["id"] not in before]
+            if new:
+                raise StepFailure(f"{what}: {[w['title'] for w in new]} appeared")
+            if time.monotonic() >= deadline:
+                return
+            time.sleep(0.1)
+
     def absent(self, window, pattern, what):
         nodes = self.accessible(window)
         match = find_string(nodes, pattern)
@@ -239,24 +265,49 @@ class Scenario:
 
     def focus_by_title_bar(self, window):
         """Clicks the title bar of a window where no other window covers it, as a person does
-        to bring it to the front."""
+        to bring it to the front; when another window hides the whole title bar, clicks a
+        picture of the window where it shows, away from every control."""
         desktop = self.desktop
         frame = desktop.frame_of(window["id"])
         order = desktop.stacking()
         mine = order.index(desktop.toplevel_of(window["id"]))
         covering = [desktop.frame_of(w["id"]) for w in desktop.windows()
                     if order.index(desktop.toplevel_of(w["id"])) > mine]
+
+        def uncovered(x, y):
+            return 0 <= x < harness.SCREEN_WIDTH and 0 <= y < harness.SCREEN_HEIGHT and not any(
+                c["x"] <= x < c["x"] + c["width"] and c["y"] <= y < c["y"] + c["height"]
+                for c in covering)
+
         y = frame["y"] + max((window["y"] - frame["y"]) // 2, 2)
         # Between the window icon on the left and the buttons on the right.
-        spots = [x for x in range(frame["x"] + 30, frame["x"] + frame["width"] - 90, 10)
-                 if 0 <= x < harness.SCREEN_WIDTH and not any(
-                     c["x"] <= x < c["x"] + c["width"] and c["y"] <= y < c["y"] + c["height"]
-                     for c in covering)]
+        spots = [(x, y) for x in range(frame["x"] + 30, frame["x"] + frame["width"] - 90, 10)
+                 if uncovered(x, y)]
         if not spots:
-            raise StepFailure(f"the title bar of {window['title']!r} is covered")
-        desktop.click(spots[0], y)
+            spots = self._picture_spots(window, uncovered)
+        if not spots:
+            raise StepFailure(f"{window['title']!r} is covered")
+        desktop.click(*spots[0])
         poll(lambda: self.desktop.focused_window_title() == window["title"], APPEAR,
              f"the focus on {window['title']!r}")
+
+    def _picture_spots(self, window, uncovered):
+        """Points inside the window that lie on a picture and on no control (a click there
+        does nothing but bring the window forward)."""
+        nodes = self.accessible(window)
+        pictures = [n["extents"] for n in nodes if n["role"] == "image" and n["extents"]]
+        controls = [n["extents"] for n in nodes if n["extents"] and n["role"] not in
+                    ("image", "filler", "panel", "dialog", "frame", "window")]
+        left, top = window["x"], window["y"]
+        right, bottom = left + window["width"], top + window["height"]
+
+        def inside(box, x, y):
+            return box[0] <= x < box[0] + box[2] and box[1] <= y < box[1] + box[3]
+
+        return [(x, y) for y in range(top + 5, bottom - 5, 10)
+                for x in range(left + 5, right - 5, 10)
+                if uncovered(x, y) and any(inside(p, x, y) for p in pictures)
+                and not any(inside(c, x, y) for c in controls)]
 
     # -- checks shared by the scenarios --------------------------------------------------------
 
@@ -284,9 +335,11 @@ class Scenario:
                 f"menu bar reads {items}"
             return main
 
-    def quit_with_report(self, main, expected_counts):
-        """Alt+F4 → "&Non" keeps everything; Alt+F4 → "&Oui" sends the report and ends."""
-        program = self.programs[0]
+    def quit_with_report(self, main, expected_counts, program=None):
+        """Alt+F4 → "&Non" keeps everything; Alt+F4 → "&Oui" sends the report and ends.
+        The program is the first one started unless given."""
+        program = program or self.programs[0]
+        reports_before = len(self.proxy.received())
         with self.step("Alt+F4 asks for confirmation; Escape keeps the program running"):
             self.focus_by_title_bar(main)
             self.press("alt+F4")
@@ -296,13 +349,13 @@ class Scenario:
             self.window_gone(CONFIRM_TITLE)
             assert program.running(), "the program ended although the close was refused"
             self.window(MAIN_TITLE)
-            assert not self.proxy.received(), \
+            assert len(self.proxy.received()) == reports_before, \
                 f"a request left although the close was refused: {self.proxy.received()}"
 
         with self.step("Alt+F4 then \"&Oui\": exit report with the run's counts, process ends"):
             self.press("alt+F4")
             self.window(CONFIRM_TITLE)
-            elapsed_in_run = time.monotonic() - self.started_at
+            elapsed_in_run = time.monotonic() - program.started_at
             self.press("alt+o")
             answered = time.monotonic()
             try:
@@ -314,7 +367,7 @@ class Scenario:
             print(f"    process gone {gone_after:.2f} s after \"&Oui\"")
             assert gone_after < EXIT_BOUND, \
                 f"the process ended {gone_after:.2f} s after \"&Oui\" (bound {EXIT_BOUND:g} s)"
-            requests = self.proxy.received()
+            requests = self.proxy.received()[reports_before:]
             assert len(requests) == 1, f"expected one exit report, the proxy got {requests}"
             path, query = harness.StatsProxy.query_of(requests[0])
             print(f"    report: {requests[0]['host']}{path}?{query}")
@@ -330,6 +383,9 @@ class Scenario:
             assert elapsed_in_run - 30 <= reported <= elapsed_in_run + 1, \
                 f"the report gives T={reported} s for a run of {elapsed_in_run:.0f} s"
             assert status == 0, f"the program ended with status {status}"
+            with open(program.log_path, encoding="utf-8", errors="replace") as log:
+                report = SANITIZER_REPORT.search(log.read())
+            assert not report, f"the program's output has a sanitizer report ({report.group(0)!r})"
 
 
 # -- the scenarios ---------------------------------------------------------------------------
@@ -390,6 +446,10 @@ def scenario_shell(run):
         assert (about["width"], about["height"]) == (393, 242), \
             f"About box client area {about['width']}x{about['height']}, not 393x242"
         run.read(about, "Tavorim", "the product name")
+        version = run.read(about, re.escape(VERSION), "the version")
+        described = [n["description"] for n in run.accessible(about) if n["name"] == VERSION]
+        assert "Version" in described, \
+            f"the version {version.group(0)!r} is not said to be the version: {described}"
         run.save_window_picture(about, "apropos.png")
         run.press("Return")
         run.window_gone(ABOUT_TITLE)
@@ -537,7 +597,83 @@ def scenario_drills(run):
     run.quit_with_report(main, ("1/2", "1/2"))
 
 
-SCENARIOS = {"shell": scenario_shell, "drills": scenario_drills}
+def scenario_help(run):
+    desktop = run.desktop
+    title, default_page = _help_project()
+    context_page = _page_of_context(100)
+    main = run.check_start()
+
+    with run.step("\"&Documentation\" opens the help viewer on the default topic", goes_on=True):
+        viewer = _open_viewer(run, "alt+d")
+        assert viewer["title"] == title, \
+            f"the help window is titled {viewer['title']!r}, not {title!r}"
+        heading = _page_heading(default_page)
+        run.read(viewer, re.escape(heading) + r"\n(?s:.*)", f"the page {heading!r}")
+        _close_viewer(run, viewer)
+
+    with run.step("F1 in the Roman-writing drill opens nothing", goes_on=True):
+        window = run.open_menu_item("alt+c", "r", ROMAN_TITLE)
+        _f1_opens_nothing(run, lambda: (
+            desktop.type_text("i"),
+            run.read(window, "I", "the letter typed after F1", editable=True)))
+        run.press("alt+q")
+        run.window_gone(ROMAN_TITLE)
+
+    with run.step("F1 in the Arabic-writing drill opens nothing", goes_on=True):
+        window = run.open_menu_item("alt+c", "a", ARABIC_TITLE)
+        _f1_opens_nothing(run, lambda: (
+            desktop.type_text("7"),
+            run.read(window, "7", "the digit typed after F1", editable=True)))
+        run.press("alt+q")
+        run.window_gone(ARABIC_TITLE)
+
+    with run.step("F1 in the level dialog opens nothing", goes_on=True):
+        dialog = run.open_menu_item("alt+o", "n", LEVEL_TITLE)
+        shown = _checked_level(run, dialog)
+        other = 2 if shown != 2 else 1
+        _f1_opens_nothing(run, lambda: (
+            run.press(f"alt+{other}"),
+            poll(lambda: _checked_level(run, dialog) == other, APPEAR,
+                 f"level {other} checked after F1")))
+        run.press(f"alt+{shown}")
+        poll(lambda: _checked_level(run, dialog) == shown, APPEAR, f"level {shown} again")
+        run.press("alt+o")
+        run.window_gone(LEVEL_TITLE)
+
+    with run.step("F1 in the About box opens nothing", goes_on=True):
+        run.press("alt+a")
+        run.window(ABOUT_TITLE)
+        # Enter closes the box only while the box has the keys.
+        _f1_opens_nothing(run, lambda: (run.press("Return"), run.window_gone(ABOUT_TITLE)))
+
+    with run.step("F1 in the main window opens the viewer on the topic of context 100"):
+        viewer = _open_viewer(run, "F1")
+        heading = _page_heading(context_page)
+        run.read(viewer, re.escape(heading) + r"\n(?s:.*)", f"the page {heading!r}")
+
+    # The viewer is left open: the run must end cleanly all the same.
+    run.quit_with_report(main, ("0/0", "0/0"))
+
+    with run.step("without hhctrl.ocx: start from a copy of the program folder"):
+        copy = os.path.join(desktop.tmp, "sans-aide")
+        shutil.copytree(run.program_dir, copy,
+                        ignore=lambda _folder, names: [n for n in names
+                                                       if n.lower() == "hhctrl.ocx"])
+        program = run.start_program(copy)
+        main = run.window(MAIN_TITLE)
+
+    for attempt in (1, 2):
+        with run.step(f"without hhctrl.ocx: F1 no. {attempt} in the main window shows the "
+                      "\"not installed\" box and nothing else"):
+            _not_installed_box(run, main, lambda: run.press("F1"))
+
+    with run.step("without hhctrl.ocx: \"&Documentation\" shows the same box"):
+        _not_installed_box(run, main, lambda: run.press("alt+d"))
+
+    run.quit_with_report(main, ("0/0", "0/0"), program)
+
+
+SCENARIOS = {"shell": scenario_shell, "drills": scenario_drills, "help": scenario_help}
 
 
 # -- helpers of the scenarios ------------------------------------------------------------------
@@ -567,6 +703,86 @@ def _checked_level(run, dialog):
     if not digits:
         raise StepFailure(f"checked level button named {checked[0]['name']!r}")
     return int(digits[-1])
+
+
+def _help_project():
+    """The help file's title and the source file of its default topic, from its project."""
+    with open(os.path.join(HELP_SOURCES, "tavorim.hhp"), encoding="utf-8") as project:
+        options = dict(re.findall(r"^(Title|Default topic)=(.*?)\s*$", project.read(), re.M))
+    return options["Title"], options["Default topic"]
+
+
+def _page_of_context(number):
+    """The source file of the topic mapped to a context number: [MAP] name → [ALIAS] file."""
+    with open(os.path.join(HELP_SOURCES, "contexte.h"), encoding="utf-8") as header:
+        names = re.findall(rf"^#define (\w+) {number}\s*$", header.read(), re.M)
+    with open(os.path.join(HELP_SOURCES, "tavorim.hhp"), encoding="utf-8") as project:
+        text = project.read()
+    for name in names:
+        match = re.search(rf"^{name}=(.*?)\s*$", text, re.M)
+        if match:
+            return match.group(1)
+    raise StepFailure(f"the help project maps no topic to context {number}")
+
+
+def _page_heading(page):
+    with open(os.path.join(HELP_SOURCES, page), encoding="utf-8") as source:
+        match = re.search(r"<h1[^>]*>(.*?)</h1>", source.read(), re.S)
+    if not match:
+        raise StepFailure(f"{page} has no heading")
+    return html.unescape(re.sub(r"<[^>]+>", "", match.group(1))).strip()
+
+
+def _open_viewer(run, key):
+    """Presses the key in the main window; returns the new help window, once in front with
+    the focus."""
+    desktop = run.desktop
+    before = {w["id"] for w in desktop.windows()}
+    run.press(key)
+    viewer = poll(lambda: next((w for w in desktop.windows() if w["id"] not in before
+                                and w["width"] > 100 and w["height"] > 100), None),
+                  APPEAR, f"a help window opened by {key}")
+    poll(lambda: desktop.focused_window_title() == viewer["title"], APPEAR,
+         "the focus on the help window")
+    return viewer
+
+
+def _close_viewer(run, viewer):
+    if run.desktop.focused_window_title() != viewer["title"]:
+        raise StepFailure("the help window does not have the focus: Alt+F4 would go elsewhere")
+    run.press("alt+F4")
+    run.window_gone(viewer["title"])
+    poll(lambda: run.desktop.focused_window_title() == MAIN_TITLE, APPEAR,
+         "the focus back on the main window")
+
+
+def _f1_opens_nothing(run, then):
+    """F1 in the focused window, then the keys of then(), which waits for their effect:
+    once it is seen, F1 has been handled too. No window may have appeared for it."""
+    before = {w["id"] for w in run.desktop.windows()}
+    focused = run.desktop.focused_window_title()
+    run.press("F1")
+    then()
+    run.no_new_window(before, f"F1 in {focused!r}")
+    assert run.programs[-1].running(), f"the program ended after F1 in {focused!r}"
+
+
+def _not_installed_box(run, main, ask):
+    """ask() must bring the "not installed" message box, alone; Enter closes it."""
+    desktop = run.desktop
+    before = {w["id"] for w in desktop.windows()}
+    ask()
+    box = run.window(APPLICATION_TITLE)
+    run.read(box, re.escape(NOT_INSTALLED_TEXT), "the \"not installed\" message")
+    new = [w["title"] for w in desktop.windows() if w["id"] not in before]
+    assert new == [APPLICATION_TITLE], f"windows that appeared: {new}"
+    run.press("Return")
+    run.window_gone(APPLICATION_TITLE)
+    poll(lambda: desktop.focused_window_title() == MAIN_TITLE, APPEAR,
+         "the focus back on the main window")
+    # Nothing else follows the box: no viewer behind it, no second box.
+    run.no_new_window(before, "after the \"not installed\" box")
+    assert run.programs[-1].running(), "the program ended with the \"not installed\" box"
 
 
 def _sound_item(run, main):
