@@ -69,6 +69,9 @@ void TForm2::showEvent(QShowEvent *event) {
 
 void TForm2::FormActivate() {
     Heure_Debut = tavorim::Clock::Current().TimeOfDay();
+    // Until the first tick, the last reading is the start itself: a run started a moment
+    // before midnight then counts from midnight on instead of staying below zero for a day.
+    Heure_Derniere = Heure_Debut;
     if (!mainWindow_)
         return;
     TApplication &application = TApplication::instance();

@@ -202,6 +202,10 @@ void BackdropTest::startJustBeforeMidnight() {
     form.Timer1Timer();
     QCOMPARE(panel(form, "Panel1")->caption(), QStringLiteral("00:00:00"));
     QCOMPARE(Etat_Global.Duree_Texte, std::string("00:00:00"));
+    // And the clock goes on counting after midnight rather than staying at zero.
+    clock_.Advance(5000);
+    form.Timer1Timer();
+    QCOMPARE(panel(form, "Panel1")->caption(), QStringLiteral("00:00:05"));
 }
 
 QTEST_MAIN(BackdropTest)
