@@ -18,20 +18,19 @@ void Bevel::setStyle(Style style) {
     update();
 }
 
-namespace {
-
-// Top and left edges in one colour, bottom and right edges in the other.
-void drawBevelRect(QPainter &painter, const QRect &rect, const QColor &topLeft,
-                   const QColor &bottomRight) {
-    painter.setPen(topLeft);
-    painter.drawLine(rect.left(), rect.bottom(), rect.left(), rect.top());
-    painter.drawLine(rect.left(), rect.top(), rect.right(), rect.top());
-    painter.setPen(bottomRight);
-    painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
-    painter.drawLine(rect.right(), rect.bottom(), rect.left(), rect.bottom());
+QRect DrawBevelEdges(QPainter &painter, QRect rect, const QColor &topLeft,
+                     const QColor &bottomRight, int width) {
+    for (int i = 0; i < width && rect.isValid(); ++i) {
+        painter.setPen(topLeft);
+        painter.drawLine(rect.left(), rect.bottom(), rect.left(), rect.top());
+        painter.drawLine(rect.left(), rect.top(), rect.right(), rect.top());
+        painter.setPen(bottomRight);
+        painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
+        painter.drawLine(rect.right(), rect.bottom(), rect.left(), rect.bottom());
+        rect.adjust(1, 1, -1, -1);
+    }
+    return rect;
 }
-
-} // namespace
 
 void Bevel::paintEvent(QPaintEvent *) {
     QPainter painter(this);
@@ -43,12 +42,12 @@ void Bevel::paintEvent(QPaintEvent *) {
     const int h = height();
     switch (shape_) {
     case Box:
-        drawBevelRect(painter, QRect(0, 0, w, h), first, second);
+        DrawBevelEdges(painter, QRect(0, 0, w, h), first, second);
         break;
     case Frame:
         // Two offset rectangles make the etched groove (lowered) or ridge (raised).
-        drawBevelRect(painter, QRect(1, 1, w - 1, h - 1), second, second);
-        drawBevelRect(painter, QRect(0, 0, w - 1, h - 1), first, first);
+        DrawBevelEdges(painter, QRect(1, 1, w - 1, h - 1), second, second);
+        DrawBevelEdges(painter, QRect(0, 0, w - 1, h - 1), first, first);
         break;
     case TopLine:
         painter.setPen(first);

@@ -2,7 +2,15 @@
 
 #include <QWidget>
 
+class QPainter;
+
 namespace tavorim {
+
+// Draws `width` nested one-pixel frames inside `rect`, top and left edges in one colour,
+// bottom and right edges in the other; returns what is left inside. Shared by the bevel and
+// the bevelled panel.
+QRect DrawBevelEdges(QPainter &painter, QRect rect, const QColor &topLeft,
+                     const QColor &bottomRight, int width = 1);
 
 // A bevelled line or frame with no content of its own: a lowered or raised box, an etched
 // frame, or a single line along the top edge. It lets clicks through to what lies below.

@@ -1,5 +1,7 @@
 #include "BevelPanel.h"
 
+#include "Bevel.h"
+
 #include <QPainter>
 
 namespace tavorim {
@@ -55,25 +57,6 @@ QRect BevelPanel::captionRect() const {
     return rect().adjusted(inset, inset, -inset, -inset);
 }
 
-namespace {
-
-// `width` nested one-pixel frames, each inside the previous; returns what is left inside.
-QRect drawFrame(QPainter &painter, QRect rect, const QColor &topLeft, const QColor &bottomRight,
-                int width) {
-    for (int i = 0; i < width && rect.isValid(); ++i) {
-        painter.setPen(topLeft);
-        painter.drawLine(rect.left(), rect.bottom(), rect.left(), rect.top());
-        painter.drawLine(rect.left(), rect.top(), rect.right(), rect.top());
-        painter.setPen(bottomRight);
-        painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
-        painter.drawLine(rect.right(), rect.bottom(), rect.left(), rect.bottom());
-        rect.adjust(1, 1, -1, -1);
-    }
-    return rect;
-}
-
-} // namespace
-
 void BevelPanel::paintEvent(QPaintEvent *) {
     QPainter painter(this);
     const QColor light = palette().color(QPalette::Light);
@@ -82,11 +65,11 @@ void BevelPanel::paintEvent(QPaintEvent *) {
     auto bevel = [&](QRect rect, BevelKind kind) {
         if (kind == None)
             return rect;
-        return kind == Lowered ? drawFrame(painter, rect, shadow, light, bevelWidth_)
-                               : drawFrame(painter, rect, light, shadow, bevelWidth_);
+        return kind == Lowered ? DrawBevelEdges(painter, rect, shadow, light, bevelWidth_)
+                               : DrawBevelEdges(painter, rect, light, shadow, bevelWidth_);
     };
     QRect rect = bevel(this->rect(), outer_);
-    rect = drawFrame(painter, rect, fill, fill, borderWidth_);
+    rect = DrawBevelEdges(painter, rect, fill, fill, borderWidth_);
     rect = bevel(rect, inner_);
     painter.fillRect(rect, fill);
     if (!caption_.isEmpty()) {
