@@ -23,3 +23,6 @@ tavorim_add_qtest(tst_shell_program
     ENVIRONMENT DISPLAY=tst_shell_program
     TIMEOUT 600)
 add_dependencies(tst_shell_program tavorim)
+# Its X server and window manager start beside the end-to-end ones: one at a time is kinder
+# to a loaded machine.
+set_tests_properties(tst_shell_program PROPERTIES RESOURCE_LOCK x11-e2e)

@@ -47,10 +47,13 @@ appstreamcli validate --no-net "$root/usr/share/metainfo/example.quillavo.Tavori
 
 echo "-- starting the unpacked program"
 if command -v Xvfb >/dev/null && command -v xwininfo >/dev/null; then
-    display=":$((200 + $$ % 500))"
-    Xvfb "$display" -screen 0 1024x768x24 -nolisten tcp -noreset >/dev/null 2>&1 &
+    # Xvfb picks a free display number itself and writes it once it accepts clients.
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
+        >/dev/null 2>&1 &
     xvfb_pid=$!
-    for _ in $(seq 50); do xdpyinfo -display "$display" >/dev/null 2>&1 && break; sleep 0.1; done
+    for _ in $(seq 200); do [[ -s "$work/display" ]] && break; sleep 0.1; done
+    [[ -s "$work/display" ]] || fail "Xvfb did not start"
+    display=":$(tr -d '[:space:]' <"$work/display")"
     # A window manager, as on a desktop: it activates the program's windows.
     if command -v openbox >/dev/null; then
         DISPLAY="$display" openbox --sm-disable >/dev/null 2>&1 &

@@ -86,7 +86,9 @@ private slots:
 
 private:
     QProcess *start(const QProcessEnvironment &environment, const QString &program = {});
+    static bool haveDisplayTools();
     bool startDisplay();
+    void stopDisplay();
     QString windowOf(const QString &title, int timeoutMs = 30000);
     QProcessEnvironment x11() const;
 
@@ -103,14 +105,7 @@ void ProgramTest::initTestCase() {
 }
 
 void ProgramTest::cleanupTestCase() {
-    for (QProcess *process : {&windowManager_, &xvfb_}) {
-        if (process->state() != QProcess::NotRunning) {
-            process->terminate();
-            if (!process->waitForFinished(5000))
-                process->kill();
-            process->waitForFinished();
-        }
-    }
+    stopDisplay();
 }
 
 void ProgramTest::cleanup() {
@@ -179,39 +174,64 @@ void ProgramTest::twoCopiesAtOnceLeaveOne() {
     QCOMPARE(survivor->state(), QProcess::Running);
 }
 
-bool ProgramTest::startDisplay() {
-    if (!display_.isEmpty())
-        return true;
+bool ProgramTest::haveDisplayTools() {
     for (const char *tool : {"Xvfb", "openbox", "xdotool", "xprop"}) {
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
             return false;
     }
-    // Xvfb picks a free display itself and says which on its standard output.
+    return true;
+}
+
+void ProgramTest::stopDisplay() {
+    for (QProcess *process : {&windowManager_, &xvfb_}) {
+        if (process->state() != QProcess::NotRunning) {
+            process->terminate();
+            if (!process->waitForFinished(5000))
+                process->kill();
+            process->waitForFinished();
+        }
+    }
+    display_.clear();
+}
+
+// An X server with a window manager, shared by the window cases; false (and nothing left
+// running) when it could not be brought up.
+bool ProgramTest::startDisplay() {
+    if (!display_.isEmpty())
+        return true;
+    // Xvfb picks a free display itself and says which on its standard output. Without
+    // -noreset it would reset whenever its last client leaves, and a window manager still
+    // connecting at that moment would fail to start.
     xvfb_.start(QStringLiteral("Xvfb"),
                 {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
                  QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                 QStringLiteral("tcp")});
+                 QStringLiteral("tcp"), QStringLiteral("-noreset")});
     if (!xvfb_.waitForStarted())
         return false;
     while (!xvfb_.canReadLine()) {
-        if (!xvfb_.waitForReadyRead(20000))
+        if (!xvfb_.waitForReadyRead(20000)) {
+            stopDisplay();
             return false;
+        }
     }
     display_ = QStringLiteral(":") + QString::fromLatin1(xvfb_.readLine().trimmed());
     windowManager_.setProcessEnvironment(x11());
     windowManager_.start(QStringLiteral("openbox"), {});
-    if (!windowManager_.waitForStarted())
-        return false;
     // The window manager is ready once it has announced itself on the root window.
-    return QTest::qWaitFor(
-        [this] {
-            return runTool(QStringLiteral("xprop"),
-                           {QStringLiteral("-root"), QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
-                           x11())
-                .value_or(QString())
-                .contains(QStringLiteral("window id"));
-        },
-        20000);
+    const bool ready = windowManager_.waitForStarted() &&
+                       QTest::qWaitFor(
+                           [this] {
+                               return runTool(QStringLiteral("xprop"),
+                                              {QStringLiteral("-root"),
+                                               QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
+                                              x11())
+                                   .value_or(QString())
+                                   .contains(QStringLiteral("window id"));
+                           },
+                           20000);
+    if (!ready)
+        stopDisplay();
+    return ready;
 }
 
 QProcessEnvironment ProgramTest::x11() const {
@@ -245,8 +265,9 @@ QString ProgramTest::windowOf(const QString &title, int timeoutMs) {
 }
 
 void ProgramTest::minimisedCopyIsRestored() {
-    if (!startDisplay())
+    if (!haveDisplayTools())
         QSKIP("Xvfb, openbox, xdotool or xprop is missing");
+    QVERIFY2(startDisplay(), "Xvfb with openbox did not start");
     QProcess *first = start(x11());
     const QString window = windowOf(QStringLiteral("^TavoRim v"));
     QVERIFY2(!window.isEmpty(), "the main window did not appear");
@@ -284,8 +305,9 @@ void ProgramTest::exitReportReachesThePeer() {
     QFETCH(bool, answers);
     if (tavorim::StatsAddress().isEmpty())
         QSKIP("built without a statistics address: no report is sent");
-    if (!startDisplay())
+    if (!haveDisplayTools())
         QSKIP("Xvfb, openbox, xdotool or xprop is missing");
+    QVERIFY2(startDisplay(), "Xvfb with openbox did not start");
     // The program takes its name from its file: a hard link keeps the real file's folder out.
     QTemporaryDir folder(qEnvironmentVariable("TAVORIM_PROGRAM_DIR") +
                          QStringLiteral("/../run-XXXXXX"));
