@@ -101,6 +101,10 @@ HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QS
     tabs->addTab(index_, QStringLiteral("Index"));
     page_ = new HelpPage(*archive_, splitter);
     page_->setObjectName(QStringLiteral("page"));
+    // Named for screen readers, which otherwise announce unnamed panes.
+    contents_->setAccessibleName(QStringLiteral("Sommaire"));
+    index_->setAccessibleName(QStringLiteral("Index"));
+    page_->setAccessibleName(QStringLiteral("Page d'aide"));
     page_->setOpenLinks(false);
     splitter->addWidget(tabs);
     splitter->addWidget(page_);
