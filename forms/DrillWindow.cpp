@@ -4,6 +4,7 @@
 #include "Beeper.h"
 #include "BevelPanel.h"
 #include "DialogKeys.h"
+#include "Display.h"
 #include "Gauge.h"
 #include "Globals.h"
 #include "MessageBox.h"
@@ -15,7 +16,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QScreen>
 #include <QValidator>
 
 namespace {
@@ -70,14 +70,6 @@ char16_t typedCharacter(const QKeyEvent *event) {
     return text.isEmpty() ? 0 : text.at(0).unicode();
 }
 
-QFont pixelFont(const QString &family, int pixels, bool bold) {
-    QFont font(family);
-    font.setPixelSize(pixels);
-    font.setBold(bold);
-    font.setStyleHint(family == QLatin1String("MS Serif") ? QFont::Serif : QFont::SansSerif);
-    return font;
-}
-
 void setTextColour(QWidget *widget, const QColor &colour) {
     QPalette palette = widget->palette();
     palette.setColor(QPalette::WindowText, colour);
@@ -105,14 +97,14 @@ void DrillWindow::setUpControls(const Controls &controls, const QColor &windowCo
     setPalette(palette);
 
     // Sizes are character heights in pixels, so that nothing follows the desktop's scaling.
-    setFont(pixelFont(QStringLiteral("Arial"), 13, false));
-    c.verdict->setFont(pixelFont(QStringLiteral("MS Serif"), 24, true));
+    setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13, false));
+    c.verdict->setFont(tavorim::PixelFont(QStringLiteral("MS Serif"), 24, true));
     setTextColour(c.verdict, Qt::black);
-    c.shown->setFont(pixelFont(QStringLiteral("Arial"), 19, false));
+    c.shown->setFont(tavorim::PixelFont(QStringLiteral("Arial"), 19, false));
     setBackground(c.shown, Qt::white);
-    c.number->setFont(pixelFont(QStringLiteral("Arial"), 13, true));
-    c.level->setFont(pixelFont(QStringLiteral("Arial"), 13, true));
-    c.score->setFont(pixelFont(QStringLiteral("Arial"), 13, false));
+    c.number->setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13, true));
+    c.level->setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13, true));
+    c.score->setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13, false));
     c.instruction->adjustSize();
 
     const QPixmap pixmap(picture);
@@ -260,8 +252,7 @@ void DrillWindow::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    if (const QScreen *shown = screen())
-        move(shown->geometry().center() - rect().center());
+    tavorim::CentreOnScreen(this);
     if (activationPending_)
         return;
     activationPending_ = true;
