@@ -1,6 +1,7 @@
 #include "Startup.h"
 
 #include "Application.h"
+#include "Globals.h"
 #include "Tavor1.h"
 #include "Unit2.h"
 #include "Web.h"
@@ -16,7 +17,8 @@ using tavorim::TApplication;
 int RunTavorim() {
     TApplication &application = TApplication::instance();
     // Before any window: the help viewer is loaded and the trace set up for the whole run.
-    tavorim::StartHelp(QCoreApplication::arguments());
+    tavorim::StartHelp(QCoreApplication::arguments(),
+                       QString::fromStdString(Etat_Global.Version_Texte));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tavorim.png")));
     // Created first, the backdrop is the main form; its guard may already ask for the end.
     auto Form2 = std::make_unique<TForm2>();

@@ -19,7 +19,7 @@ tavorim_add_qtest(tst_shell_startup
 # The program itself, as real processes (it must be built first).
 tavorim_add_qtest(tst_shell_program
     SOURCES shell/tst_program.cpp
-    LIBRARIES tavorim_platform
+    LIBRARIES tavorim_instance
     ENVIRONMENT DISPLAY=tst_shell_program
     TIMEOUT 600)
 add_dependencies(tst_shell_program tavorim)

@@ -18,9 +18,6 @@ public:
     // "OnlyOne" followed by the first 20 characters of the application title.
     static QString AtomName();
 
-    // How long a second copy waits for the first one to answer.
-    static constexpr int AnswerTimeoutMs = 2000;
-
 private:
     void BringOtherCopyForward();
 };

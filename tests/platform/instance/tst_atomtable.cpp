@@ -3,6 +3,7 @@
 #include "Application.h"
 #include "AtomTable.h"
 #include "OnlyOne.h"
+#include "RemoteWindow.h"
 
 #include <QApplication>
 #include <QLocalServer>

@@ -1,6 +1,6 @@
 #include "AtomTable.h"
 
-#include "Application.h"
+#include "RemoteWindow.h"
 
 #include <QHash>
 #include <QLocalServer>
@@ -12,9 +12,6 @@
 namespace tavorim {
 
 namespace {
-
-// Longest request line accepted; anything longer ends the connection.
-constexpr qsizetype MaxLine = 512;
 
 struct HeldName {
     QLocalServer *server = nullptr;
@@ -35,7 +32,10 @@ bool peerIsOurUser(qintptr descriptor) {
     return credentials.uid == getuid();
 }
 
-bool connectTo(QLocalSocket &socket, const QString &atom, QDeadlineTimer deadline) {
+} // namespace
+
+bool AtomTable::connectToHolder(QLocalSocket &socket, const QString &atom,
+                                QDeadlineTimer deadline) {
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
     socket.connectToServer(AtomTable::SocketName(atom));
     if (!socket.waitForConnected(int(qMax<qint64>(0, deadline.remainingTime()))))
@@ -46,6 +46,8 @@ bool connectTo(QLocalSocket &socket, const QString &atom, QDeadlineTimer deadlin
     }
     return true;
 }
+
+namespace {
 
 // Serves the requests of other copies on one accepted connection.
 void serve(QLocalSocket *socket) {
@@ -58,14 +60,14 @@ void serve(QLocalSocket *socket) {
     QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, windowFound] {
         while (socket->canReadLine()) {
-            const QByteArray line = socket->readLine(MaxLine + 1);
+            const QByteArray line = socket->readLine(AtomTable::MaxLine + 1);
             if (!line.endsWith('\n')) {
                 socket->abort();
                 return;
             }
             socket->write(RemoteWindow::Answer(line.chopped(1), *windowFound) + '\n');
         }
-        if (socket->bytesAvailable() > MaxLine)
+        if (socket->bytesAvailable() > AtomTable::MaxLine)
             socket->abort();
     });
 }
@@ -86,7 +88,7 @@ bool AtomTable::Find(const QString &atom) {
     if (heldNames().contains(atom))
         return true;
     QLocalSocket socket;
-    return connectTo(socket, atom, QDeadlineTimer(2000));
+    return connectToHolder(socket, atom, QDeadlineTimer(AnswerTimeoutMs));
 }
 
 AtomTable::AddResult AtomTable::Add(const QString &atom) {
@@ -123,80 +125,6 @@ void AtomTable::Delete(const QString &atom) {
 int AtomTable::References(const QString &atom) {
     const auto held = heldNames().constFind(atom);
     return held == heldNames().cend() ? 0 : held->references;
-}
-
-std::unique_ptr<RemoteWindow> RemoteWindow::FindWindow(const QString &atom, const QString &title,
-                                                       QDeadlineTimer deadline) {
-    std::unique_ptr<RemoteWindow> window(new RemoteWindow(deadline));
-    if (!connectTo(window->socket_, atom, deadline))
-        return nullptr;
-    QString oneLine = title;
-    oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
-    const auto answer = window->request("FIND " + oneLine.toUtf8());
-    if (answer != QByteArray("YES"))
-        return nullptr;
-    return window;
-}
-
-bool RemoteWindow::IsIconic() {
-    return request("ICONIC") == QByteArray("YES");
-}
-
-namespace {
-// Wayland lets a window take the focus only with a token from the launcher; hand ours over.
-QByteArray withActivationToken(QByteArray request) {
-    const QByteArray token = qgetenv("XDG_ACTIVATION_TOKEN");
-    if (!token.isEmpty() && !token.contains('\n'))
-        request += ' ' + token;
-    return request;
-}
-} // namespace
-
-bool RemoteWindow::Restore() {
-    return request(withActivationToken("RESTORE")).has_value();
-}
-
-bool RemoteWindow::BringToTop() {
-    return request(withActivationToken("RAISE")).has_value();
-}
-
-std::optional<QByteArray> RemoteWindow::request(const QByteArray &line) {
-    if (socket_.state() != QLocalSocket::ConnectedState)
-        return std::nullopt;
-    socket_.write(line + '\n');
-    if (!socket_.waitForBytesWritten(int(qMax<qint64>(0, deadline_.remainingTime()))))
-        return std::nullopt;
-    while (!socket_.canReadLine()) {
-        if (socket_.bytesAvailable() > MaxLine ||
-            !socket_.waitForReadyRead(int(qMax<qint64>(0, deadline_.remainingTime()))))
-            return std::nullopt;
-    }
-    return socket_.readLine(MaxLine + 1).trimmed();
-}
-
-QByteArray RemoteWindow::Answer(const QByteArray &request, bool &windowFound) {
-    const qsizetype space = request.indexOf(' ');
-    const QByteArray verb = space < 0 ? request : request.left(space);
-    const QByteArray argument = space < 0 ? QByteArray() : request.mid(space + 1);
-    TApplication &application = TApplication::instance();
-    if (verb == "FIND") {
-        windowFound = QString::fromUtf8(argument) == application.Title();
-        return windowFound ? "YES" : "NO";
-    }
-    if (!windowFound)
-        return "NO";
-    if (verb == "ICONIC")
-        return application.IsIconic() ? "YES" : "NO";
-    if (verb == "RESTORE" || verb == "RAISE") {
-        if (!argument.isEmpty())
-            qputenv("XDG_ACTIVATION_TOKEN", argument);
-        if (verb == "RESTORE")
-            application.Restore();
-        else
-            application.BringToTop();
-        return "OK";
-    }
-    return "NO";
 }
 
 } // namespace tavorim

@@ -100,7 +100,8 @@ void HHCloseWindows();
 // the temporary folder; an old one is deleted at every start, debug mode or not.
 class TDLogFile {
 public:
-    explicit TDLogFile(const QStringList &arguments);
+    // The program version goes into the trace header.
+    TDLogFile(const QStringList &arguments, const QString &programVersion);
 
     bool DebugMode() const { return debugMode_; }
     const QString &LogFile() const { return logFile_; }
@@ -112,7 +113,7 @@ public:
     void Write(const QString &line) const;
 
 private:
-    void WriteHeader(const QStringList &arguments) const;
+    void WriteHeader(const QStringList &arguments, const QString &programVersion) const;
 
     bool debugMode_ = false;
     QString logFile_;
@@ -125,8 +126,9 @@ void HelpTrace(const QString &line);
 
 // For the main window.
 // Start-up, before any window: loads the viewer, decides _hhInstalled and sets up the trace
-// with the command line (QCoreApplication::arguments(): the program path first).
-void StartHelp(const QStringList &arguments);
+// with the command line (QCoreApplication::arguments(): the program path first) and the
+// program version for the trace header.
+void StartHelp(const QStringList &arguments, const QString &programVersion);
 // The help file: the program folder + "tavorim.chm".
 QString HelpFilePath();
 // "&Documentation": opens the help file at its default topic; with no viewer loaded, the

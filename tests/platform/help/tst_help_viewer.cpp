@@ -2,7 +2,7 @@
 // entry points.
 
 #include "HelpProject.h"
-#include "hhctrl/HtmlHelpApi.h"
+#include "HtmlHelpApi.h"
 
 #include <QApplication>
 #include <QLibrary>
@@ -199,4 +199,4 @@ void TestHelpViewer::linksIndexPicturesStylesAndHistory() {
 }
 
 QTEST_MAIN(TestHelpViewer)
-#include "test_help_viewer.moc"
+#include "tst_help_viewer.moc"

@@ -192,7 +192,7 @@ void TestHelpBinding::helpCommandsFollowTheLoadedViewer() {
     if (registered)
         environment_.registryValue = QStringLiteral("%SystemRoot%/hhctrl.ocx");
     QVERIFY(QFile::copy(help_test::BuiltHelpFile(), HelpFilePath()));
-    StartHelp({QStringLiteral("tavorim")});
+    StartHelp({QStringLiteral("tavorim")}, QStringLiteral("2.4"));
     QCOMPARE(HHViewerLoaded(), loaded);
     QCOMPARE(HtmlHelpA != nullptr, loaded);
     QCOMPARE(_hhInstalled, installed);
@@ -271,7 +271,7 @@ void TestHelpBinding::registeredControlPath() {
 // The commands go one after the other to the same hook: a popup comes where the last
 // position put it.
 void TestHelpBinding::helpHookCommandTable() {
-    StartHelp({QStringLiteral("tavorim")});
+    StartHelp({QStringLiteral("tavorim")}, QStringLiteral("2.4"));
     THookHelpSystem hook(HelpFilePath(), QString(), 0);
     hook.SetContextCallback(RecordContext);
     hook.SetPopupCallback(RecordPopup);
@@ -303,7 +303,7 @@ void TestHelpBinding::helpHookCommandTable() {
 }
 
 void TestHelpBinding::chainingAndRestoringThePreviousHandler() {
-    StartHelp({QStringLiteral("tavorim")});
+    StartHelp({QStringLiteral("tavorim")}, QStringLiteral("2.4"));
     int previousCalls = 0;
     TApplication::instance().SetOnHelp([&](std::uint16_t, std::int32_t, bool &callDefault) {
         ++previousCalls;
@@ -327,7 +327,7 @@ void TestHelpBinding::chainingAndRestoringThePreviousHandler() {
 }
 
 void TestHelpBinding::traceOfADebugRun() {
-    StartHelp({QStringLiteral("tavorim"), QStringLiteral("-DEBUG")});
+    StartHelp({QStringLiteral("tavorim"), QStringLiteral("-DEBUG")}, QStringLiteral("9.7"));
     QVERIFY(HelpLog() && HelpLog()->DebugMode());
     const QString trace = environment_.programFolder + QStringLiteral("HHDebug.txt");
     QCOMPARE(HelpLog()->LogFile(), trace);
@@ -372,7 +372,9 @@ void TestHelpBinding::traceOfADebugRun() {
     QVERIFY(rule > 0);
     QVERIFY(!TimedLine.match(lines[rule - 1]).hasMatch());
     QVERIFY(TimedLine.match(lines[rule + 1]).hasMatch());
-    QVERIFY(lines.mid(0, rule).join(QLatin1Char('\n')).contains(trace));
+    const QString header = lines.mid(0, rule).join(QLatin1Char('\n'));
+    QVERIFY(header.contains(trace));
+    QVERIFY(header.contains(QStringLiteral("Program version: 9.7")));
 }
 
 // Each run finds a read-only trace of an earlier run, which goes away debug mode or not. An
@@ -411,7 +413,7 @@ void TestHelpBinding::debugSwitchesAndTraceFolder() {
         (writable ? environment_.programFolder : environment_.tempFolder + '/') + "HHDebug.txt";
     QVERIFY(WriteFile(trace, "12:00:00.000   line of an earlier run\n"));
     QVERIFY(QFile::setPermissions(trace, QFile::ReadOwner));
-    StartHelp(arguments);
+    StartHelp(arguments, QStringLiteral("2.4"));
     QCOMPARE(HelpLog()->DebugMode(), debug);
     QCOMPARE(HelpLog()->LogFile(), trace);
     { THookHelpSystem hook(HelpFilePath(), QString(), 0); }
@@ -424,4 +426,4 @@ void TestHelpBinding::debugSwitchesAndTraceFolder() {
 }
 
 QTEST_MAIN(TestHelpBinding)
-#include "test_help_binding.moc"
+#include "tst_help_binding.moc"

@@ -1,6 +1,5 @@
 #include "hh_funcs.h"
 
-#include "Globals.h"
 #include "MessageBox.h"
 
 #include <QApplication>
@@ -219,7 +218,7 @@ void HHCloseWindows() {
     }
 }
 
-TDLogFile::TDLogFile(const QStringList &arguments) {
+TDLogFile::TDLogFile(const QStringList &arguments, const QString &programVersion) {
     const HelpEnvironment &environment = CurrentHelpEnvironment();
     debugMode_ = QFileInfo::exists(environment.ProgramFolder() + QStringLiteral("debug.debug")) ||
                  std::any_of(arguments.begin() + std::min<qsizetype>(1, arguments.size()),
@@ -231,7 +230,7 @@ TDLogFile::TDLogFile(const QStringList &arguments) {
         QFile::remove(logFile_);
     }
     if (debugMode_)
-        WriteHeader(arguments);
+        WriteHeader(arguments, programVersion);
 }
 
 void TDLogFile::Write(const QString &line) const {
@@ -254,7 +253,7 @@ void TDLogFile::Write(const QString &line) const {
     file.close();
 }
 
-void TDLogFile::WriteHeader(const QStringList &arguments) const {
+void TDLogFile::WriteHeader(const QStringList &arguments, const QString &programVersion) const {
     const HelpEnvironment &environment = CurrentHelpEnvironment();
     const QString control = HHRegisteredControlPath();
     const QString controlVersion = HHFileVersion(control);
@@ -274,7 +273,7 @@ void TDLogFile::WriteHeader(const QStringList &arguments) const {
     fact("Locale", locale.name());
     fact("Decimal separator", locale.decimalPoint());
     fact("Program", TApplication::instance().ExeName());
-    fact("Program version", QString::fromStdString(Etat_Global.Version_Texte));
+    fact("Program version", programVersion);
     fact("Arguments", arguments.mid(1).join(QLatin1Char(' ')));
     fact("Program folder", environment.ProgramFolder());
     fact("System folder", environment.SystemFolder());
@@ -297,10 +296,10 @@ void HelpTrace(const QString &line) {
         runLog->Write(line);
 }
 
-void StartHelp(const QStringList &arguments) {
+void StartHelp(const QStringList &arguments, const QString &programVersion) {
     HHLoadViewer();
     _hhInstalled = HHControlInstalled();
-    runLog = std::make_unique<TDLogFile>(arguments);
+    runLog = std::make_unique<TDLogFile>(arguments, programVersion);
 }
 
 QString HelpFilePath() {

@@ -2,6 +2,7 @@
 
 #include "Application.h"
 #include "AtomTable.h"
+#include "RemoteWindow.h"
 
 namespace tavorim {
 
@@ -41,7 +42,7 @@ void TOnlyOne::BringOtherCopyForward() {
     // This copy's own window must not answer the search.
     application.SetTitle(QStringLiteral("destroy me"));
     const auto window =
-        RemoteWindow::FindWindow(unitAtomName(), title, QDeadlineTimer(AnswerTimeoutMs));
+        RemoteWindow::FindWindow(unitAtomName(), title, QDeadlineTimer(AtomTable::AnswerTimeoutMs));
     if (window) {
         if (window->IsIconic())
             window->Restore();

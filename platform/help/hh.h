@@ -4,7 +4,7 @@
 // program loads it once at start-up (HHLoadViewer) and frees it at the very end
 // (HHReleaseViewer), after every help window has been closed.
 
-#include "hhctrl/HtmlHelpApi.h"
+#include "HtmlHelpApi.h"
 
 #include <QString>
 

@@ -5,9 +5,6 @@
 #include <QLocalSocket>
 #include <QString>
 
-#include <memory>
-#include <optional>
-
 namespace tavorim {
 
 // The per-user, per-display table of names that copies of the program use to find each other.
@@ -31,32 +28,13 @@ public:
     static void Delete(const QString &atom);
     // References this process holds on the name.
     static int References(const QString &atom);
-};
 
-// The application window of the copy that holds an atom, reached over the atom's connection:
-// the requests stand in for FindWindow, IsIconic, ShowWindow(SW_RESTORE) and BringWindowToTop.
-// Every request waits at most until the deadline given to FindWindow (a frozen holder must not
-// hold this copy up); a request that gets no answer counts as failed.
-class RemoteWindow {
-public:
-    // The holder's window when its application title is `title`; null when there is no
-    // holder, the title differs or no answer came in time.
-    static std::unique_ptr<RemoteWindow> FindWindow(const QString &atom, const QString &title,
-                                                    QDeadlineTimer deadline);
-
-    bool IsIconic();
-    bool Restore();
-    bool BringToTop();
-
-    // The answering side, run by the copy that holds the atom.
-    static QByteArray Answer(const QByteArray &request, bool &windowFound);
-
-private:
-    explicit RemoteWindow(QDeadlineTimer deadline) : deadline_(deadline) {}
-    std::optional<QByteArray> request(const QByteArray &line);
-
-    QLocalSocket socket_;
-    QDeadlineTimer deadline_;
+    // Connects to the holder of the name, when it is a live copy of our own user.
+    static bool connectToHolder(QLocalSocket &socket, const QString &atom, QDeadlineTimer deadline);
+    // Longest request line accepted; anything longer ends the connection.
+    static constexpr qsizetype MaxLine = 512;
+    // How long a copy waits for the holder to answer: a frozen holder must not hold it up.
+    static constexpr int AnswerTimeoutMs = 2000;
 };
 
 } // namespace tavorim

@@ -316,4 +316,4 @@ void TestHelpChm::sitemapDepthAndSizeAreBounded() {
 }
 
 QTEST_GUILESS_MAIN(TestHelpChm)
-#include "test_help_chm.moc"
+#include "tst_help_chm.moc"
