@@ -18,12 +18,12 @@ namespace {
 
 // ---- Chance ----
 
-std::mt19937_64 &Generateur() {
+std::mt19937_64 &generator() {
     static std::mt19937_64 generateur;
     return generateur;
 }
 
-RandomSource *Source_De_Test = nullptr;
+RandomSource *testSource = nullptr;
 
 // ---- The two directions: one set of rules, two tables ----
 
@@ -32,44 +32,44 @@ RandomSource *Source_De_Test = nullptr;
 constexpr std::array<int, 24> Table_Niveau_I_Rom = {
     1, 5, 10, 50, 100, 500, 1000, 2, 3, 4, 6, 7, 8, 9, 11, 12, 13, 14, 15, 16, 17, 18, 19, 20};
 
-struct Regles_Sens {
+struct DirectionRules {
     std::int32_t T_Etat_Global::*Question;
     std::int32_t T_Etat_Global::*Justes;
     std::string T_Etat_Global::*Attendu;
     std::array<std::uint8_t, 3> T_Etat_Global::*Anciens;
     std::uint8_t T_Etat_Global::*Tirage;
-    std::array<int, 3> Tirages_Par_Niveau;     // how many values Hasard draws from, levels I to III
-    const std::array<int, 24> *Table_Niveau_I; // nullptr: the level-I draw is the number itself
-    bool Montre_Romain;                        // the pupil is shown the Roman numeral
+    std::array<int, 3> drawRangePerLevel;     // how many values Hasard draws from, levels I to III
+    const std::array<int, 24> *levelOneTable; // nullptr: the level-I draw is the number itself
+    bool showsRoman;                          // the pupil is shown the Roman numeral
 };
 
-constexpr Regles_Sens Regles_Romain{
+constexpr DirectionRules romanRules{
     .Question = &T_Etat_Global::Question_Rom,
     .Justes = &T_Etat_Global::Justes_Rom,
     .Attendu = &T_Etat_Global::Attendu_Rom,
     .Anciens = &T_Etat_Global::Anciens_Rom,
     .Tirage = &T_Etat_Global::Tirage_Rom,
-    .Tirages_Par_Niveau = {static_cast<int>(Table_Niveau_I_Rom.size()), 100, 3999},
-    .Table_Niveau_I = &Table_Niveau_I_Rom,
-    .Montre_Romain = false,
+    .drawRangePerLevel = {static_cast<int>(Table_Niveau_I_Rom.size()), 100, 3999},
+    .levelOneTable = &Table_Niveau_I_Rom,
+    .showsRoman = false,
 };
 
-constexpr Regles_Sens Regles_Arabe{
+constexpr DirectionRules arabicRules{
     .Question = &T_Etat_Global::Question_Arab,
     .Justes = &T_Etat_Global::Justes_Arab,
     .Attendu = &T_Etat_Global::Attendu_Arab,
     .Anciens = &T_Etat_Global::Anciens_Arab,
     .Tirage = &T_Etat_Global::Tirage_Arab,
-    .Tirages_Par_Niveau = {39, 499, 3999},
-    .Table_Niveau_I = nullptr,
-    .Montre_Romain = true,
+    .drawRangePerLevel = {39, 499, 3999},
+    .levelOneTable = nullptr,
+    .showsRoman = true,
 };
 
-const Regles_Sens &Regles(Sens_Exercice sens) {
-    return sens == Sens_Romain ? Regles_Romain : Regles_Arabe;
+const DirectionRules &rulesFor(Sens_Exercice sens) {
+    return sens == Sens_Romain ? romanRules : arabicRules;
 }
 
-bool Deja_Tire(const std::array<std::uint8_t, 3> &anciens, int tirage) {
+bool alreadyDrawn(const std::array<std::uint8_t, 3> &anciens, int tirage) {
     for (std::uint8_t ancien : anciens) {
         if (ancien == tirage) {
             return true;
@@ -80,7 +80,7 @@ bool Deja_Tire(const std::array<std::uint8_t, 3> &anciens, int tirage) {
 
 // The counters have no upper bound by design, but they must not wrap round: at the largest
 // value they stay put.
-bool Incremente(std::int32_t &compteur) {
+bool increment(std::int32_t &compteur) {
     if (compteur == std::numeric_limits<std::int32_t>::max()) {
         return false;
     }
@@ -90,7 +90,7 @@ bool Incremente(std::int32_t &compteur) {
 
 // Rounds to the nearest integer, a value exactly halfway going to the even neighbour,
 // whatever the floating-point rounding mode.
-long double Arrondi_Pair(long double valeur) {
+long double roundHalfToEven(long double valeur) {
     const long double plancher = std::floor(valeur);
     const long double reste = valeur - plancher;
     if (reste > 0.5L) {
@@ -108,15 +108,15 @@ int Hasard(int n) {
     if (n < 1) {
         return 0;
     }
-    if (Source_De_Test != nullptr) {
-        return Source_De_Test->next(n);
+    if (testSource != nullptr) {
+        return testSource->next(n);
     }
-    return std::uniform_int_distribution<int>(0, n - 1)(Generateur());
+    return std::uniform_int_distribution<int>(0, n - 1)(generator());
 }
 
 void Resseme_Hasard() {
-    if (Source_De_Test != nullptr) {
-        Source_De_Test->reseed();
+    if (testSource != nullptr) {
+        testSource->reseed();
         return;
     }
     // The clock ticks in nanoseconds here; the call count keeps two reseeds apart even
@@ -127,15 +127,15 @@ void Resseme_Hasard() {
     ++appels;
     std::seed_seq graine{static_cast<std::uint32_t>(tic), static_cast<std::uint32_t>(tic >> 32),
                          static_cast<std::uint32_t>(appels)};
-    Generateur().seed(graine);
+    generator().seed(graine);
 }
 
 void setRandomSourceForTests(RandomSource *source) {
-    Source_De_Test = source;
+    testSource = source;
 }
 
 void seedRandomForTests(std::uint64_t seed) {
-    Generateur().seed(seed);
+    generator().seed(seed);
 }
 
 int Niveau_Courant() {
@@ -149,9 +149,9 @@ int Niveau_Courant() {
 }
 
 int Tire_Nombre(Sens_Exercice sens) {
-    const Regles_Sens &regles = Regles(sens);
+    const DirectionRules &regles = rulesFor(sens);
     const int niveau = Niveau_Courant();
-    const int tirages = regles.Tirages_Par_Niveau[static_cast<std::size_t>(niveau - 1)];
+    const int tirages = regles.drawRangePerLevel[static_cast<std::size_t>(niveau - 1)];
     if (niveau != 1) {
         return Hasard(tirages) + 1;
     }
@@ -160,15 +160,15 @@ int Tire_Nombre(Sens_Exercice sens) {
     int tirage;
     do {
         tirage = Hasard(tirages) + 1;
-    } while (Deja_Tire(anciens, tirage));
+    } while (alreadyDrawn(anciens, tirage));
     Etat_Global.*regles.Tirage = static_cast<std::uint8_t>(tirage);
-    return regles.Table_Niveau_I != nullptr
-               ? (*regles.Table_Niveau_I)[static_cast<std::size_t>(tirage - 1)]
+    return regles.levelOneTable != nullptr
+               ? (*regles.levelOneTable)[static_cast<std::size_t>(tirage - 1)]
                : tirage;
 }
 
 void Decale_Anciens(Sens_Exercice sens) {
-    const Regles_Sens &regles = Regles(sens);
+    const DirectionRules &regles = rulesFor(sens);
     auto &anciens = Etat_Global.*regles.Anciens;
     anciens[2] = anciens[1];
     anciens[1] = anciens[0];
@@ -176,7 +176,7 @@ void Decale_Anciens(Sens_Exercice sens) {
 }
 
 Question_Preparee Prepare_Question(Sens_Exercice sens) {
-    const Regles_Sens &regles = Regles(sens);
+    const DirectionRules &regles = rulesFor(sens);
     const std::int32_t question = Etat_Global.*regles.Question;
 
     Question_Preparee preparee;
@@ -186,7 +186,7 @@ Question_Preparee Prepare_Question(Sens_Exercice sens) {
 
     const std::string decimal = std::to_string(Tire_Nombre(sens));
     std::string romain = Convertit_Romain(decimal);
-    if (regles.Montre_Romain) {
+    if (regles.showsRoman) {
         preparee.Texte_Montre = std::move(romain);
         Etat_Global.*regles.Attendu = decimal;
     } else {
@@ -198,8 +198,8 @@ Question_Preparee Prepare_Question(Sens_Exercice sens) {
 }
 
 Verdict Juge_Reponse(Sens_Exercice sens, const std::string &reponse) {
-    const Regles_Sens &regles = Regles(sens);
-    const bool compte = Incremente(Etat_Global.*regles.Question);
+    const DirectionRules &regles = rulesFor(sens);
+    const bool compte = increment(Etat_Global.*regles.Question);
 
     Verdict verdict{};
     verdict.Chiffre_Son = Hasard(8);
@@ -227,7 +227,7 @@ Verdict Juge_Reponse(Sens_Exercice sens, const std::string &reponse) {
 }
 
 Score Calcule_Score(Sens_Exercice sens) {
-    const Regles_Sens &regles = Regles(sens);
+    const DirectionRules &regles = rulesFor(sens);
     const std::int32_t justes = Etat_Global.*regles.Justes;
     // Widened, so that the largest question number cannot overflow here.
     const std::int64_t donnees = std::int64_t{Etat_Global.*regles.Question} - 1;
@@ -242,7 +242,7 @@ Score Calcule_Score(Sens_Exercice sens) {
     // The quotient first, then the hundredfold, in extended precision.
     const long double quotient =
         static_cast<long double>(justes) / static_cast<long double>(donnees);
-    const long double pourcentage = Arrondi_Pair(quotient * 100.0L);
+    const long double pourcentage = roundHalfToEven(quotient * 100.0L);
     score.Pourcentage = static_cast<int>(std::clamp(pourcentage, 0.0L, 100.0L));
     return score;
 }

@@ -15,49 +15,49 @@ TAboutBox::TAboutBox(QWidget *parent)
       ui(std::make_unique<Ui::TAboutBox>()) {
     ui->setupUi(this);
     setFixedSize(size());
-    QPalette colours = palette();
-    colours.setColor(QPalette::Window, QColor(0x80, 0x80, 0xC0));
-    setPalette(colours);
+    QPalette colors = palette();
+    colors.setColor(QPalette::Window, QColor(0x80, 0x80, 0xC0));
+    setPalette(colors);
     setAutoFillBackground(true);
-    setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13));
+    setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
 
-    auto paint = [](QWidget *widget, const QFont &font, const QColor &colour) {
+    auto paint = [](QWidget *widget, const QFont &font, const QColor &color) {
         widget->setFont(font);
         QPalette palette = widget->palette();
-        palette.setColor(QPalette::WindowText, colour);
+        palette.setColor(QPalette::WindowText, color);
         widget->setPalette(palette);
     };
-    paint(ui->ProductName, tavorim::PixelFont(QStringLiteral("MS Serif"), 19), QColor(0, 0, 255));
-    paint(ui->Version, tavorim::PixelFont(QStringLiteral("MS Sans Serif"), 9, true), Qt::black);
-    paint(ui->Label1, tavorim::PixelFont(QStringLiteral("Arial"), 12), QColor(0, 128, 0));
-    QFont link = tavorim::PixelFont(QStringLiteral("Arial"), 13);
+    paint(ui->ProductName, tavorim::pixelFont(QStringLiteral("MS Serif"), 19), QColor(0, 0, 255));
+    paint(ui->Version, tavorim::pixelFont(QStringLiteral("MS Sans Serif"), 9, true), Qt::black);
+    paint(ui->Label1, tavorim::pixelFont(QStringLiteral("Arial"), 12), QColor(0, 128, 0));
+    QFont link = tavorim::pixelFont(QStringLiteral("Arial"), 13);
     link.setUnderline(true);
     paint(ui->Label2, link, QColor(0, 128, 0));
     paint(ui->Label3, link, QColor(0, 128, 0));
     // Labels carry no accessible name of their own, which would hide their text from screen
     // readers: they read the text itself (the version, the address) and the description.
-    ui->Label3->setText(ui->Label3->text() + tavorim::SiteAddress());
-    ui->OKButton->setFont(tavorim::PixelFont(QStringLiteral("MS Sans Serif"), 11, true));
+    ui->Label3->setText(ui->Label3->text() + tavorim::siteAddress());
+    ui->OKButton->setFont(tavorim::pixelFont(QStringLiteral("MS Sans Serif"), 11, true));
     QPalette black = ui->OKButton->palette();
     black.setColor(QPalette::ButtonText, Qt::black);
     ui->OKButton->setPalette(black);
     ui->Label2->installEventFilter(this);
     ui->Label3->installEventFilter(this);
 
-    tavorim::CentreOnScreen(this);
-    tavorim::InstallDialogKeys(this, ui->OKButton);
+    tavorim::centerOnScreen(this);
+    tavorim::installDialogKeys(this, ui->OKButton);
     FormCreate();
 }
 
 TAboutBox::~TAboutBox() = default;
 
-QString TAboutBox::WriteAddress() {
-    return tavorim::SiteAddress() + QStringLiteral("/message08.php?sujet=TavoRim ") +
+QString TAboutBox::writeAddress() {
+    return tavorim::siteAddress() + QStringLiteral("/message08.php?sujet=TavoRim ") +
            QString::fromStdString(Etat_Global.Version_Texte);
 }
 
-QString TAboutBox::SiteLinkAddress() {
-    return tavorim::SiteAddress() + QStringLiteral("?ve=Tavorim ") +
+QString TAboutBox::siteLinkAddress() {
+    return tavorim::siteAddress() + QStringLiteral("?ve=Tavorim ") +
            QString::fromStdString(Etat_Global.Version_Texte);
 }
 
@@ -88,11 +88,11 @@ void TAboutBox::changeEvent(QEvent *event) {
 }
 
 void TAboutBox::Label2Click() {
-    tavorim::ShellOpen(WriteAddress());
+    tavorim::shellOpen(writeAddress());
 }
 
 void TAboutBox::Label3Click() {
-    tavorim::ShellOpen(SiteLinkAddress());
+    tavorim::shellOpen(siteLinkAddress());
 }
 
 bool TAboutBox::eventFilter(QObject *watched, QEvent *event) {

@@ -19,8 +19,8 @@ public:
     std::unique_ptr<Ui::TAboutBox> ui;
 
     // The addresses the two links open, for the current version.
-    static QString WriteAddress();
-    static QString SiteLinkAddress();
+    static QString writeAddress();
+    static QString siteLinkAddress();
 
 public slots:
     void FormCreate();

@@ -34,7 +34,7 @@ Tarabform::~Tarabform() = default;
 
 void Tarabform::FormCreate() {
     if (!Etat_Global.Couleurs_Riches)
-        useLowColours(QColor(0xFF, 0xFF, 0x00), QColor(0x00, 0xFF, 0xFF));
+        useLowColors(QColor(0xFF, 0xFF, 0x00), QColor(0x00, 0xFF, 0xFF));
 }
 
 void Tarabform::FormActivate() {

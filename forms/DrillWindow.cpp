@@ -70,15 +70,15 @@ char16_t typedCharacter(const QKeyEvent *event) {
     return text.isEmpty() ? 0 : text.at(0).unicode();
 }
 
-void setTextColour(QWidget *widget, const QColor &colour) {
+void setTextColor(QWidget *widget, const QColor &color) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::WindowText, colour);
+    palette.setColor(QPalette::WindowText, color);
     widget->setPalette(palette);
 }
 
-void setBackground(QWidget *widget, const QColor &colour) {
+void setBackground(QWidget *widget, const QColor &color) {
     QPalette palette = widget->palette();
-    palette.setColor(QPalette::Window, colour);
+    palette.setColor(QPalette::Window, color);
     widget->setPalette(palette);
     widget->setAutoFillBackground(true);
 }
@@ -88,23 +88,23 @@ void setBackground(QWidget *widget, const QColor &colour) {
 DrillWindow::DrillWindow(QWidget *owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {}
 
-void DrillWindow::setUpControls(const Controls &controls, const QColor &windowColour,
+void DrillWindow::setUpControls(const Controls &controls, const QColor &windowColor,
                                 const QString &picture, int answerLength, bool upperCase) {
     c = controls;
     setFixedSize(size());
     QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, windowColour);
+    palette.setColor(QPalette::Window, windowColor);
     setPalette(palette);
 
     // Sizes are character heights in pixels, so that nothing follows the desktop's scaling.
-    setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13, false));
-    c.verdict->setFont(tavorim::PixelFont(QStringLiteral("MS Serif"), 24, true));
-    setTextColour(c.verdict, Qt::black);
-    c.shown->setFont(tavorim::PixelFont(QStringLiteral("Arial"), 19, false));
+    setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, false));
+    c.verdict->setFont(tavorim::pixelFont(QStringLiteral("MS Serif"), 24, true));
+    setTextColor(c.verdict, Qt::black);
+    c.shown->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 19, false));
     setBackground(c.shown, Qt::white);
-    c.number->setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13, true));
-    c.level->setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13, true));
-    c.score->setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13, false));
+    c.number->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, true));
+    c.level->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, true));
+    c.score->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, false));
     c.instruction->adjustSize();
 
     const QPixmap pixmap(picture);
@@ -122,7 +122,7 @@ void DrillWindow::setUpControls(const Controls &controls, const QColor &windowCo
     c.answer->setAcceptDrops(false);
     c.answer->installEventFilter(this);
     c.answer->setFocus();
-    tavorim::InstallDialogKeys(this, c.validate);
+    tavorim::installDialogKeys(this, c.validate);
 
     // For screen readers: labels keep their text as name and say what they hold.
     c.answer->setAccessibleName(QStringLiteral("Votre réponse"));
@@ -137,7 +137,7 @@ void DrillWindow::setUpControls(const Controls &controls, const QColor &windowCo
     c.picture->setAccessibleName(QStringLiteral("Illustration"));
 }
 
-void DrillWindow::useLowColours(const QColor &window, const QColor &shapeFill) {
+void DrillWindow::useLowColors(const QColor &window, const QColor &shapeFill) {
     QPalette palette = this->palette();
     palette.setColor(QPalette::Window, window);
     setPalette(palette);
@@ -170,7 +170,7 @@ void DrillWindow::markAnswer(Sens_Exercice sens) {
         return;
     }
     const bool right = verdict.Resultat == Reponse_Juste;
-    setTextColour(c.verdict, right ? QColor(0x00, 0x80, 0x00) : QColor(0xFF, 0x00, 0x00));
+    setTextColor(c.verdict, right ? QColor(0x00, 0x80, 0x00) : QColor(0xFF, 0x00, 0x00));
     c.verdict->setText(fromCore(verdict.Texte_Verdict));
     if (!right)
         c.correction->setText(fromCore(verdict.Texte_Correction));
@@ -212,7 +212,7 @@ void DrillWindow::playCue(const std::string &bareName) {
     c.player->setFileName(fromCore(bareName));
     const tavorim::SoundError error = c.player->open();
     if (error != tavorim::SoundError::None) {
-        tavorim::MessageBox::showError(this, tavorim::TApplication::instance().Title(),
+        tavorim::MessageBox::showError(this, tavorim::TApplication::instance().title(),
                                        tavorim::SoundPlayer::errorBoxText(error));
         return;
     }
@@ -252,7 +252,7 @@ void DrillWindow::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     if (event->spontaneous())
         return;
-    tavorim::CentreOnScreen(this);
+    tavorim::centerOnScreen(this);
     if (activationPending_)
         return;
     activationPending_ = true;

@@ -47,10 +47,10 @@ protected:
     // Called by each window once its form is built.
     // Controls are given back to front of the design; the box takes at most answerLength
     // characters, in capitals when upperCase is set.
-    void setUpControls(const Controls &controls, const QColor &windowColour, const QString &picture,
+    void setUpControls(const Controls &controls, const QColor &windowColor, const QString &picture,
                        int answerLength, bool upperCase);
-    // The window's and the shape's colours when the display has few colours.
-    void useLowColours(const QColor &window, const QColor &shapeFill);
+    // The window's and the shape's colors when the display has few colors.
+    void useLowColors(const QColor &window, const QColor &shapeFill);
 
     // Runs once per showing, just after the window came up.
     virtual void FormActivate() = 0;

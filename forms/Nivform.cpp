@@ -11,17 +11,17 @@ Tnivform::Tnivform(QWidget *parent)
       ui(std::make_unique<Ui::Tnivform>()) {
     ui->setupUi(this);
     setFixedSize(size());
-    const QFont font = tavorim::PixelFont(QStringLiteral("System"), 13);
+    const QFont font = tavorim::pixelFont(QStringLiteral("System"), 13);
     setFont(font);
     for (QRadioButton *radio : {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3}) {
         radio->setFont(font);
         radio->setAutoFillBackground(true);
-        QPalette colours = radio->palette();
-        colours.setColor(QPalette::Window, QColor(0xD8, 0xD7, 0xDB));
-        radio->setPalette(colours);
+        QPalette colors = radio->palette();
+        colors.setColor(QPalette::Window, QColor(0xD8, 0xD7, 0xDB));
+        radio->setPalette(colors);
     }
-    tavorim::CentreOnScreen(this);
-    tavorim::InstallDialogKeys(this, nullptr);
+    tavorim::centerOnScreen(this);
+    tavorim::installDialogKeys(this, nullptr);
     connect(ui->Button1, &QPushButton::clicked, this, &Tnivform::Button1Click);
 }
 

@@ -31,7 +31,7 @@ Tromaform::~Tromaform() = default;
 
 void Tromaform::FormCreate() {
     if (!Etat_Global.Couleurs_Riches)
-        useLowColours(QColor(0x00, 0xFF, 0xFF), QColor(0xFF, 0xFF, 0x00));
+        useLowColors(QColor(0x00, 0xFF, 0xFF), QColor(0xFF, 0xFF, 0x00));
 }
 
 void Tromaform::FormActivate() {

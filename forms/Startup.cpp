@@ -14,29 +14,29 @@
 
 using tavorim::TApplication;
 
-int RunTavorim() {
+int runTavorim() {
     TApplication &application = TApplication::instance();
     // Before any window: the help viewer is loaded and the trace set up for the whole run.
-    tavorim::StartHelp(QCoreApplication::arguments(),
+    tavorim::startHelp(QCoreApplication::arguments(),
                        QString::fromStdString(Etat_Global.Version_Texte));
     QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tavorim.png")));
     // Created first, the backdrop is the main form; its guard may already ask for the end.
     auto Form2 = std::make_unique<TForm2>();
-    application.SetMainForm(Form2.get());
+    application.setMainForm(Form2.get());
     auto Form1 = std::make_unique<TForm1>();
-    Form2->SetMainWindow(Form1.get());
+    Form2->setMainWindow(Form1.get());
 
     int code = 0;
     // A copy that found another one running has already asked to end: it shows nothing.
-    if (!application.Terminated()) {
+    if (!application.terminated()) {
         Form2->showMaximized();
         code = QApplication::exec();
     }
     // The windows go in reverse order of creation.
     Form1.reset();
     Form2.reset();
-    tavorim::CloseWeb();
+    tavorim::closeWeb();
     // Last, once no window is left that could still call into the viewer.
-    tavorim::FinishHelp();
+    tavorim::finishHelp();
     return code;
 }

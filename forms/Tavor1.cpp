@@ -33,22 +33,22 @@ TForm1::TForm1(QWidget *parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TForm1>()) {
-    TApplication::instance().Note(QStringLiteral("Form1 created"));
+    TApplication::instance().note(QStringLiteral("Form1 created"));
     ui->setupUi(this);
-    setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13));
+    setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
 
     // The client area is 414 x 396 below the menu bar, whatever height the bar takes.
     const int menuHeight = ui->MainMenu1->sizeHint().height();
     ui->MainMenu1->setGeometry(0, 0, 414, menuHeight);
     ui->ClientArea->move(0, menuHeight);
     setFixedSize(414, 396 + menuHeight);
-    tavorim::CentreOnScreen(this);
+    tavorim::centerOnScreen(this);
 
-    ui->Label1->setFont(tavorim::PixelFont(QStringLiteral("Arial"), 13));
-    QPalette labelColours = ui->Label1->palette();
-    labelColours.setColor(QPalette::Window, QColor(255, 149, 43));
-    labelColours.setColor(QPalette::WindowText, QColor(0, 0, 128));
-    ui->Label1->setPalette(labelColours);
+    ui->Label1->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
+    QPalette labelColors = ui->Label1->palette();
+    labelColors.setColor(QPalette::Window, QColor(255, 149, 43));
+    labelColors.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    ui->Label1->setPalette(labelColors);
     ui->Label1->installEventFilter(this);
 
     connect(ui->Enchiffresromains1, &QAction::triggered, this, &TForm1::Enchiffresromains1Click);
@@ -68,14 +68,14 @@ TForm1::TForm1(QWidget *parent)
 
 TForm1::~TForm1() {
     FormDestroy();
-    TApplication::instance().Note(QStringLiteral("Form1 destroyed"));
+    TApplication::instance().note(QStringLiteral("Form1 destroyed"));
 }
 
-QString TForm1::Caption() {
+QString TForm1::caption() {
     return QStringLiteral("TavoRim v. 2.4 complète et gratuite");
 }
 
-QString TForm1::ReportedProgramName(const QString &programPath) {
+QString TForm1::reportedProgramName(const QString &programPath) {
     QString name = QFileInfo(programPath).fileName();
     if (name.endsWith(QStringLiteral(".exe"), Qt::CaseInsensitive))
         name.chop(4);
@@ -86,8 +86,8 @@ QString TForm1::ReportedProgramName(const QString &programPath) {
     return name;
 }
 
-QString TForm1::ExitReportAddress(const QString &programPath) {
-    const QString page = tavorim::StatsAddress();
+QString TForm1::exitReportAddress(const QString &programPath) {
+    const QString page = tavorim::statsAddress();
     if (page.isEmpty())
         return QString();
     const QString summary = QStringLiteral("T=%1  jRom=%2/%3  jArb=%4/%5")
@@ -96,22 +96,22 @@ QString TForm1::ExitReportAddress(const QString &programPath) {
                                 .arg(Etat_Global.Question_Rom - 1)
                                 .arg(Etat_Global.Justes_Arab)
                                 .arg(Etat_Global.Question_Arab - 1);
-    return page + QStringLiteral("?envoi= ve=") + ReportedProgramName(programPath) +
+    return page + QStringLiteral("?envoi= ve=") + reportedProgramName(programPath) +
            QLatin1Char(' ') + QString::fromStdString(Etat_Global.Version_Texte) + QLatin1Char(' ') +
            summary;
 }
 
 void TForm1::FormCreate() {
-    TApplication::instance().Note(QStringLiteral("Form1.FormCreate"));
+    TApplication::instance().note(QStringLiteral("Form1.FormCreate"));
     Etat_Global.Niveau_I = true;
     // From here on the application's help requests go through the hook.
-    helpHook = std::make_unique<tavorim::THookHelpSystem>(tavorim::HelpFilePath(), QString(), 0);
+    helpHook = std::make_unique<tavorim::THookHelpSystem>(tavorim::helpFilePath(), QString(), 0);
     Resseme_Hasard();
-    Etat_Global.Couleurs_Riches = tavorim::ColourDepth(this) > 8;
+    Etat_Global.Couleurs_Riches = tavorim::colorDepth(this) > 8;
 }
 
 void TForm1::FormActivate() {
-    setWindowTitle(Caption());
+    setWindowTitle(caption());
     TApplication::instance().ProcessMessages();
 }
 
@@ -132,7 +132,7 @@ bool TForm1::FormCloseQuery() {
 void TForm1::FormClose() {
     TApplication &application = TApplication::instance();
     application.HelpCommand(tavorim::HELP_QUIT, 0);
-    const QString address = ExitReportAddress(application.ExeName());
+    const QString address = exitReportAddress(application.exeName());
     // An empty statistics address builds a program that sends nothing.
     if (!address.isEmpty())
         tavorim::Navigate(address);
@@ -145,7 +145,7 @@ void TForm1::FormClose() {
 
 void TForm1::closeEvent(QCloseEvent *event) {
     // A termination request (a second copy, the end of the exit sequence) closes at once.
-    if (TApplication::instance().Terminated()) {
+    if (TApplication::instance().terminated()) {
         event->accept();
         return;
     }
@@ -159,7 +159,7 @@ void TForm1::closeEvent(QCloseEvent *event) {
 }
 
 void TForm1::FormDestroy() {
-    TApplication::instance().Note(QStringLiteral("Form1.FormDestroy"));
+    TApplication::instance().note(QStringLiteral("Form1.FormDestroy"));
     // The viewer is still loaded here: it is released only after the windows are gone.
     helpHook.reset();
     tavorim::HHCloseWindows();
@@ -188,7 +188,7 @@ void TForm1::son1Click() {
 
 void TForm1::Documentation1Click() {
     // The viewer's window is not owned by this one and stays open beside it.
-    tavorim::HHDisplayTopic();
+    tavorim::hhDisplayTopic();
 }
 
 void TForm1::Apropos1Click() {

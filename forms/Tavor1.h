@@ -23,12 +23,12 @@ public:
     std::unique_ptr<Ui::TForm1> ui;
 
     // The caption set at every activation.
-    static QString Caption();
+    static QString caption();
     // The program's name as the exit report gives it: the file name without folder and without
     // the ".exe" a Windows copy carries, with a to z in capitals.
-    static QString ReportedProgramName(const QString &programPath);
+    static QString reportedProgramName(const QString &programPath);
     // The address of the exit report for the current state; empty when no report is sent.
-    static QString ExitReportAddress(const QString &programPath);
+    static QString exitReportAddress(const QString &programPath);
 
     // The pause that lets the report leave before the program ends.
     static constexpr int ExitPauseMs = 1000;

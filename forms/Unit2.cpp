@@ -15,14 +15,14 @@
 using tavorim::TApplication;
 
 TForm2::TForm2(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
-    TApplication::instance().Note(QStringLiteral("Form2 created"));
+    TApplication::instance().note(QStringLiteral("Form2 created"));
     // The guard runs first, while the rest of the window is still being built.
     OnlyOne1 = new tavorim::TOnlyOne(this);
     OnlyOne1->setObjectName(QStringLiteral("OnlyOne1"));
     ui = std::make_unique<Ui::TForm2>();
     ui->setupUi(this);
-    setFont(tavorim::PixelFont(QStringLiteral("MS Sans Serif"), 11, true));
-    const QFont panelFont = tavorim::PixelFont(QStringLiteral("Verdana"), 13, true);
+    setFont(tavorim::pixelFont(QStringLiteral("MS Sans Serif"), 11, true));
+    const QFont panelFont = tavorim::pixelFont(QStringLiteral("Verdana"), 13, true);
     for (tavorim::BevelPanel *panel : {ui->Panel1, ui->panelMaj, ui->PanelVernum})
         panel->setFont(panelFont);
     QPalette background = palette();
@@ -42,16 +42,16 @@ TForm2::TForm2(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWind
 
 TForm2::~TForm2() {
     FormDestroy();
-    TApplication::instance().Note(QStringLiteral("Form2 destroyed"));
+    TApplication::instance().note(QStringLiteral("Form2 destroyed"));
 }
 
 void TForm2::FormCreate() {
-    TApplication::instance().Note(QStringLiteral("Form2.FormCreate"));
+    TApplication::instance().note(QStringLiteral("Form2.FormCreate"));
     Tuile_Fond = std::make_unique<QPixmap>(ui->Image1->pixmap());
 }
 
 void TForm2::FormDestroy() {
-    TApplication::instance().Note(QStringLiteral("Form2.FormDestroy"));
+    TApplication::instance().note(QStringLiteral("Form2.FormDestroy"));
     Tuile_Fond.reset();
 }
 
@@ -68,7 +68,7 @@ void TForm2::showEvent(QShowEvent *event) {
 }
 
 void TForm2::FormActivate() {
-    Heure_Debut = tavorim::Clock::Current().TimeOfDay();
+    Heure_Debut = tavorim::Clock::current().timeOfDay();
     // Until the first tick, the last reading is the start itself: a run started a moment
     // before midnight then counts from midnight on instead of staying below zero for a day.
     Heure_Derniere = Heure_Debut;
@@ -82,32 +82,32 @@ void TForm2::FormActivate() {
     // Modal over the backdrop only: the help viewer it opens is a window of its own that the
     // pupil must be able to read and use beside it.
     mainWindow_->setWindowModality(Qt::WindowModal);
-    application.Note(QStringLiteral("Form1 shown modally"));
+    application.note(QStringLiteral("Form1 shown modally"));
     application.ShowModal(mainWindow_);
-    application.Note(QStringLiteral("Form1 modal loop ended"));
+    application.note(QStringLiteral("Form1 modal loop ended"));
 }
 
 void TForm2::Timer1Timer() {
-    const tavorim::Clock &clock = tavorim::Clock::Current();
+    const tavorim::Clock &clock = tavorim::Clock::current();
     double elapsed;
-    if (clock.TimeOfDay() > Heure_Debut) {
-        Heure_Derniere = clock.TimeOfDay();
+    if (clock.timeOfDay() > Heure_Debut) {
+        Heure_Derniere = clock.timeOfDay();
         elapsed = Heure_Derniere - Heure_Debut;
     } else {
         // Midnight has passed since the start: the time since midnight plus the span from the
         // start to the last tick before it.
-        elapsed = clock.TimeOfDay() + (Heure_Derniere - Heure_Debut);
+        elapsed = clock.timeOfDay() + (Heure_Derniere - Heure_Debut);
     }
-    ui->Panel1->setCaption(tavorim::FormatLongTime(elapsed));
+    ui->Panel1->setCaption(tavorim::formatLongTime(elapsed));
     Etat_Global.Duree_Texte = ui->Panel1->caption().toStdString();
 }
 
 void TForm2::TimerLedsTimer() {
-    const tavorim::LockKeys &keys = tavorim::LockKeys::Current();
+    const tavorim::LockKeys &keys = tavorim::LockKeys::current();
     const QColor on(255, 0, 0);
     const QColor off(192, 192, 192);
-    ui->panelMaj->setFontColor(keys.CapsLock() ? on : off);
-    ui->PanelVernum->setFontColor(keys.NumLock() ? on : off);
+    ui->panelMaj->setFontColor(keys.capsLock() ? on : off);
+    ui->PanelVernum->setFontColor(keys.numLock() ? on : off);
 }
 
 void TForm2::paintEvent(QPaintEvent *) {

@@ -25,7 +25,7 @@ public:
     ~TForm2() override;
 
     // The window shown modally at activation (the main window, set by the entry routine).
-    void SetMainWindow(TForm1 *form) { mainWindow_ = form; }
+    void setMainWindow(TForm1 *form) { mainWindow_ = form; }
 
     // Controls, under their designer names.
     tavorim::TOnlyOne *OnlyOne1;

@@ -40,52 +40,52 @@ constexpr qint64 MaxModuleSize = 256LL * 1024 * 1024;
 
 } // namespace
 
-bool HelpEnvironment::ReadRegistryDefault(const QString &, QString &) const {
+bool HelpEnvironment::readRegistryDefault(const QString &, QString &) const {
     return false;
 }
 
-QString HelpEnvironment::WindowsFolder() const {
-    return WithoutTrailingSeparator(ProgramFolder());
+QString HelpEnvironment::windowsFolder() const {
+    return WithoutTrailingSeparator(programFolder());
 }
 
-QString HelpEnvironment::SystemFolder() const {
-    return WithoutTrailingSeparator(ProgramFolder());
+QString HelpEnvironment::systemFolder() const {
+    return WithoutTrailingSeparator(programFolder());
 }
 
-QString HelpEnvironment::TempFolder() const {
+QString HelpEnvironment::tempFolder() const {
     return QDir::tempPath();
 }
 
-QString HelpEnvironment::ProgramFolder() const {
-    return TApplication::instance().ProgramFolder();
+QString HelpEnvironment::programFolder() const {
+    return TApplication::instance().programFolder();
 }
 
-const HelpEnvironment &CurrentHelpEnvironment() {
+const HelpEnvironment &currentHelpEnvironment() {
     static const HelpEnvironment standard;
     return testEnvironment ? *testEnvironment : standard;
 }
 
-void SetHelpEnvironmentForTests(const HelpEnvironment *environment) {
+void setHelpEnvironmentForTests(const HelpEnvironment *environment) {
     testEnvironment = environment;
 }
 
-QString HHRegisteredControlPath() {
-    const HelpEnvironment &environment = CurrentHelpEnvironment();
+QString hhRegisteredControlPath() {
+    const HelpEnvironment &environment = currentHelpEnvironment();
     static const QString systemRoot = QStringLiteral("%SystemRoot%");
     QString path;
-    if (environment.ReadRegistryDefault(QString::fromLatin1(HelpControlRegistryKey), path)) {
+    if (environment.readRegistryDefault(QString::fromLatin1(HelpControlRegistryKey), path)) {
         if (path.size() > 11 && path.startsWith(systemRoot, Qt::CaseInsensitive))
-            path = environment.WindowsFolder() + path.mid(systemRoot.size());
+            path = environment.windowsFolder() + path.mid(systemRoot.size());
         if (!QFileInfo(path).isFile())
             path.clear();
     }
     if (path.isEmpty())
-        path = environment.SystemFolder() + QLatin1Char('/') +
+        path = environment.systemFolder() + QLatin1Char('/') +
                QString::fromLatin1(HelpControlFileName);
     return path;
 }
 
-QString HHFileVersion(const QString &path) {
+QString hhFileVersion(const QString &path) {
     QFile file(path);
     if (!QFileInfo(path).isFile() || file.size() > MaxModuleSize || !file.open(QIODevice::ReadOnly))
         return {};
@@ -103,8 +103,8 @@ QString HHFileVersion(const QString &path) {
     return {};
 }
 
-bool HHControlInstalled() {
-    return !HHFileVersion(HHRegisteredControlPath()).isEmpty();
+bool hhControlInstalled() {
+    return !hhFileVersion(hhRegisteredControlPath()).isEmpty();
 }
 
 void HHLoadViewer() {
@@ -112,11 +112,11 @@ void HHLoadViewer() {
         return;
     // The platform's search looks in the program's own folder first.
     const QString besideProgram =
-        CurrentHelpEnvironment().ProgramFolder() + QString::fromLatin1(HelpControlFileName);
+        currentHelpEnvironment().programFolder() + QString::fromLatin1(HelpControlFileName);
     const bool loaded = (QFileInfo(besideProgram).isFile() && TryLoad(besideProgram)) ||
                         TryLoad(QString::fromLatin1(HelpControlFileName));
     if (!loaded) {
-        const QString registered = HHRegisteredControlPath();
+        const QString registered = hhRegisteredControlPath();
         if (!QFileInfo(registered).isFile() || !TryLoad(registered))
             return;
     }
@@ -133,11 +133,11 @@ void HHReleaseViewer() {
     }
 }
 
-bool HHViewerLoaded() {
+bool hhViewerLoaded() {
     return viewerLibrary != nullptr;
 }
 
-HelpWindowHandle DesktopWindow() {
+HelpWindowHandle desktopWindow() {
     static char desktop;
     return &desktop;
 }

@@ -17,18 +17,18 @@ class HelpEnvironment {
 public:
     virtual ~HelpEnvironment() = default;
     // The default value of the key under HKEY_CLASSES_ROOT; false when there is none.
-    virtual bool ReadRegistryDefault(const QString &key, QString &value) const;
+    virtual bool readRegistryDefault(const QString &key, QString &value) const;
     // Folders without a trailing separator...
-    virtual QString WindowsFolder() const;
-    virtual QString SystemFolder() const;
-    virtual QString TempFolder() const;
+    virtual QString windowsFolder() const;
+    virtual QString systemFolder() const;
+    virtual QString tempFolder() const;
     // ...except the program folder, which keeps it, as the application object gives it.
-    virtual QString ProgramFolder() const;
+    virtual QString programFolder() const;
 };
 
-const HelpEnvironment &CurrentHelpEnvironment();
+const HelpEnvironment &currentHelpEnvironment();
 // Tests: nullptr restores the default environment.
-void SetHelpEnvironmentForTests(const HelpEnvironment *environment);
+void setHelpEnvironmentForTests(const HelpEnvironment *environment);
 
 inline constexpr char HelpControlFileName[] = "hhctrl.ocx";
 inline constexpr char HelpControlRegistryKey[] =
@@ -39,7 +39,7 @@ inline constexpr char HelpControlRegistryKey[] =
 extern HtmlHelpAFunction HtmlHelpA;
 extern HtmlHelpWFunction HtmlHelpW;
 
-// The help control is installed: set once at start-up from HHControlInstalled().
+// The help control is installed: set once at start-up from hhControlInstalled().
 extern bool _hhInstalled;
 
 // Loads the module (nothing if already loaded): "hhctrl.ocx" by the platform's library
@@ -48,19 +48,19 @@ extern bool _hhInstalled;
 void HHLoadViewer();
 // Frees the module and nulls the entry points.
 void HHReleaseViewer();
-bool HHViewerLoaded();
+bool hhViewerLoaded();
 
 // The registered control file: the registry value (its "%SystemRoot%" prefix, any case,
 // replaced by the Windows folder; dropped when no such file exists), else the system folder
 // + "hhctrl.ocx". The file may not exist.
-QString HHRegisteredControlPath();
+QString hhRegisteredControlPath();
 // The version a module file carries, read from the file without loading it; empty when the
 // file is missing or carries none.
-QString HHFileVersion(const QString &path);
+QString hhFileVersion(const QString &path);
 // The registered control file exists and carries a file version.
-bool HHControlInstalled();
+bool hhControlInstalled();
 
 // The caller handle that stands for the desktop: the viewer's windows have no owner.
-HelpWindowHandle DesktopWindow();
+HelpWindowHandle desktopWindow();
 
 } // namespace tavorim

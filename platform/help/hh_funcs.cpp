@@ -41,21 +41,21 @@ bool IsDebugArgument(const QString &argument) {
 
 // The folder of the trace: the program folder when a file can be created there.
 QString TraceFolder(const HelpEnvironment &environment) {
-    const QString programFolder = environment.ProgramFolder();
+    const QString programFolder = environment.programFolder();
     QFile probe(programFolder + QStringLiteral("$_Temp_$.$$$"));
     if (probe.open(QIODevice::WriteOnly)) {
         probe.close();
         probe.remove();
         return programFolder;
     }
-    const QString temp = environment.TempFolder();
+    const QString temp = environment.tempFolder();
     const QString folder = QDir(temp).exists() ? temp : QDir::rootPath();
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
 } // namespace
 
-QString HelpCommandText(std::uint16_t command) {
+QString helpCommandText(std::uint16_t command) {
     const char *name = "??";
     switch (command) {
     case HELP_CONTEXT:
@@ -114,14 +114,14 @@ QString HelpCommandText(std::uint16_t command) {
 
 THookHelpSystem::THookHelpSystem(const QString &helpFile, const QString &windowDefinition,
                                  std::uint8_t hostKind)
-    : previousHelpHandler_(TApplication::instance().OnHelp()), helpFile_(helpFile),
+    : previousHelpHandler_(TApplication::instance().onHelp()), helpFile_(helpFile),
       windowDefinition_(windowDefinition), hostKind_(hostKind) {
-    TApplication::instance().SetOnHelp(
+    TApplication::instance().setOnHelp(
         [this](std::uint16_t command, std::int32_t data, bool &callDefault) {
             return HelpHook(command, data, callDefault);
         });
     chainDoHelp_ = false;
-    HelpTrace(QStringLiteral("THookHelpSystem.Create(%1,%2, %3)")
+    helpTrace(QStringLiteral("THookHelpSystem.Create(%1,%2, %3)")
                   .arg(Quoted(helpFile), Quoted(windowDefinition))
                   .arg(hostKind));
 }
@@ -129,13 +129,13 @@ THookHelpSystem::THookHelpSystem(const QString &helpFile, const QString &windowD
 THookHelpSystem::~THookHelpSystem() {
     if (hostKind_ == 0)
         HHCloseWindows();
-    TApplication::instance().SetOnHelp(previousHelpHandler_);
-    HelpTrace(QStringLiteral("THookHelpSystem.Destroy"));
+    TApplication::instance().setOnHelp(previousHelpHandler_);
+    helpTrace(QStringLiteral("THookHelpSystem.Destroy"));
 }
 
 bool THookHelpSystem::HelpHook(std::uint16_t command, std::int32_t data, bool &callDefault) {
-    HelpTrace(
-        QStringLiteral("THookHelpSystem.HelpHook(%1, %2)").arg(HelpCommandText(command)).arg(data));
+    helpTrace(
+        QStringLiteral("THookHelpSystem.HelpHook(%1, %2)").arg(helpCommandText(command)).arg(data));
     bool result = true;
     if (chainDoHelp_ && previousHelpHandler_)
         result = previousHelpHandler_(command, data, callDefault);
@@ -145,13 +145,13 @@ bool THookHelpSystem::HelpHook(std::uint16_t command, std::int32_t data, bool &c
         if (contextCallback_)
             contextCallback_(data);
         else
-            ShowContextAndReport(data);
+            showContextAndReport(data);
         break;
     case HELP_CONTEXTPOPUP:
         if (popupCallback_)
             popupCallback_(data, popupX_, popupY_);
         else
-            ShowContextAndReport(data);
+            showContextAndReport(data);
         break;
     case HELP_SETPOPUP_POS: {
         const auto bits = static_cast<std::uint32_t>(data);
@@ -166,13 +166,13 @@ bool THookHelpSystem::HelpHook(std::uint16_t command, std::int32_t data, bool &c
     return result;
 }
 
-void THookHelpSystem::ShowContextAndReport(std::int32_t context) const {
+void THookHelpSystem::showContextAndReport(std::int32_t context) const {
     HHShowError(HHHelpContext(helpFile_, context, windowDefinition_, hostKind_));
 }
 
 int HHHelpContext(const QString &helpFile, std::int32_t context, const QString &windowDefinition,
                   std::uint8_t hostKind) {
-    HelpTrace(QStringLiteral("HHHelpContext(%1, %2, %3, %4)")
+    helpTrace(QStringLiteral("HHHelpContext(%1, %2, %3, %4)")
                   .arg(Quoted(helpFile))
                   .arg(context)
                   .arg(Quoted(windowDefinition))
@@ -182,19 +182,19 @@ int HHHelpContext(const QString &helpFile, std::int32_t context, const QString &
     if (!windowDefinition.isEmpty())
         fileText += QLatin1Char('>') + windowDefinition;
     const int result = ShowContext(fileText, context, hostKind);
-    HelpTrace(QStringLiteral("  returned - %1").arg(result));
+    helpTrace(QStringLiteral("  returned - %1").arg(result));
     return result;
 }
 
 int ShowContext(const QString &fileText, std::int32_t context, std::uint8_t) {
-    HelpTrace(QStringLiteral("ShowContext(%1, %2)").arg(Quoted(fileText)).arg(context));
+    helpTrace(QStringLiteral("ShowContext(%1, %2)").arg(Quoted(fileText)).arg(context));
     // A control that counts as installed but whose module failed to load has no entry
     // point: that is reported like a missing viewer.
     if (!_hhInstalled || !HtmlHelpA)
         return 1;
     const QByteArray file = QFile::encodeName(fileText);
     const HelpWindowHandle window =
-        HtmlHelpA(DesktopWindow(), file.constData(), HH_HELP_CONTEXT,
+        HtmlHelpA(desktopWindow(), file.constData(), HH_HELP_CONTEXT,
                   static_cast<std::uintptr_t>(static_cast<std::uint32_t>(context)));
     if (window)
         BringToForeground(window);
@@ -205,22 +205,22 @@ void HHShowError(int code) {
     QString text;
     if (code == 1) {
         text = QString::fromLatin1(HHNotInstalledText);
-        MessageBox::show(nullptr, MessageBox::Warning, TApplication::instance().Title(), text,
+        MessageBox::show(nullptr, MessageBox::Warning, TApplication::instance().title(), text,
                          MessageBox::Ok, MessageBox::Ok, MessageBox::Ok);
     }
-    HelpTrace(QStringLiteral("HHShowError(%1), %2").arg(code).arg(Quoted(text)));
+    helpTrace(QStringLiteral("HHShowError(%1), %2").arg(code).arg(Quoted(text)));
 }
 
 void HHCloseWindows() {
-    if (HHViewerLoaded() && HtmlHelpA) {
+    if (hhViewerLoaded() && HtmlHelpA) {
         HtmlHelpA(nullptr, nullptr, HH_CLOSE_ALL, 0);
         QThread::yieldCurrentThread();
     }
 }
 
 TDLogFile::TDLogFile(const QStringList &arguments, const QString &programVersion) {
-    const HelpEnvironment &environment = CurrentHelpEnvironment();
-    debugMode_ = QFileInfo::exists(environment.ProgramFolder() + QStringLiteral("debug.debug")) ||
+    const HelpEnvironment &environment = currentHelpEnvironment();
+    debugMode_ = QFileInfo::exists(environment.programFolder() + QStringLiteral("debug.debug")) ||
                  std::any_of(arguments.begin() + std::min<qsizetype>(1, arguments.size()),
                              arguments.end(), IsDebugArgument);
     logFile_ = TraceFolder(environment) + QStringLiteral("HHDebug.txt");
@@ -230,10 +230,10 @@ TDLogFile::TDLogFile(const QStringList &arguments, const QString &programVersion
         QFile::remove(logFile_);
     }
     if (debugMode_)
-        WriteHeader(arguments, programVersion);
+        writeHeader(arguments, programVersion);
 }
 
-void TDLogFile::Write(const QString &line) const {
+void TDLogFile::write(const QString &line) const {
     if (!debugMode_)
         return;
     QString text;
@@ -253,17 +253,17 @@ void TDLogFile::Write(const QString &line) const {
     file.close();
 }
 
-void TDLogFile::WriteHeader(const QStringList &arguments, const QString &programVersion) const {
-    const HelpEnvironment &environment = CurrentHelpEnvironment();
-    const QString control = HHRegisteredControlPath();
-    const QString controlVersion = HHFileVersion(control);
+void TDLogFile::writeHeader(const QStringList &arguments, const QString &programVersion) const {
+    const HelpEnvironment &environment = currentHelpEnvironment();
+    const QString control = hhRegisteredControlPath();
+    const QString controlVersion = hhFileVersion(control);
     const QLocale locale = QLocale::system();
     const auto fact = [this](const char *name, const QString &value) {
-        Write(QStringLiteral("!%1: %2").arg(QLatin1String(name), value));
+        write(QStringLiteral("!%1: %2").arg(QLatin1String(name), value));
     };
-    Write(QStringLiteral("="));
-    Write(QStringLiteral("!Help trace"));
-    Write(QStringLiteral("="));
+    write(QStringLiteral("="));
+    write(QStringLiteral("!Help trace"));
+    write(QStringLiteral("="));
     fact("Log file", logFile_);
     fact("Date", QDate::currentDate().toString(Qt::ISODate) + QLatin1Char(' ') +
                      QTime::currentTime().toString(QStringLiteral("hh:mm:ss")));
@@ -272,50 +272,50 @@ void TDLogFile::WriteHeader(const QStringList &arguments, const QString &program
                                  QSysInfo::currentCpuArchitecture());
     fact("Locale", locale.name());
     fact("Decimal separator", locale.decimalPoint());
-    fact("Program", TApplication::instance().ExeName());
+    fact("Program", TApplication::instance().exeName());
     fact("Program version", programVersion);
     fact("Arguments", arguments.mid(1).join(QLatin1Char(' ')));
-    fact("Program folder", environment.ProgramFolder());
-    fact("System folder", environment.SystemFolder());
-    fact("Windows folder", environment.WindowsFolder());
-    fact("Temporary folder", environment.TempFolder());
+    fact("Program folder", environment.programFolder());
+    fact("System folder", environment.systemFolder());
+    fact("Windows folder", environment.windowsFolder());
+    fact("Temporary folder", environment.tempFolder());
     fact("Help control", controlVersion.isEmpty()
                              ? control + QStringLiteral(" (no file version)")
                              : control + QStringLiteral(", version ") + controlVersion);
-    fact("Viewer loaded", HHViewerLoaded() ? QStringLiteral("yes") : QStringLiteral("no"));
+    fact("Viewer loaded", hhViewerLoaded() ? QStringLiteral("yes") : QStringLiteral("no"));
     fact("Browser", QStringLiteral("none embedded, pages are shown by the help viewer"));
-    Write(QStringLiteral("-"));
+    write(QStringLiteral("-"));
 }
 
-TDLogFile *HelpLog() {
+TDLogFile *helpLog() {
     return runLog.get();
 }
 
-void HelpTrace(const QString &line) {
+void helpTrace(const QString &line) {
     if (runLog)
-        runLog->Write(line);
+        runLog->write(line);
 }
 
-void StartHelp(const QStringList &arguments, const QString &programVersion) {
+void startHelp(const QStringList &arguments, const QString &programVersion) {
     HHLoadViewer();
-    _hhInstalled = HHControlInstalled();
+    _hhInstalled = hhControlInstalled();
     runLog = std::make_unique<TDLogFile>(arguments, programVersion);
 }
 
-QString HelpFilePath() {
-    return CurrentHelpEnvironment().ProgramFolder() + QStringLiteral("tavorim.chm");
+QString helpFilePath() {
+    return currentHelpEnvironment().programFolder() + QStringLiteral("tavorim.chm");
 }
 
-void HHDisplayTopic() {
+void hhDisplayTopic() {
     if (!HtmlHelpA) {
         HHShowError(1);
         return;
     }
-    const QByteArray file = QFile::encodeName(HelpFilePath());
-    HtmlHelpA(DesktopWindow(), file.constData(), HH_DISPLAY_TOPIC, 0);
+    const QByteArray file = QFile::encodeName(helpFilePath());
+    HtmlHelpA(desktopWindow(), file.constData(), HH_DISPLAY_TOPIC, 0);
 }
 
-void FinishHelp() {
+void finishHelp() {
     runLog.reset();
     HHReleaseViewer();
 }

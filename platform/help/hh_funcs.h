@@ -39,7 +39,7 @@ enum HelpCommands : std::uint16_t {
 };
 
 // "1 (HELP_CONTEXT)"; numbers without a name read "(??)".
-QString HelpCommandText(std::uint16_t command);
+QString helpCommandText(std::uint16_t command);
 
 // What HHShowError(1) says.
 inline constexpr char HHNotInstalledText[] = "MS Html Help is not installed on this PC.";
@@ -63,15 +63,15 @@ public:
     // every other command asks for the toolkit's default help (callDefault).
     bool HelpHook(std::uint16_t command, std::int32_t data, bool &callDefault);
 
-    const QString &HelpFile() const { return helpFile_; }
-    int PopupX() const { return popupX_; }
-    int PopupY() const { return popupY_; }
-    void SetContextCallback(ContextCallback callback) { contextCallback_ = callback; }
-    void SetPopupCallback(PopupCallback callback) { popupCallback_ = callback; }
-    void SetChainDoHelp(bool chain) { chainDoHelp_ = chain; }
+    const QString &helpFile() const { return helpFile_; }
+    int popupX() const { return popupX_; }
+    int popupY() const { return popupY_; }
+    void setContextCallback(ContextCallback callback) { contextCallback_ = callback; }
+    void setPopupCallback(PopupCallback callback) { popupCallback_ = callback; }
+    void setChainDoHelp(bool chain) { chainDoHelp_ = chain; }
 
 private:
-    void ShowContextAndReport(std::int32_t context) const;
+    void showContextAndReport(std::int32_t context) const;
 
     TApplication::HelpHandler previousHelpHandler_;
     QString helpFile_;
@@ -103,39 +103,39 @@ public:
     // The program version goes into the trace header.
     TDLogFile(const QStringList &arguments, const QString &programVersion);
 
-    bool DebugMode() const { return debugMode_; }
-    const QString &LogFile() const { return logFile_; }
+    bool debugMode() const { return debugMode_; }
+    const QString &logFile() const { return logFile_; }
 
     // Appends one line after the time of day and three spaces, opening and closing the file
     // each time; a line that cannot be written is dropped. A line starting with "!", "-" or
     // "=" goes without the time and that character; "-" or "=" alone is a rule of 79.
     // Nothing is written outside debug mode.
-    void Write(const QString &line) const;
+    void write(const QString &line) const;
 
 private:
-    void WriteHeader(const QStringList &arguments, const QString &programVersion) const;
+    void writeHeader(const QStringList &arguments, const QString &programVersion) const;
 
     bool debugMode_ = false;
     QString logFile_;
 };
 
 // The run's trace, from StartHelp to FinishHelp; null outside that span.
-TDLogFile *HelpLog();
+TDLogFile *helpLog();
 // Writes to the run's trace, if any.
-void HelpTrace(const QString &line);
+void helpTrace(const QString &line);
 
 // For the main window.
 // Start-up, before any window: loads the viewer, decides _hhInstalled and sets up the trace
 // with the command line (QCoreApplication::arguments(): the program path first) and the
 // program version for the trace header.
-void StartHelp(const QStringList &arguments, const QString &programVersion);
+void startHelp(const QStringList &arguments, const QString &programVersion);
 // The help file: the program folder + "tavorim.chm".
-QString HelpFilePath();
+QString helpFilePath();
 // "&Documentation": opens the help file at its default topic; with no viewer loaded, the
 // "not installed" box instead.
-void HHDisplayTopic();
+void hhDisplayTopic();
 // The end of the run, after the main window (and its hook) is gone: releases the trace and
 // frees the viewer.
-void FinishHelp();
+void finishHelp();
 
 } // namespace tavorim

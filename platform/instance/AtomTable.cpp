@@ -37,7 +37,7 @@ bool peerIsOurUser(qintptr descriptor) {
 bool AtomTable::connectToHolder(QLocalSocket &socket, const QString &atom,
                                 QDeadlineTimer deadline) {
     socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(AtomTable::SocketName(atom));
+    socket.connectToServer(AtomTable::socketName(atom));
     if (!socket.waitForConnected(int(qMax<qint64>(0, deadline.remainingTime()))))
         return false;
     if (!peerIsOurUser(socket.socketDescriptor())) {
@@ -65,7 +65,7 @@ void serve(QLocalSocket *socket) {
                 socket->abort();
                 return;
             }
-            socket->write(RemoteWindow::Answer(line.chopped(1), *windowFound) + '\n');
+            socket->write(RemoteWindow::answer(line.chopped(1), *windowFound) + '\n');
         }
         if (socket->bytesAvailable() > AtomTable::MaxLine)
             socket->abort();
@@ -74,7 +74,7 @@ void serve(QLocalSocket *socket) {
 
 } // namespace
 
-QString AtomTable::SocketName(const QString &atom) {
+QString AtomTable::socketName(const QString &atom) {
     // Copies on different displays or of different users must not see each other.
     QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
     if (display.isEmpty())
@@ -84,14 +84,14 @@ QString AtomTable::SocketName(const QString &atom) {
     return QStringLiteral("tavorim/%1/%2/%3").arg(getuid()).arg(display.left(40), atom);
 }
 
-bool AtomTable::Find(const QString &atom) {
+bool AtomTable::find(const QString &atom) {
     if (heldNames().contains(atom))
         return true;
     QLocalSocket socket;
     return connectToHolder(socket, atom, QDeadlineTimer(AnswerTimeoutMs));
 }
 
-AtomTable::AddResult AtomTable::Add(const QString &atom) {
+AtomTable::AddResult AtomTable::add(const QString &atom) {
     auto held = heldNames().find(atom);
     if (held != heldNames().end()) {
         ++held->references;
@@ -99,7 +99,7 @@ AtomTable::AddResult AtomTable::Add(const QString &atom) {
     }
     auto *server = new QLocalServer;
     server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
-    if (!server->listen(SocketName(atom))) {
+    if (!server->listen(socketName(atom))) {
         const bool inUse = server->serverError() == QAbstractSocket::AddressInUseError;
         delete server;
         return inUse ? AddResult::HeldElsewhere : AddResult::Failed;
@@ -112,7 +112,7 @@ AtomTable::AddResult AtomTable::Add(const QString &atom) {
     return AddResult::Added;
 }
 
-void AtomTable::Delete(const QString &atom) {
+void AtomTable::remove(const QString &atom) {
     auto held = heldNames().find(atom);
     if (held == heldNames().end())
         return;
@@ -122,7 +122,7 @@ void AtomTable::Delete(const QString &atom) {
     heldNames().erase(held);
 }
 
-int AtomTable::References(const QString &atom) {
+int AtomTable::references(const QString &atom) {
     const auto held = heldNames().constFind(atom);
     return held == heldNames().cend() ? 0 : held->references;
 }

@@ -16,18 +16,18 @@ public:
     enum class AddResult { Added, HeldElsewhere, Failed };
 
     // The socket name behind an atom: user id, display and the atom itself.
-    static QString SocketName(const QString &atom);
+    static QString socketName(const QString &atom);
 
     // Whether a live copy of our own user holds the name.
-    static bool Find(const QString &atom);
+    static bool find(const QString &atom);
     // Holds the name in this process (one more reference when it already does). HeldElsewhere
     // when another live process holds it.
-    static AddResult Add(const QString &atom);
+    static AddResult add(const QString &atom);
     // Drops one reference of this process; at the last one the name is released. Nothing
     // happens for a name held by another process.
-    static void Delete(const QString &atom);
+    static void remove(const QString &atom);
     // References this process holds on the name.
-    static int References(const QString &atom);
+    static int references(const QString &atom);
 
     // Connects to the holder of the name, when it is a live copy of our own user.
     static bool connectToHolder(QLocalSocket &socket, const QString &atom, QDeadlineTimer deadline);

@@ -15,39 +15,39 @@ QString &unitAtomName() {
 }
 } // namespace
 
-QString TOnlyOne::AtomName() {
-    return QStringLiteral("OnlyOne") + TApplication::instance().Title().left(20);
+QString TOnlyOne::atomName() {
+    return QStringLiteral("OnlyOne") + TApplication::instance().title().left(20);
 }
 
 TOnlyOne::TOnlyOne(QObject *owner) : QObject(owner) {
-    unitAtomName() = AtomName();
+    unitAtomName() = atomName();
     const QString &atom = unitAtomName();
-    bool otherCopy = AtomTable::Find(atom);
+    bool otherCopy = AtomTable::find(atom);
     // Holding the name is also the tie-break: of two copies started at the same instant, both
     // may find nothing, and the one that fails to take the name gives way.
-    const AtomTable::AddResult added = AtomTable::Add(atom);
+    const AtomTable::AddResult added = AtomTable::add(atom);
     if (added == AtomTable::AddResult::HeldElsewhere)
         otherCopy = true;
     if (otherCopy)
-        BringOtherCopyForward();
+        bringOtherCopyForward();
 }
 
 TOnlyOne::~TOnlyOne() {
-    AtomTable::Delete(unitAtomName());
+    AtomTable::remove(unitAtomName());
 }
 
-void TOnlyOne::BringOtherCopyForward() {
+void TOnlyOne::bringOtherCopyForward() {
     TApplication &application = TApplication::instance();
-    const QString title = application.Title();
+    const QString title = application.title();
     // This copy's own window must not answer the search.
-    application.SetTitle(QStringLiteral("destroy me"));
+    application.setTitle(QStringLiteral("destroy me"));
     const auto window =
         RemoteWindow::FindWindow(unitAtomName(), title, QDeadlineTimer(AtomTable::AnswerTimeoutMs));
     if (window) {
         if (window->IsIconic())
-            window->Restore();
+            window->restore();
         else
-            window->BringToTop();
+            window->bringToTop();
     }
     application.Terminate();
 }

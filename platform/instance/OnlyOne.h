@@ -16,10 +16,10 @@ public:
     ~TOnlyOne() override;
 
     // "OnlyOne" followed by the first 20 characters of the application title.
-    static QString AtomName();
+    static QString atomName();
 
 private:
-    void BringOtherCopyForward();
+    void bringOtherCopyForward();
 };
 
 } // namespace tavorim

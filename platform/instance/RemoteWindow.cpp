@@ -32,11 +32,11 @@ QByteArray withActivationToken(QByteArray request) {
 }
 } // namespace
 
-bool RemoteWindow::Restore() {
+bool RemoteWindow::restore() {
     return request(withActivationToken("RESTORE")).has_value();
 }
 
-bool RemoteWindow::BringToTop() {
+bool RemoteWindow::bringToTop() {
     return request(withActivationToken("RAISE")).has_value();
 }
 
@@ -54,13 +54,13 @@ std::optional<QByteArray> RemoteWindow::request(const QByteArray &line) {
     return socket_.readLine(AtomTable::MaxLine + 1).trimmed();
 }
 
-QByteArray RemoteWindow::Answer(const QByteArray &request, bool &windowFound) {
+QByteArray RemoteWindow::answer(const QByteArray &request, bool &windowFound) {
     const qsizetype space = request.indexOf(' ');
     const QByteArray verb = space < 0 ? request : request.left(space);
     const QByteArray argument = space < 0 ? QByteArray() : request.mid(space + 1);
     TApplication &application = TApplication::instance();
     if (verb == "FIND") {
-        windowFound = QString::fromUtf8(argument) == application.Title();
+        windowFound = QString::fromUtf8(argument) == application.title();
         return windowFound ? "YES" : "NO";
     }
     if (!windowFound)
@@ -71,9 +71,9 @@ QByteArray RemoteWindow::Answer(const QByteArray &request, bool &windowFound) {
         if (!argument.isEmpty())
             qputenv("XDG_ACTIVATION_TOKEN", argument);
         if (verb == "RESTORE")
-            application.Restore();
+            application.restore();
         else
-            application.BringToTop();
+            application.bringToTop();
         return "OK";
     }
     return "NO";

@@ -22,11 +22,11 @@ public:
                                                     QDeadlineTimer deadline);
 
     bool IsIconic();
-    bool Restore();
-    bool BringToTop();
+    bool restore();
+    bool bringToTop();
 
     // The answering side, run by the copy that holds the atom.
-    static QByteArray Answer(const QByteArray &request, bool &windowFound);
+    static QByteArray answer(const QByteArray &request, bool &windowFound);
 
 private:
     explicit RemoteWindow(QDeadlineTimer deadline) : deadline_(deadline) {}

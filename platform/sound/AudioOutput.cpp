@@ -82,7 +82,7 @@ private:
 
 } // namespace
 
-std::unique_ptr<AudioOutput> MakeSystemAudioOutput() {
+std::unique_ptr<AudioOutput> makeSystemAudioOutput() {
     return std::make_unique<SystemAudioOutput>();
 }
 

@@ -31,6 +31,6 @@ public:
 namespace tavorim {
 
 // The system's default audio output (QAudioSink on QMediaDevices::defaultAudioOutput()).
-std::unique_ptr<AudioOutput> MakeSystemAudioOutput();
+std::unique_ptr<AudioOutput> makeSystemAudioOutput();
 
 } // namespace tavorim

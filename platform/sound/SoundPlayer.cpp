@@ -82,12 +82,12 @@ SoundError SoundPlayer::open() {
     if (file.error() != QFileDevice::NoError)
         return SoundError::FileUnreadable;
 
-    const WavReadResult wav = ReadWav(std::span(
+    const WavReadResult wav = readWav(std::span(
         reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())));
     if (wav.error != WavError::None)
         return ToSoundError(wav.error);
 
-    std::unique_ptr<AudioOutput> output = Factory() ? Factory()() : MakeSystemAudioOutput();
+    std::unique_ptr<AudioOutput> output = Factory() ? Factory()() : makeSystemAudioOutput();
     if (!output || !output->exists())
         return SoundError::NoAudioOutput;
     if (const SoundError error = output->open(fileName_, wav.sound); error != SoundError::None)

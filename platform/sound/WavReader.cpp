@@ -92,7 +92,7 @@ std::int16_t WavSound::sample(std::size_t frame, unsigned channel) const {
     return static_cast<std::int16_t>(Read16(&samples[offset]));
 }
 
-WavReadResult ReadWav(std::span<const std::uint8_t> bytes) {
+WavReadResult readWav(std::span<const std::uint8_t> bytes) {
     WavReadResult result;
     if (bytes.size() < 12 || !IsId(bytes.data(), "RIFF") || !IsId(bytes.data() + 8, "WAVE"))
         return result;

@@ -34,6 +34,6 @@ struct WavReadResult {
 
 // Reads a whole RIFF/WAVE file held in memory. Strict about structure, never trusts a size
 // field: every bad input gives an error, never a read outside the bytes.
-WavReadResult ReadWav(std::span<const std::uint8_t> bytes);
+WavReadResult readWav(std::span<const std::uint8_t> bytes);
 
 } // namespace tavorim

@@ -14,7 +14,7 @@ TApplication &TApplication::instance() {
     return app;
 }
 
-QString TApplication::TitleFromProgramPath(const QString &programPath) {
+QString TApplication::titleFromProgramPath(const QString &programPath) {
     QString name = QFileInfo(programPath).fileName();
     const qsizetype dot = name.indexOf(QLatin1Char('.'));
     if (dot >= 0)
@@ -24,21 +24,21 @@ QString TApplication::TitleFromProgramPath(const QString &programPath) {
     return name;
 }
 
-QString TApplication::Title() const {
+QString TApplication::title() const {
     if (title_.isNull())
-        title_ = TitleFromProgramPath(ExeName());
+        title_ = titleFromProgramPath(exeName());
     return title_;
 }
 
-void TApplication::SetTitle(const QString &title) {
+void TApplication::setTitle(const QString &title) {
     title_ = title;
 }
 
-QString TApplication::ExeName() const {
+QString TApplication::exeName() const {
     return QCoreApplication::applicationFilePath();
 }
 
-QString TApplication::ProgramFolder() const {
+QString TApplication::programFolder() const {
     return QDir::toNativeSeparators(QCoreApplication::applicationDirPath()) + QDir::separator();
 }
 
@@ -72,11 +72,11 @@ QWidget *frontWindow(QWidget *mainForm) {
 
 } // namespace
 
-void TApplication::SetMainForm(QWidget *form) {
+void TApplication::setMainForm(QWidget *form) {
     mainForm_ = form;
 }
 
-QWidget *TApplication::MainForm() const {
+QWidget *TApplication::mainForm() const {
     return mainForm_;
 }
 
@@ -87,17 +87,17 @@ bool TApplication::IsIconic() const {
     return front && front->isMinimized();
 }
 
-void TApplication::Restore() {
+void TApplication::restore() {
     // Every visible window of the program comes back, in its state before minimising.
     const auto windows = QApplication::topLevelWidgets();
     for (QWidget *window : windows) {
         if (window->isVisible() && window->isMinimized())
             window->setWindowState(window->windowState() & ~Qt::WindowMinimized);
     }
-    BringToTop();
+    bringToTop();
 }
 
-void TApplication::BringToTop() {
+void TApplication::bringToTop() {
     if (mainForm_)
         mainForm_->raise();
     if (QWidget *front = frontWindow(mainForm_)) {
@@ -117,12 +117,12 @@ bool TApplication::HelpCommand(std::uint16_t command, std::int32_t data) {
     return onHelp_(command, data, callHelp);
 }
 
-void TApplication::Note(const QString &step) {
+void TApplication::note(const QString &step) {
     if (noteListener_)
         noteListener_(step);
 }
 
-void TApplication::ResetForTests() {
+void TApplication::resetForTests() {
     title_ = QString();
     terminated_ = false;
     onHelp_ = nullptr;

@@ -24,20 +24,20 @@ public:
 
     // The default title: the program file's name without its folder, cut at its first ".",
     // every character after the first in lower case ("TAVORIM.EXE" gives "Tavorim").
-    static QString TitleFromProgramPath(const QString &programPath);
+    static QString titleFromProgramPath(const QString &programPath);
 
-    QString Title() const;
-    void SetTitle(const QString &title);
+    QString title() const;
+    void setTitle(const QString &title);
 
     // Full path of the program file, and its folder with a trailing separator.
-    QString ExeName() const;
-    QString ProgramFolder() const;
+    QString exeName() const;
+    QString programFolder() const;
 
     // Requests the end of the run: honoured at the next pass of an event loop; every modal
     // loop then ends as cancelled, including loops started after the request (a second copy
     // asks for it during start-up, before any loop runs).
     void Terminate();
-    bool Terminated() const { return terminated_; }
+    bool terminated() const { return terminated_; }
 
     // Shows a dialog modally and returns its result; after a termination request it returns
     // QDialog::Rejected at once without showing anything.
@@ -46,11 +46,11 @@ public:
     // The main form (the first window created) stands for the application's own window: the
     // single-instance guard of another copy asks whether it is minimised, restores it or
     // brings it to the top.
-    void SetMainForm(QWidget *form);
-    QWidget *MainForm() const;
+    void setMainForm(QWidget *form);
+    QWidget *mainForm() const;
     bool IsIconic() const;
-    void Restore();
-    void BringToTop();
+    void restore();
+    void bringToTop();
 
     // Lets every pending event run.
     void ProcessMessages();
@@ -59,18 +59,18 @@ public:
     // asks for the default help, nothing more happens: no window here has a help file of its
     // own. Returns the handler's result (false without one).
     bool HelpCommand(std::uint16_t command, std::int32_t data);
-    HelpHandler OnHelp() const { return onHelp_; }
-    void SetOnHelp(HelpHandler handler) { onHelp_ = std::move(handler); }
+    HelpHandler onHelp() const { return onHelp_; }
+    void setOnHelp(HelpHandler handler) { onHelp_ = std::move(handler); }
 
     // Notes a step of the program's start or end (a window created, shown or destroyed) for a
     // test that follows the order; nothing happens without a listener.
-    void Note(const QString &step);
-    void SetNoteListenerForTests(std::function<void(const QString &)> listener) {
+    void note(const QString &step);
+    void setNoteListenerForTests(std::function<void(const QString &)> listener) {
         noteListener_ = std::move(listener);
     }
 
     // For tests: forget the title and the termination request.
-    void ResetForTests();
+    void resetForTests();
 
 private:
     TApplication() = default;

@@ -11,24 +11,24 @@ namespace {
 const Clock *replacement = nullptr;
 }
 
-const Clock &Clock::Current() {
+const Clock &Clock::current() {
     static const SystemClock systemClock;
     return replacement ? *replacement : systemClock;
 }
 
-void Clock::SetForTests(const Clock *clock) {
+void Clock::setCurrentForTests(const Clock *clock) {
     replacement = clock;
 }
 
-double SystemClock::TimeOfDay() const {
+double SystemClock::timeOfDay() const {
     return QTime::currentTime().msecsSinceStartOfDay() / MillisecondsPerDay;
 }
 
-void ManualClock::Set(int hours, int minutes, int seconds, int milliseconds) {
+void ManualClock::set(int hours, int minutes, int seconds, int milliseconds) {
     now_ = QTime(hours, minutes, seconds, milliseconds).msecsSinceStartOfDay() / MillisecondsPerDay;
 }
 
-void ManualClock::Advance(int milliseconds) {
+void ManualClock::advance(int milliseconds) {
     const double day = MillisecondsPerDay;
     double ms = std::round(now_ * day) + milliseconds;
     ms = std::fmod(ms, day);
@@ -37,7 +37,7 @@ void ManualClock::Advance(int milliseconds) {
     now_ = ms / day;
 }
 
-QString LongTimeFormat() {
+QString longTimeFormat() {
     // Qt's long format ends with the time zone ("t"), which a duration must not show. Drop
     // every unquoted "t" with the spaces around it.
     const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
@@ -53,14 +53,14 @@ QString LongTimeFormat() {
     return result.simplified();
 }
 
-QString FormatLongTime(double dayFraction) {
+QString formatLongTime(double dayFraction) {
     const double day = MillisecondsPerDay;
     // Truncated to the millisecond, as a clock reading is; whole days drop out.
     double ms = std::floor(dayFraction * day + 1e-6);
     if (!(ms > 0))
         ms = 0;
     ms = std::fmod(ms, day);
-    return QLocale::system().toString(QTime::fromMSecsSinceStartOfDay(int(ms)), LongTimeFormat());
+    return QLocale::system().toString(QTime::fromMSecsSinceStartOfDay(int(ms)), longTimeFormat());
 }
 
 } // namespace tavorim

@@ -9,26 +9,26 @@ namespace tavorim {
 class Clock {
 public:
     virtual ~Clock() = default;
-    virtual double TimeOfDay() const = 0;
+    virtual double timeOfDay() const = 0;
 
-    static const Clock &Current();
+    static const Clock &current();
     // nullptr puts the system clock back.
-    static void SetForTests(const Clock *clock);
+    static void setCurrentForTests(const Clock *clock);
 };
 
 class SystemClock : public Clock {
 public:
-    double TimeOfDay() const override;
+    double timeOfDay() const override;
 };
 
 // A clock that shows what it is told.
 class ManualClock : public Clock {
 public:
-    double TimeOfDay() const override { return now_; }
-    void Set(int hours, int minutes, int seconds, int milliseconds = 0);
-    void SetFraction(double dayFraction) { now_ = dayFraction; }
+    double timeOfDay() const override { return now_; }
+    void set(int hours, int minutes, int seconds, int milliseconds = 0);
+    void setFraction(double dayFraction) { now_ = dayFraction; }
     // Moves on, wrapping at midnight.
-    void Advance(int milliseconds);
+    void advance(int milliseconds);
 
 private:
     double now_ = 0;
@@ -37,10 +37,10 @@ private:
 constexpr double MillisecondsPerDay = 24.0 * 60 * 60 * 1000;
 
 // The user's long time format without any time-zone part.
-QString LongTimeFormat();
+QString longTimeFormat();
 
 // A span given as a fraction of a day, shown as a time of day in the long time format: whole
 // days drop out, and a span below zero shows as midnight.
-QString FormatLongTime(double dayFraction);
+QString formatLongTime(double dayFraction);
 
 } // namespace tavorim

@@ -10,7 +10,7 @@ namespace {
 int depthForTests = 0;
 }
 
-int ColourDepth(const QWidget *widget) {
+int colorDepth(const QWidget *widget) {
     if (depthForTests > 0)
         return depthForTests;
     QScreen *screen = widget ? widget->screen() : nullptr;
@@ -19,7 +19,7 @@ int ColourDepth(const QWidget *widget) {
     return screen ? screen->depth() : 0;
 }
 
-void CentreOnScreen(QWidget *window) {
+void centerOnScreen(QWidget *window) {
     QScreen *screen = window->screen();
     if (!screen)
         screen = QGuiApplication::primaryScreen();
@@ -30,7 +30,7 @@ void CentreOnScreen(QWidget *window) {
     window->move(frame.topLeft());
 }
 
-void SetColourDepthForTests(int bitsPerPixel) {
+void setColorDepthForTests(int bitsPerPixel) {
     depthForTests = bitsPerPixel;
 }
 

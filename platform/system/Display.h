@@ -8,18 +8,18 @@ class QWidget;
 namespace tavorim {
 
 // Bits per pixel of the screen that shows the widget (its primary screen before it is shown).
-int ColourDepth(const QWidget *widget);
+int colorDepth(const QWidget *widget);
 
 // Tests: every screen reads as this depth; 0 puts the real screens back.
-void SetColourDepthForTests(int bitsPerPixel);
+void setColorDepthForTests(int bitsPerPixel);
 
 // Puts a window in the middle of its screen's available area.
-void CentreOnScreen(QWidget *window);
+void centerOnScreen(QWidget *window);
 
 // A font by family name whose size is a character height in pixels, so that it does not grow
 // with the desktop's font scaling. Where the family is missing, a serif family stands in for
 // "MS Serif" and a sans-serif one for the others.
-inline QFont PixelFont(const QString &family, int pixelHeight, bool bold = false) {
+inline QFont pixelFont(const QString &family, int pixelHeight, bool bold = false) {
     QFont font(family);
     font.setPixelSize(pixelHeight);
     font.setBold(bold);

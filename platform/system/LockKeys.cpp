@@ -29,20 +29,20 @@ unsigned lockedModifiers(Display *display) {
 
 } // namespace
 
-const LockKeys &LockKeys::Current() {
+const LockKeys &LockKeys::current() {
     static const XkbLockKeys keyboard;
     return replacement ? *replacement : keyboard;
 }
 
-void LockKeys::SetForTests(const LockKeys *keys) {
+void LockKeys::setCurrentForTests(const LockKeys *keys) {
     replacement = keys;
 }
 
-bool XkbLockKeys::CapsLock() const {
+bool XkbLockKeys::capsLock() const {
     return lockedModifiers(x11Display()) & LockMask;
 }
 
-bool XkbLockKeys::NumLock() const {
+bool XkbLockKeys::numLock() const {
     Display *display = x11Display();
     if (!display)
         return false;

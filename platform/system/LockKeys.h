@@ -6,26 +6,26 @@ namespace tavorim {
 class LockKeys {
 public:
     virtual ~LockKeys() = default;
-    virtual bool CapsLock() const = 0;
-    virtual bool NumLock() const = 0;
+    virtual bool capsLock() const = 0;
+    virtual bool numLock() const = 0;
 
-    static const LockKeys &Current();
+    static const LockKeys &current();
     // nullptr puts the keyboard back.
-    static void SetForTests(const LockKeys *keys);
+    static void setCurrentForTests(const LockKeys *keys);
 };
 
 // Read from the X keyboard extension of the application's X connection.
 class XkbLockKeys : public LockKeys {
 public:
-    bool CapsLock() const override;
-    bool NumLock() const override;
+    bool capsLock() const override;
+    bool numLock() const override;
 };
 
 // Keys that stay as tests set them.
 class FixedLockKeys : public LockKeys {
 public:
-    bool CapsLock() const override { return caps; }
-    bool NumLock() const override { return num; }
+    bool capsLock() const override { return caps; }
+    bool numLock() const override { return num; }
     bool caps = false;
     bool num = false;
 };

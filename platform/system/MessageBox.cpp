@@ -47,7 +47,7 @@ MessageBox::Button MessageBox::show(QWidget *parent, Icon icon, const QString &t
                                     Button escapeButton) {
     shownBoxes().append({title, text, icon, buttons});
     // After a termination request a box would only flash: it counts as dismissed.
-    if (TApplication::instance().Terminated())
+    if (TApplication::instance().terminated())
         return NoButton;
     if (!queuedAnswers().isEmpty())
         return queuedAnswers().takeFirst();

@@ -37,11 +37,11 @@ QNetworkAccessManager *manager() {
 
 } // namespace
 
-QString SiteAddress() {
+QString siteAddress() {
     return QStringLiteral(TAVORIM_SITE_URL);
 }
 
-QString StatsAddress() {
+QString statsAddress() {
     return QStringLiteral(TAVORIM_STATS_URL);
 }
 
@@ -57,7 +57,7 @@ void Navigate(const QString &address) {
     QObject::connect(reply, &QNetworkReply::finished, reply, &QObject::deleteLater);
 }
 
-void CloseWeb() {
+void closeWeb() {
     QNetworkAccessManager *instance = managerInstance();
     if (!instance)
         return;
@@ -68,7 +68,7 @@ void CloseWeb() {
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
 }
 
-void ShellOpen(const QString &address) {
+void shellOpen(const QString &address) {
     const QUrl url(address, QUrl::TolerantMode);
     if (openForTests()) {
         openForTests()(url);
@@ -77,11 +77,11 @@ void ShellOpen(const QString &address) {
     QDesktopServices::openUrl(url);
 }
 
-void SetNavigateForTests(std::function<void(const QUrl &)> navigate) {
+void setNavigateForTests(std::function<void(const QUrl &)> navigate) {
     navigateForTests() = std::move(navigate);
 }
 
-void SetShellOpenForTests(std::function<void(const QUrl &)> open) {
+void setShellOpenForTests(std::function<void(const QUrl &)> open) {
     openForTests() = std::move(open);
 }
 

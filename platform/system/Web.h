@@ -9,8 +9,8 @@ namespace tavorim {
 
 // The maker's addresses, fixed when the program is built. An empty statistics address means
 // that no exit report is sent.
-QString SiteAddress();
-QString StatsAddress();
+QString siteAddress();
+QString statsAddress();
 
 // Hands an address to the web layer for a GET that nobody waits for: it is sent from the
 // network thread even while the user-interface thread sleeps, and the answer is dropped. The
@@ -19,14 +19,14 @@ QString StatsAddress();
 void Navigate(const QString &address);
 
 // Ends the web layer's work at the end of the run: requests still under way are dropped.
-void CloseWeb();
+void closeWeb();
 
 // Asks the desktop to open an address in the user's browser; the result is ignored.
-void ShellOpen(const QString &address);
+void shellOpen(const QString &address);
 
 // Tests: see the URLs instead of sending or opening them; an empty function restores the real
 // behaviour.
-void SetNavigateForTests(std::function<void(const QUrl &)> navigate);
-void SetShellOpenForTests(std::function<void(const QUrl &)> open);
+void setNavigateForTests(std::function<void(const QUrl &)> navigate);
+void setShellOpenForTests(std::function<void(const QUrl &)> open);
 
 } // namespace tavorim

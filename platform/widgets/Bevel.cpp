@@ -8,7 +8,7 @@ Bevel::Bevel(QWidget *parent) : QWidget(parent) {
     setAttribute(Qt::WA_TransparentForMouseEvents);
 }
 
-void Bevel::setShape(Shape shape) {
+void Bevel::setShape(Kind shape) {
     shape_ = shape;
     update();
 }
@@ -18,7 +18,7 @@ void Bevel::setStyle(Style style) {
     update();
 }
 
-QRect DrawBevelEdges(QPainter &painter, QRect rect, const QColor &topLeft,
+QRect drawBevelEdges(QPainter &painter, QRect rect, const QColor &topLeft,
                      const QColor &bottomRight, int width) {
     for (int i = 0; i < width && rect.isValid(); ++i) {
         painter.setPen(topLeft);
@@ -42,12 +42,12 @@ void Bevel::paintEvent(QPaintEvent *) {
     const int h = height();
     switch (shape_) {
     case Box:
-        DrawBevelEdges(painter, QRect(0, 0, w, h), first, second);
+        drawBevelEdges(painter, QRect(0, 0, w, h), first, second);
         break;
     case Frame:
         // Two offset rectangles make the etched groove (lowered) or ridge (raised).
-        DrawBevelEdges(painter, QRect(1, 1, w - 1, h - 1), second, second);
-        DrawBevelEdges(painter, QRect(0, 0, w - 1, h - 1), first, first);
+        drawBevelEdges(painter, QRect(1, 1, w - 1, h - 1), second, second);
+        drawBevelEdges(painter, QRect(0, 0, w - 1, h - 1), first, first);
         break;
     case TopLine:
         painter.setPen(first);

@@ -6,29 +6,29 @@ class QPainter;
 
 namespace tavorim {
 
-// Draws `width` nested one-pixel frames inside `rect`, top and left edges in one colour,
+// Draws `width` nested one-pixel frames inside `rect`, top and left edges in one color,
 // bottom and right edges in the other; returns what is left inside. Shared by the bevel and
 // the bevelled panel.
-QRect DrawBevelEdges(QPainter &painter, QRect rect, const QColor &topLeft,
+QRect drawBevelEdges(QPainter &painter, QRect rect, const QColor &topLeft,
                      const QColor &bottomRight, int width = 1);
 
 // A bevelled line or frame with no content of its own: a lowered or raised box, an etched
 // frame, or a single line along the top edge. It lets clicks through to what lies below.
 class Bevel : public QWidget {
     Q_OBJECT
-    Q_PROPERTY(Shape shape READ shape WRITE setShape)
+    Q_PROPERTY(Kind shape READ shape WRITE setShape)
     Q_PROPERTY(Style style READ style WRITE setStyle)
 
 public:
-    enum Shape { Box, Frame, TopLine };
-    Q_ENUM(Shape)
+    enum Kind { Box, Frame, TopLine };
+    Q_ENUM(Kind)
     enum Style { Lowered, Raised };
     Q_ENUM(Style)
 
     explicit Bevel(QWidget *parent = nullptr);
 
-    Shape shape() const { return shape_; }
-    void setShape(Shape shape);
+    Kind shape() const { return shape_; }
+    void setShape(Kind shape);
     Style style() const { return style_; }
     void setStyle(Style style);
 
@@ -36,7 +36,7 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
-    Shape shape_ = Box;
+    Kind shape_ = Box;
     Style style_ = Lowered;
 };
 

@@ -65,11 +65,11 @@ void BevelPanel::paintEvent(QPaintEvent *) {
     auto bevel = [&](QRect rect, BevelKind kind) {
         if (kind == None)
             return rect;
-        return kind == Lowered ? DrawBevelEdges(painter, rect, shadow, light, bevelWidth_)
-                               : DrawBevelEdges(painter, rect, light, shadow, bevelWidth_);
+        return kind == Lowered ? drawBevelEdges(painter, rect, shadow, light, bevelWidth_)
+                               : drawBevelEdges(painter, rect, light, shadow, bevelWidth_);
     };
     QRect rect = bevel(this->rect(), outer_);
-    rect = DrawBevelEdges(painter, rect, fill, fill, borderWidth_);
+    rect = drawBevelEdges(painter, rect, fill, fill, borderWidth_);
     rect = bevel(rect, inner_);
     painter.fillRect(rect, fill);
     if (!caption_.isEmpty()) {

@@ -5,7 +5,7 @@
 
 namespace tavorim {
 
-// A panel: a filled rectangle framed by an outer bevel, a border of its own colour and an
+// A panel: a filled rectangle framed by an outer bevel, a border of its own color and an
 // inner bevel, with a caption centred in what is left. It may hold other controls.
 class BevelPanel : public QWidget {
     Q_OBJECT
@@ -36,10 +36,10 @@ public:
     QString caption() const { return caption_; }
     void setCaption(const QString &caption);
 
-    // The fill colour; the button face until set.
+    // The fill color; the button face until set.
     QColor color() const { return color_; }
     void setColor(const QColor &color);
-    // The caption's colour; the window text until set.
+    // The caption's color; the window text until set.
     QColor fontColor() const { return fontColor_; }
     void setFontColor(const QColor &color);
 

@@ -190,7 +190,7 @@ private:
 
 } // namespace
 
-void InstallDialogKeys(QDialog *dialog, QPushButton *defaultButton) {
+void installDialogKeys(QDialog *dialog, QPushButton *defaultButton) {
     if (!dialog)
         return;
     if (defaultButton)

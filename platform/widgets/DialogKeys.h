@@ -16,6 +16,6 @@ namespace tavorim {
 //   with the focus still sees it first.
 // These rules act before the focused control sees the key, so its own filters only get what no
 // button took. defaultButton may be null: then the dialog has no default button.
-void InstallDialogKeys(QDialog *dialog, QPushButton *defaultButton = nullptr);
+void installDialogKeys(QDialog *dialog, QPushButton *defaultButton = nullptr);
 
 } // namespace tavorim

@@ -7,7 +7,7 @@ namespace tavorim {
 
 // A 0–100 progress bar with a 1-pixel black border, filled from the left (horizontal) or from
 // the bottom (vertical), with the value written "%d%%" in its centre. Every pixel of the text
-// shows the inverse of the colour beneath it, so it stays readable over both parts of the bar.
+// shows the inverse of the color beneath it, so it stays readable over both parts of the bar.
 class Gauge : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int progress READ progress WRITE setProgress)

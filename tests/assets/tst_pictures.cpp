@@ -1,5 +1,5 @@
 // The pictures the windows load from the resources: present, loadable, at the exact size the
-// fixed layouts were made for, in their colour depth, and the backdrop tile without seams.
+// fixed layouts were made for, in their color depth, and the backdrop tile without seams.
 #include <QFile>
 #include <QImage>
 #include <QSet>
@@ -9,19 +9,19 @@
 
 namespace {
 
-enum class Colours { Rgb24, Indexed16, Vga16, Icon };
+enum class Colors { Rgb24, Indexed16, Vga16, Icon };
 
-// The standard 16-colour palette.
-const QSet<QRgb> &vgaColours() {
-    static const QSet<QRgb> colours{
+// The standard 16-color palette.
+const QSet<QRgb> &vgaColors() {
+    static const QSet<QRgb> colors{
         qRgb(0, 0, 0),       qRgb(128, 0, 0),   qRgb(0, 128, 0),   qRgb(128, 128, 0),
         qRgb(0, 0, 128),     qRgb(128, 0, 128), qRgb(0, 128, 128), qRgb(192, 192, 192),
         qRgb(128, 128, 128), qRgb(255, 0, 0),   qRgb(0, 255, 0),   qRgb(255, 255, 0),
         qRgb(0, 0, 255),     qRgb(255, 0, 255), qRgb(0, 255, 255), qRgb(255, 255, 255)};
-    return colours;
+    return colors;
 }
 
-QSet<QRgb> coloursUsed(const QImage &image) {
+QSet<QRgb> colorsUsed(const QImage &image) {
     const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
     QSet<QRgb> used;
     for (int y = 0; y < rgb.height(); ++y) {
@@ -37,7 +37,7 @@ int channelDistance(QRgb a, QRgb b) {
                      std::abs(qBlue(a) - qBlue(b))});
 }
 
-// Largest colour step between line i and line j of the image: rows when columns is false,
+// Largest color step between line i and line j of the image: rows when columns is false,
 // columns when true.
 int lineDistance(const QImage &image, bool columns, int i, int j) {
     const int length = columns ? image.height() : image.width();
@@ -67,53 +67,52 @@ private slots:
 void TestPictures::embeddedPicture_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QSize>("size");
-    QTest::addColumn<Colours>("colours");
+    QTest::addColumn<Colors>("colors");
 
     QTest::newRow("Roman-writing soldier")
-        << ":/pictures/romain.png" << QSize(114, 159) << Colours::Indexed16;
+        << ":/pictures/romain.png" << QSize(114, 159) << Colors::Indexed16;
     QTest::newRow("Arabic-writing old man")
-        << ":/pictures/arabe.png" << QSize(124, 156) << Colours::Vga16;
-    QTest::newRow("backdrop tile") << ":/pictures/tuile.png" << QSize(244, 186) << Colours::Rgb24;
-    QTest::newRow("main window bust")
-        << ":/pictures/buste.png" << QSize(444, 389) << Colours::Rgb24;
+        << ":/pictures/arabe.png" << QSize(124, 156) << Colors::Vga16;
+    QTest::newRow("backdrop tile") << ":/pictures/tuile.png" << QSize(244, 186) << Colors::Rgb24;
+    QTest::newRow("main window bust") << ":/pictures/buste.png" << QSize(444, 389) << Colors::Rgb24;
     QTest::newRow("About box bust")
-        << ":/pictures/apropos.png" << QSize(78, 104) << Colours::Indexed16;
-    QTest::newRow("program icon") << ":/icons/tavorim.png" << QSize(256, 256) << Colours::Icon;
+        << ":/pictures/apropos.png" << QSize(78, 104) << Colors::Indexed16;
+    QTest::newRow("program icon") << ":/icons/tavorim.png" << QSize(256, 256) << Colors::Icon;
 }
 
 void TestPictures::embeddedPicture() {
     QFETCH(QString, path);
     QFETCH(QSize, size);
-    QFETCH(Colours, colours);
+    QFETCH(Colors, colors);
 
     QVERIFY2(QFile::exists(path), qPrintable(path));
     QImage image;
     QVERIFY2(image.load(path), qPrintable(path));
     QCOMPARE(image.size(), size);
 
-    switch (colours) {
-    case Colours::Rgb24:
+    switch (colors) {
+    case Colors::Rgb24:
         // Drawn opaque, tile after tile or stretched: a transparent pixel would show the
         // window's face through it.
         QVERIFY(!image.hasAlphaChannel());
         QVERIFY(!image.isGrayscale());
         break;
-    case Colours::Indexed16:
-    case Colours::Vga16: {
+    case Colors::Indexed16:
+    case Colors::Vga16: {
         QCOMPARE(image.format(), QImage::Format_Indexed8);
         QVERIFY(image.colorCount() <= 16);
-        const QSet<QRgb> used = coloursUsed(image);
+        const QSet<QRgb> used = colorsUsed(image);
         QVERIFY2(used.size() <= 16, qPrintable(QString::number(used.size())));
-        // A picture in one flat colour would pass the counts above yet show nothing.
+        // A picture in one flat color would pass the counts above yet show nothing.
         QVERIFY(used.size() >= 8);
-        if (colours == Colours::Vga16) {
-            for (const QRgb colour : used)
-                QVERIFY2(vgaColours().contains(colour),
-                         qPrintable(QColor(colour).name() + " is not a standard colour"));
+        if (colors == Colors::Vga16) {
+            for (const QRgb color : used)
+                QVERIFY2(vgaColors().contains(color),
+                         qPrintable(QColor(color).name() + " is not a standard color"));
         }
         break;
     }
-    case Colours::Icon:
+    case Colors::Icon:
         // The medallion is round: the corners must be see-through, the middle solid.
         QVERIFY(image.hasAlphaChannel());
         QCOMPARE(qAlpha(image.pixel(0, 0)), 0);

@@ -7,7 +7,7 @@
 #include <cstdlib>
 #include <cstring>
 
-namespace tavorim::help {
+namespace tavorim {
 
 namespace {
 
@@ -176,4 +176,4 @@ std::optional<std::string> ChmArchive::Read(std::string_view name) const {
     return content;
 }
 
-} // namespace tavorim::help
+} // namespace tavorim

@@ -8,7 +8,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tavorim::help {
+namespace tavorim {
 
 class ChmArchive {
 public:
@@ -33,4 +33,4 @@ private:
     std::vector<std::string> files_;
 };
 
-} // namespace tavorim::help
+} // namespace tavorim

@@ -3,7 +3,7 @@
 #include <algorithm>
 #include <cctype>
 
-namespace tavorim::help {
+namespace tavorim {
 
 namespace {
 
@@ -350,4 +350,4 @@ std::string ArchivePathFromLocal(std::string_view local) {
     return path;
 }
 
-} // namespace tavorim::help
+} // namespace tavorim

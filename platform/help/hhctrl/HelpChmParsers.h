@@ -9,7 +9,7 @@
 #include <string_view>
 #include <vector>
 
-namespace tavorim::help {
+namespace tavorim {
 
 // The records of "#SYSTEM" the viewer uses.
 struct SystemInfo {
@@ -61,4 +61,4 @@ std::vector<SitemapEntry> ParseSitemap(std::string_view html);
 // keeps the part after "::", a fragment is dropped, a relative name gains its leading "/".
 std::string ArchivePathFromLocal(std::string_view local);
 
-} // namespace tavorim::help
+} // namespace tavorim

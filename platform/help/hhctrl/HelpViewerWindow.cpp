@@ -11,7 +11,7 @@
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
-namespace tavorim::help {
+namespace tavorim {
 
 namespace {
 
@@ -155,7 +155,7 @@ std::optional<std::string> HelpViewerWindow::TopicForContext(std::uint32_t conte
     const auto strings = archive_->Read("/#STRINGS");
     if (!ivb || !strings)
         return std::nullopt;
-    return help::TopicForContext(*ivb, *strings, context, archive_->Files());
+    return tavorim::TopicForContext(*ivb, *strings, context, archive_->Files());
 }
 
 bool HelpViewerWindow::ShowTopic(const std::string &archivePath) {
@@ -198,4 +198,4 @@ void HelpViewerWindow::SelectContentsEntry(const QString &archivePath) {
     }
 }
 
-} // namespace tavorim::help
+} // namespace tavorim

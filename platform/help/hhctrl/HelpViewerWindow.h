@@ -16,7 +16,7 @@ class QTextBrowser;
 class QTreeWidget;
 class QTreeWidgetItem;
 
-namespace tavorim::help {
+namespace tavorim {
 
 class HelpViewerWindow : public QWidget {
 public:
@@ -48,4 +48,4 @@ private:
     QTextBrowser *page_;
 };
 
-} // namespace tavorim::help
+} // namespace tavorim

@@ -19,8 +19,8 @@ const char HelpViewerVersionRecord[] = HHCTRL_VERSION_MARKER HHCTRL_FILE_VERSION
 
 namespace {
 
-using tavorim::help::ChmArchive;
-using tavorim::help::HelpViewerWindow;
+using tavorim::ChmArchive;
+using tavorim::HelpViewerWindow;
 
 // Every window the module made. They are destroyed by HH_CLOSE_ALL or, at the latest, when
 // the module is unloaded, so no window of ours outlives the code it runs.
@@ -53,7 +53,7 @@ FileText SplitFileText(const QString &text) {
     QString path = text.section(QLatin1Char('>'), 0, 0);
     const qsizetype separator = path.indexOf(QLatin1String("::"));
     if (separator >= 0) {
-        parts.topic = tavorim::help::ArchivePathFromLocal(path.mid(separator + 2).toStdString());
+        parts.topic = tavorim::ArchivePathFromLocal(path.mid(separator + 2).toStdString());
         path.truncate(separator);
     }
     parts.path = path.trimmed();

@@ -325,7 +325,7 @@ private slots:
             << "C'est : 42" << keys("", {Qt::Key_Home, Qt::Key_Delete});
     }
 
-    // 42 is asked; Enter validates; Marked state with the verdict, its colour and the first
+    // 42 is asked; Enter validates; Marked state with the verdict, its color and the first
     // score of the run. Editing a wrong answer enables "&Valider" again; a new validation
     // counts a further answer, and the first correction stays beside the new "EXACT".
     void marking() {
@@ -447,7 +447,7 @@ private slots:
         QCOMPARE(again.shown->text(), shown);
     }
 
-    void lowColours_data() {
+    void lowColors_data() {
         QTest::addColumn<bool>("roman");
         QTest::addColumn<bool>("rich");
         QTest::addColumn<QRgb>("window");
@@ -458,9 +458,9 @@ private slots:
         QTest::newRow("arabe low") << false << false << 0xFFFFFF00u << 0xFF00FFFFu;
     }
 
-    // The colours on screen, read from a grab: the window's ground in a corner and beside the
+    // The colors on screen, read from a grab: the window's ground in a corner and beside the
     // number, and inside the verdict shape.
-    void lowColours() {
+    void lowColors() {
         QFETCH(bool, roman);
         QFETCH(bool, rich);
         QFETCH(QRgb, window);
@@ -539,7 +539,7 @@ private slots:
         QCOMPARE(d.number->text(), QStringLiteral("Exercice n° : 2"));
         checkAsked(d);
         for (const MessageBox::Shown &box : MessageBox::shown()) {
-            QCOMPARE(box.title, tavorim::TApplication::instance().Title());
+            QCOMPARE(box.title, tavorim::TApplication::instance().title());
             QCOMPARE(box.text, SoundPlayer::errorBoxText(SoundError(error)));
             QCOMPARE(box.icon, MessageBox::Error);
             QCOMPARE(box.buttons, int(MessageBox::Ok));

@@ -1,4 +1,4 @@
-// The backdrop: its tiling, the indicators' places and colours, and the elapsed-time clock
+// The backdrop: its tiling, the indicators' places and colors, and the elapsed-time clock
 // across midnight, across whole days and when started just before midnight.
 #include "Application.h"
 #include "BevelPanel.h"
@@ -25,7 +25,7 @@ int shownSeconds(const QString &caption) {
 
 } // namespace
 
-class BackdropTest : public QObject {
+class TestBackdrop : public QObject {
     Q_OBJECT
 
 private slots:
@@ -35,8 +35,8 @@ private slots:
     void tilesCoverTheWindow();
     void indicatorsKeepTheirDistances_data();
     void indicatorsKeepTheirDistances();
-    void lockKeysColourTheIndicators_data();
-    void lockKeysColourTheIndicators();
+    void lockKeysColorTheIndicators_data();
+    void lockKeysColorTheIndicators();
     void clockCounts_data();
     void clockCounts();
     void startJustBeforeMidnight();
@@ -46,20 +46,20 @@ private:
     tavorim::FixedLockKeys keys_;
 };
 
-void BackdropTest::init() {
+void TestBackdrop::init() {
     Etat_Global = T_Etat_Global{};
-    tavorim::TApplication::instance().ResetForTests();
-    tavorim::Clock::SetForTests(&clock_);
-    tavorim::LockKeys::SetForTests(&keys_);
+    tavorim::TApplication::instance().resetForTests();
+    tavorim::Clock::setCurrentForTests(&clock_);
+    tavorim::LockKeys::setCurrentForTests(&keys_);
     keys_ = tavorim::FixedLockKeys{};
 }
 
-void BackdropTest::cleanup() {
-    tavorim::Clock::SetForTests(nullptr);
-    tavorim::LockKeys::SetForTests(nullptr);
+void TestBackdrop::cleanup() {
+    tavorim::Clock::setCurrentForTests(nullptr);
+    tavorim::LockKeys::setCurrentForTests(nullptr);
 }
 
-void BackdropTest::tilesCoverTheWindow_data() {
+void TestBackdrop::tilesCoverTheWindow_data() {
     QTest::addColumn<QSize>("size");
     QTest::newRow("design size") << QSize(536, 348);
     QTest::newRow("exactly one tile") << QSize(244, 186);
@@ -69,7 +69,7 @@ void BackdropTest::tilesCoverTheWindow_data() {
     QTest::newRow("tall portrait") << QSize(768, 1366);
 }
 
-void BackdropTest::tilesCoverTheWindow() {
+void TestBackdrop::tilesCoverTheWindow() {
     QFETCH(QSize, size);
     const QImage tile(QStringLiteral(":/pictures/tuile.png"));
     if (tile.isNull())
@@ -96,7 +96,7 @@ void BackdropTest::tilesCoverTheWindow() {
     }
 }
 
-void BackdropTest::indicatorsKeepTheirDistances_data() {
+void TestBackdrop::indicatorsKeepTheirDistances_data() {
     QTest::addColumn<int>("width");
     QTest::newRow("design width") << 536;
     QTest::newRow("XGA") << 1024;
@@ -104,7 +104,7 @@ void BackdropTest::indicatorsKeepTheirDistances_data() {
     QTest::newRow("narrow") << 400;
 }
 
-void BackdropTest::indicatorsKeepTheirDistances() {
+void TestBackdrop::indicatorsKeepTheirDistances() {
     QFETCH(int, width);
     TForm2 form;
     form.show();
@@ -120,7 +120,7 @@ void BackdropTest::indicatorsKeepTheirDistances() {
     QCOMPARE(panel(form, "Panel1")->geometry(), QRect(16, 24, 117, 41));
 }
 
-void BackdropTest::lockKeysColourTheIndicators_data() {
+void TestBackdrop::lockKeysColorTheIndicators_data() {
     QTest::addColumn<bool>("caps");
     QTest::addColumn<bool>("num");
     QTest::newRow("both off") << false << false;
@@ -129,7 +129,7 @@ void BackdropTest::lockKeysColourTheIndicators_data() {
     QTest::newRow("both on") << true << true;
 }
 
-void BackdropTest::lockKeysColourTheIndicators() {
+void TestBackdrop::lockKeysColorTheIndicators() {
     QFETCH(bool, caps);
     QFETCH(bool, num);
     const QColor red(255, 0, 0);
@@ -146,7 +146,7 @@ void BackdropTest::lockKeysColourTheIndicators() {
     QTRY_COMPARE(panel(form, "PanelVernum")->fontColor(), silver);
 }
 
-void BackdropTest::clockCounts_data() {
+void TestBackdrop::clockCounts_data() {
     QTest::addColumn<QTime>("start");
     QTest::addColumn<int>("stepMs");
     QTest::addColumn<int>("runSeconds");
@@ -156,20 +156,20 @@ void BackdropTest::clockCounts_data() {
     QTest::newRow("across two midnights") << QTime(22, 0, 0) << 5000 << 27 * 3600;
 }
 
-void BackdropTest::clockCounts() {
+void TestBackdrop::clockCounts() {
     QFETCH(QTime, start);
     QFETCH(int, stepMs);
     QFETCH(int, runSeconds);
     TForm2 form;
     form.Timer1.stop(); // the ticks are driven here
-    clock_.SetFraction(start.msecsSinceStartOfDay() / MillisecondsPerDay);
+    clock_.setFraction(start.msecsSinceStartOfDay() / MillisecondsPerDay);
     form.FormActivate();
     const int day = 24 * 3600;
     bool passedMidnight = false;
     bool wrapped = false;
     int previous = 0;
     for (qint64 ms = stepMs; ms <= qint64(runSeconds) * 1000; ms += stepMs) {
-        clock_.Advance(stepMs);
+        clock_.advance(stepMs);
         form.Timer1Timer();
         const QString caption = panel(form, "Panel1")->caption();
         QCOMPARE(QString::fromStdString(Etat_Global.Duree_Texte), caption);
@@ -192,21 +192,21 @@ void BackdropTest::clockCounts() {
     QCOMPARE(wrapped, runSeconds >= day);
 }
 
-void BackdropTest::startJustBeforeMidnight() {
+void TestBackdrop::startJustBeforeMidnight() {
     // No tick comes between the start and midnight: the span would come out below zero.
     TForm2 form;
     form.Timer1.stop();
-    clock_.Set(23, 59, 59, 900);
+    clock_.set(23, 59, 59, 900);
     form.FormActivate();
-    clock_.Advance(200);
+    clock_.advance(200);
     form.Timer1Timer();
     QCOMPARE(panel(form, "Panel1")->caption(), QStringLiteral("00:00:00"));
     QCOMPARE(Etat_Global.Duree_Texte, std::string("00:00:00"));
     // And the clock goes on counting after midnight rather than staying at zero.
-    clock_.Advance(5000);
+    clock_.advance(5000);
     form.Timer1Timer();
     QCOMPARE(panel(form, "Panel1")->caption(), QStringLiteral("00:00:05"));
 }
 
-QTEST_MAIN(BackdropTest)
+QTEST_MAIN(TestBackdrop)
 #include "tst_backdrop.moc"

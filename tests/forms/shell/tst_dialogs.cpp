@@ -38,7 +38,7 @@ void setLevelFlags(int flags) {
 
 } // namespace
 
-class DialogsTest : public QObject {
+class TestDialogs : public QObject {
     Q_OBJECT
 
 private slots:
@@ -62,18 +62,18 @@ private:
     QList<QUrl> opened_;
 };
 
-void DialogsTest::init() {
+void TestDialogs::init() {
     Etat_Global = T_Etat_Global{};
-    TApplication::instance().ResetForTests();
+    TApplication::instance().resetForTests();
     opened_.clear();
-    tavorim::SetShellOpenForTests([this](const QUrl &url) { opened_.append(url); });
+    tavorim::setShellOpenForTests([this](const QUrl &url) { opened_.append(url); });
 }
 
-void DialogsTest::cleanup() {
-    tavorim::SetShellOpenForTests({});
+void TestDialogs::cleanup() {
+    tavorim::setShellOpenForTests({});
 }
 
-void DialogsTest::levelShownAtOpening_data() {
+void TestDialogs::levelShownAtOpening_data() {
     QTest::addColumn<int>("flags");
     QTest::newRow("level I") << 1;
     QTest::newRow("level II") << 2;
@@ -82,7 +82,7 @@ void DialogsTest::levelShownAtOpening_data() {
     QTest::newRow("all three set: I is in force") << 7;
 }
 
-void DialogsTest::levelShownAtOpening() {
+void TestDialogs::levelShownAtOpening() {
     QFETCH(int, flags);
     setLevelFlags(flags);
     Tnivform dialog;
@@ -95,7 +95,7 @@ void DialogsTest::levelShownAtOpening() {
     QCOMPARE(QApplication::focusWidget(), dialog.findChild<QPushButton *>("Button1"));
 }
 
-void DialogsTest::okWritesExactlyOneLevel_data() {
+void TestDialogs::okWritesExactlyOneLevel_data() {
     QTest::addColumn<int>("before");
     QTest::addColumn<int>("chosen");
     QTest::addColumn<int>("after");
@@ -108,7 +108,7 @@ void DialogsTest::okWritesExactlyOneLevel_data() {
     QTest::newRow("II and III both set, Ok at once") << 6 << 0 << 2;
 }
 
-void DialogsTest::okWritesExactlyOneLevel() {
+void TestDialogs::okWritesExactlyOneLevel() {
     QFETCH(int, before);
     QFETCH(int, chosen);
     QFETCH(int, after);
@@ -124,7 +124,7 @@ void DialogsTest::okWritesExactlyOneLevel() {
     QCOMPARE(levelFlags(), after);
 }
 
-void DialogsTest::closingWithoutOkKeepsTheLevel() {
+void TestDialogs::closingWithoutOkKeepsTheLevel() {
     setLevelFlags(2);
     {
         Tnivform dialog;
@@ -144,7 +144,7 @@ void DialogsTest::closingWithoutOkKeepsTheLevel() {
     QVERIFY(!radio(again, 3)->isChecked());
 }
 
-void DialogsTest::firstOpeningFromTheMenuShowsLevelOne() {
+void TestDialogs::firstOpeningFromTheMenuShowsLevelOne() {
     TForm1 form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -169,14 +169,14 @@ void DialogsTest::firstOpeningFromTheMenuShowsLevelOne() {
     QCOMPARE(levelFlags(), 4);
 }
 
-void DialogsTest::aboutShowsTheVersion() {
+void TestDialogs::aboutShowsTheVersion() {
     Etat_Global.Version_Texte = "3.1";
     TAboutBox box;
     box.show();
     QVERIFY(QTest::qWaitForWindowActive(&box));
     QTRY_COMPARE(box.findChild<QLabel *>("Version")->text(), QStringLiteral("3.1"));
     QCOMPARE(box.findChild<QLabel *>("Label3")->text(),
-             QStringLiteral("Site Quillavo : ") + tavorim::SiteAddress());
+             QStringLiteral("Site Quillavo : ") + tavorim::siteAddress());
     for (const char *link : {"Label2", "Label3"}) {
         const QLabel *label = box.findChild<QLabel *>(link);
         QCOMPARE(label->palette().color(QPalette::WindowText), QColor(0, 0, 128));
@@ -185,7 +185,7 @@ void DialogsTest::aboutShowsTheVersion() {
     QCOMPARE(QApplication::focusWidget(), box.findChild<tavorim::GlyphButton *>("OKButton"));
 }
 
-void DialogsTest::aboutLinksOpenTheirAddresses_data() {
+void TestDialogs::aboutLinksOpenTheirAddresses_data() {
     QTest::addColumn<QString>("link");
     QTest::addColumn<QString>("tail");
     QTest::newRow("Ecrire") << "Label2"
@@ -194,7 +194,7 @@ void DialogsTest::aboutLinksOpenTheirAddresses_data() {
                           << "?ve=Tavorim 2.4";
 }
 
-void DialogsTest::aboutLinksOpenTheirAddresses() {
+void TestDialogs::aboutLinksOpenTheirAddresses() {
     QFETCH(QString, link);
     QFETCH(QString, tail);
     TAboutBox box;
@@ -204,12 +204,12 @@ void DialogsTest::aboutLinksOpenTheirAddresses() {
     for (int clicks = 1; clicks <= 2; ++clicks) {
         QTest::mouseClick(label, Qt::LeftButton);
         QCOMPARE(opened_.size(), clicks);
-        QCOMPARE(opened_.last().toString(QUrl::FullyDecoded), tavorim::SiteAddress() + tail);
+        QCOMPARE(opened_.last().toString(QUrl::FullyDecoded), tavorim::siteAddress() + tail);
         QVERIFY(box.isVisible());
     }
 }
 
-void DialogsTest::aboutOkCloses() {
+void TestDialogs::aboutOkCloses() {
     TAboutBox box;
     box.show();
     QVERIFY(QTest::qWaitForWindowActive(&box));
@@ -218,7 +218,7 @@ void DialogsTest::aboutOkCloses() {
     QCOMPARE(box.result(), int(QDialog::Accepted));
 }
 
-void DialogsTest::aboutFromTheMenu() {
+void TestDialogs::aboutFromTheMenu() {
     TForm1 form;
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -238,7 +238,7 @@ void DialogsTest::aboutFromTheMenu() {
     QVERIFY(form.findChildren<TAboutBox *>().isEmpty()); // freed once closed
 }
 
-void DialogsTest::everyControlIsReadable_data() {
+void TestDialogs::everyControlIsReadable_data() {
     QTest::addColumn<int>("window");
     QTest::newRow("backdrop") << 0;
     QTest::newRow("main window") << 1;
@@ -246,7 +246,7 @@ void DialogsTest::everyControlIsReadable_data() {
     QTest::newRow("About box") << 3;
 }
 
-void DialogsTest::everyControlIsReadable() {
+void TestDialogs::everyControlIsReadable() {
     QFETCH(int, window);
     std::unique_ptr<QWidget> form;
     switch (window) {
@@ -287,5 +287,5 @@ void DialogsTest::everyControlIsReadable() {
     }
 }
 
-QTEST_MAIN(DialogsTest)
+QTEST_MAIN(TestDialogs)
 #include "tst_dialogs.moc"

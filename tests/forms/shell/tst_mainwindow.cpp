@@ -25,7 +25,7 @@ struct HelpCall {
 
 } // namespace
 
-class MainWindowTest : public QObject {
+class TestMainWindow : public QObject {
     Q_OBJECT
 
 private slots:
@@ -33,8 +33,8 @@ private slots:
     void cleanup();
     void startsAtLevelOneWithSoundOff();
     void soundSwitchFollowsTheCheckMark();
-    void richColoursFollowTheDepth_data();
-    void richColoursFollowTheDepth();
+    void richColorsFollowTheDepth_data();
+    void richColorsFollowTheDepth();
     void captionAtActivation();
     void everyCloseAsksTheSameQuestion_data();
     void everyCloseAsksTheSameQuestion();
@@ -54,30 +54,30 @@ private:
     QList<HelpCall> help_;
 };
 
-void MainWindowTest::init() {
+void TestMainWindow::init() {
     Etat_Global = T_Etat_Global{};
-    TApplication::instance().ResetForTests();
+    TApplication::instance().resetForTests();
     MessageBox::clearShown();
     sent_.clear();
     help_.clear();
-    tavorim::SetNavigateForTests([this](const QUrl &url) { sent_.append(url); });
+    tavorim::setNavigateForTests([this](const QUrl &url) { sent_.append(url); });
 }
 
-void MainWindowTest::recordHelpCommands() {
+void TestMainWindow::recordHelpCommands() {
     // Replaces the help hook the window installed, to see what the window asks of the help.
-    TApplication::instance().SetOnHelp([this](std::uint16_t command, std::int32_t data, bool &) {
+    TApplication::instance().setOnHelp([this](std::uint16_t command, std::int32_t data, bool &) {
         help_.append({command, data});
         return true;
     });
 }
 
-void MainWindowTest::cleanup() {
-    tavorim::SetNavigateForTests({});
-    tavorim::SetColourDepthForTests(0);
-    TApplication::instance().ResetForTests();
+void TestMainWindow::cleanup() {
+    tavorim::setNavigateForTests({});
+    tavorim::setColorDepthForTests(0);
+    TApplication::instance().resetForTests();
 }
 
-void MainWindowTest::startsAtLevelOneWithSoundOff() {
+void TestMainWindow::startsAtLevelOneWithSoundOff() {
     TForm1 form;
     QVERIFY(Etat_Global.Niveau_I);
     QVERIFY(!Etat_Global.Niveau_II && !Etat_Global.Niveau_III);
@@ -89,7 +89,7 @@ void MainWindowTest::startsAtLevelOneWithSoundOff() {
     QCOMPARE(form.size().width(), 414);
 }
 
-void MainWindowTest::soundSwitchFollowsTheCheckMark() {
+void TestMainWindow::soundSwitchFollowsTheCheckMark() {
     TForm1 form;
     auto *sound = form.findChild<QAction *>(QStringLiteral("son1"));
     for (bool expected : {true, false, true, false}) {
@@ -99,27 +99,27 @@ void MainWindowTest::soundSwitchFollowsTheCheckMark() {
     }
 }
 
-void MainWindowTest::richColoursFollowTheDepth_data() {
+void TestMainWindow::richColorsFollowTheDepth_data() {
     QTest::addColumn<int>("depth");
     QTest::addColumn<bool>("rich");
     QTest::newRow("monochrome") << 1 << false;
-    QTest::newRow("16 colours") << 4 << false;
-    QTest::newRow("256 colours") << 8 << false;
-    QTest::newRow("high colour") << 16 << true;
-    QTest::newRow("true colour") << 24 << true;
+    QTest::newRow("16 colors") << 4 << false;
+    QTest::newRow("256 colors") << 8 << false;
+    QTest::newRow("high color") << 16 << true;
+    QTest::newRow("true color") << 24 << true;
     QTest::newRow("32 bits") << 32 << true;
 }
 
-void MainWindowTest::richColoursFollowTheDepth() {
+void TestMainWindow::richColorsFollowTheDepth() {
     QFETCH(int, depth);
     QFETCH(bool, rich);
-    tavorim::SetColourDepthForTests(depth);
+    tavorim::setColorDepthForTests(depth);
     Etat_Global.Couleurs_Riches = !rich;
     TForm1 form;
     QCOMPARE(Etat_Global.Couleurs_Riches, rich);
 }
 
-void MainWindowTest::captionAtActivation() {
+void TestMainWindow::captionAtActivation() {
     TForm1 form;
     QVERIFY(form.windowTitle().isEmpty());
     form.show();
@@ -127,7 +127,7 @@ void MainWindowTest::captionAtActivation() {
     QTRY_COMPARE(form.windowTitle(), QStringLiteral("TavoRim v. 2.4 complète et gratuite"));
 }
 
-void MainWindowTest::everyCloseAsksTheSameQuestion_data() {
+void TestMainWindow::everyCloseAsksTheSameQuestion_data() {
     QTest::addColumn<bool>("useButton");
     QTest::addColumn<int>("answer");
     QTest::newRow("Fermer, then Non") << true << int(MessageBox::No);
@@ -136,7 +136,7 @@ void MainWindowTest::everyCloseAsksTheSameQuestion_data() {
     QTest::newRow("close box, box dismissed") << false << int(MessageBox::NoButton);
 }
 
-void MainWindowTest::everyCloseAsksTheSameQuestion() {
+void TestMainWindow::everyCloseAsksTheSameQuestion() {
     QFETCH(bool, useButton);
     QFETCH(int, answer);
     TForm1 form;
@@ -157,14 +157,14 @@ void MainWindowTest::everyCloseAsksTheSameQuestion() {
     QCOMPARE(box.buttons, MessageBox::Yes | MessageBox::No);
     // Nothing changed, nothing sent, nothing asked of the help.
     QVERIFY(form.isVisible());
-    QVERIFY(!TApplication::instance().Terminated());
+    QVERIFY(!TApplication::instance().terminated());
     QVERIFY(sent_.isEmpty());
     QVERIFY(help_.isEmpty());
     QCOMPARE(Etat_Global.Duree_Texte, before.Duree_Texte);
     QCOMPARE(Etat_Global.Niveau_I, before.Niveau_I);
 }
 
-void MainWindowTest::escapeDoesNothing() {
+void TestMainWindow::escapeDoesNothing() {
     TForm1 form;
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -173,7 +173,7 @@ void MainWindowTest::escapeDoesNothing() {
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
-void MainWindowTest::confirmedCloseSendsTheReportAndEnds() {
+void TestMainWindow::confirmedCloseSendsTheReportAndEnds() {
     TForm1 form;
     recordHelpCommands();
     form.show();
@@ -186,13 +186,13 @@ void MainWindowTest::confirmedCloseSendsTheReportAndEnds() {
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(help_, (QList<HelpCall>{{tavorim::HELP_QUIT, 0}}));
     QCOMPARE(sent_.size(), 1);
-    QCOMPARE(sent_.first(), QUrl(TForm1::ExitReportAddress(TApplication::instance().ExeName()),
+    QCOMPARE(sent_.first(), QUrl(TForm1::exitReportAddress(TApplication::instance().exeName()),
                                  QUrl::TolerantMode));
-    QVERIFY(TApplication::instance().Terminated());
+    QVERIFY(TApplication::instance().terminated());
     QVERIFY(!form.isVisible());
 }
 
-void MainWindowTest::f1AsksForTheWindowsHelp() {
+void TestMainWindow::f1AsksForTheWindowsHelp() {
     TForm1 form;
     recordHelpCommands();
     form.show();
@@ -201,8 +201,8 @@ void MainWindowTest::f1AsksForTheWindowsHelp() {
     QCOMPARE(help_, (QList<HelpCall>{{tavorim::HELP_CONTEXT, 100}}));
 }
 
-void MainWindowTest::helpHookLivesWithTheWindow() {
-    TApplication::instance().SetOnHelp({});
+void TestMainWindow::helpHookLivesWithTheWindow() {
+    TApplication::instance().setOnHelp({});
     {
         TForm1 form;
         form.show();
@@ -218,10 +218,10 @@ void MainWindowTest::helpHookLivesWithTheWindow() {
         QCOMPARE(MessageBox::shown().last().text, QString::fromLatin1(tavorim::HHNotInstalledText));
     }
     // Destroying the window gives the application its previous (empty) handler back.
-    QVERIFY(!TApplication::instance().OnHelp());
+    QVERIFY(!TApplication::instance().onHelp());
 }
 
-void MainWindowTest::reportedProgramName_data() {
+void TestMainWindow::reportedProgramName_data() {
     QTest::addColumn<QString>("path");
     QTest::addColumn<QString>("name");
     QTest::newRow("plain") << "/opt/tavorim/tavorim"
@@ -238,13 +238,13 @@ void MainWindowTest::reportedProgramName_data() {
                                         << "éLèVE-2";
 }
 
-void MainWindowTest::reportedProgramName() {
+void TestMainWindow::reportedProgramName() {
     QFETCH(QString, path);
     QFETCH(QString, name);
-    QCOMPARE(TForm1::ReportedProgramName(path), name);
+    QCOMPARE(TForm1::reportedProgramName(path), name);
 }
 
-void MainWindowTest::reportAddress_data() {
+void TestMainWindow::reportAddress_data() {
     QTest::addColumn<int>("justesRom");
     QTest::addColumn<int>("questionRom");
     QTest::addColumn<int>("justesArab");
@@ -258,7 +258,7 @@ void MainWindowTest::reportAddress_data() {
                                  << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=3/4  jArb=12/19";
 }
 
-void MainWindowTest::reportAddress() {
+void TestMainWindow::reportAddress() {
     QFETCH(int, justesRom);
     QFETCH(int, questionRom);
     QFETCH(int, justesArab);
@@ -269,9 +269,9 @@ void MainWindowTest::reportAddress() {
     Etat_Global.Question_Rom = questionRom;
     Etat_Global.Justes_Arab = justesArab;
     Etat_Global.Question_Arab = questionArab;
-    QCOMPARE(TForm1::ExitReportAddress(QStringLiteral("/usr/bin/tavorim")),
-             tavorim::StatsAddress() + query);
+    QCOMPARE(TForm1::exitReportAddress(QStringLiteral("/usr/bin/tavorim")),
+             tavorim::statsAddress() + query);
 }
 
-QTEST_MAIN(MainWindowTest)
+QTEST_MAIN(TestMainWindow)
 #include "tst_mainwindow.moc"

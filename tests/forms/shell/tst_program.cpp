@@ -27,7 +27,7 @@ QString programPath() {
 
 // The guard's name as the program builds it from its title.
 const QString GuardAtom =
-    QStringLiteral("OnlyOne") + tavorim::TApplication::TitleFromProgramPath(programPath()).left(20);
+    QStringLiteral("OnlyOne") + tavorim::TApplication::titleFromProgramPath(programPath()).left(20);
 
 // Runs a helper to its end; its standard output, or nothing when it did not end in time.
 // The exit code is not looked at: xdotool reports failures of the window manager's hints that
@@ -70,7 +70,7 @@ public:
 
 } // namespace
 
-class ProgramTest : public QObject {
+class TestProgram : public QObject {
     Q_OBJECT
 
 private slots:
@@ -99,16 +99,16 @@ private:
     QString display_;
 };
 
-void ProgramTest::initTestCase() {
+void TestProgram::initTestCase() {
     QVERIFY2(QFileInfo(programPath()).isExecutable(), qPrintable(programPath()));
     QVERIFY(peer_.isListening());
 }
 
-void ProgramTest::cleanupTestCase() {
+void TestProgram::cleanupTestCase() {
     stopDisplay();
 }
 
-void ProgramTest::cleanup() {
+void TestProgram::cleanup() {
     for (QProcess *copy : copies_) {
         if (copy->state() != QProcess::NotRunning) {
             copy->kill();
@@ -122,7 +122,7 @@ void ProgramTest::cleanup() {
     peer_.answers = true;
 }
 
-QProcess *ProgramTest::start(const QProcessEnvironment &environment, const QString &program) {
+QProcess *TestProgram::start(const QProcessEnvironment &environment, const QString &program) {
     auto *copy = new QProcess;
     copies_.append(copy);
     QProcessEnvironment env = environment;
@@ -134,10 +134,10 @@ QProcess *ProgramTest::start(const QProcessEnvironment &environment, const QStri
 }
 
 // Offscreen copies share this test's own DISPLAY name, so they meet each other and no one else.
-void ProgramTest::secondCopyEndsAndFirstKeepsTheGuard() {
+void TestProgram::secondCopyEndsAndFirstKeepsTheGuard() {
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QProcess *first = start(env);
-    QTRY_VERIFY_WITH_TIMEOUT(AtomTable::Find(GuardAtom), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(AtomTable::find(GuardAtom), 30000);
     QProcess *second = start(env);
     // A confirmation box would wait for ever on the offscreen platform: ending is the proof
     // that none was asked.
@@ -145,23 +145,23 @@ void ProgramTest::secondCopyEndsAndFirstKeepsTheGuard() {
     QCOMPARE(second->exitStatus(), QProcess::NormalExit);
     QCOMPARE(second->exitCode(), 0);
     QCOMPARE(first->state(), QProcess::Running);
-    QVERIFY(AtomTable::Find(GuardAtom));
+    QVERIFY(AtomTable::find(GuardAtom));
     QCOMPARE(peer_.connections, 0); // no exit report
 }
 
-void ProgramTest::killedCopyLeavesNoMark() {
+void TestProgram::killedCopyLeavesNoMark() {
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QProcess *first = start(env);
-    QTRY_VERIFY_WITH_TIMEOUT(AtomTable::Find(GuardAtom), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(AtomTable::find(GuardAtom), 30000);
     ::kill(pid_t(first->processId()), SIGKILL);
     QVERIFY(first->waitForFinished());
-    QVERIFY(!AtomTable::Find(GuardAtom));
+    QVERIFY(!AtomTable::find(GuardAtom));
     QProcess *next = start(env);
-    QTRY_VERIFY_WITH_TIMEOUT(AtomTable::Find(GuardAtom), 30000);
+    QTRY_VERIFY_WITH_TIMEOUT(AtomTable::find(GuardAtom), 30000);
     QCOMPARE(next->state(), QProcess::Running);
 }
 
-void ProgramTest::twoCopiesAtOnceLeaveOne() {
+void TestProgram::twoCopiesAtOnceLeaveOne() {
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QProcess *a = start(env);
     QProcess *b = start(env);
@@ -170,11 +170,11 @@ void ProgramTest::twoCopiesAtOnceLeaveOne() {
     QProcess *ended = a->state() == QProcess::NotRunning ? a : b;
     QProcess *survivor = ended == a ? b : a;
     QCOMPARE(ended->exitCode(), 0);
-    QVERIFY(AtomTable::Find(GuardAtom));
+    QVERIFY(AtomTable::find(GuardAtom));
     QCOMPARE(survivor->state(), QProcess::Running);
 }
 
-bool ProgramTest::haveDisplayTools() {
+bool TestProgram::haveDisplayTools() {
     for (const char *tool : {"Xvfb", "openbox", "xdotool", "xprop"}) {
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
             return false;
@@ -182,7 +182,7 @@ bool ProgramTest::haveDisplayTools() {
     return true;
 }
 
-void ProgramTest::stopDisplay() {
+void TestProgram::stopDisplay() {
     for (QProcess *process : {&windowManager_, &xvfb_}) {
         if (process->state() != QProcess::NotRunning) {
             process->terminate();
@@ -196,7 +196,7 @@ void ProgramTest::stopDisplay() {
 
 // An X server with a window manager, shared by the window cases; false (and nothing left
 // running) when it could not be brought up.
-bool ProgramTest::startDisplay() {
+bool TestProgram::startDisplay() {
     if (!display_.isEmpty())
         return true;
     // Xvfb picks a free display itself and says which on its standard output. Without
@@ -234,7 +234,7 @@ bool ProgramTest::startDisplay() {
     return ready;
 }
 
-QProcessEnvironment ProgramTest::x11() const {
+QProcessEnvironment TestProgram::x11() const {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     env.insert(QStringLiteral("DISPLAY"), display_);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
@@ -247,7 +247,7 @@ QProcessEnvironment ProgramTest::x11() const {
     return env;
 }
 
-QString ProgramTest::windowOf(const QString &title, int timeoutMs) {
+QString TestProgram::windowOf(const QString &title, int timeoutMs) {
     // A search can fail outright while the windows of a copy that just ended are still being
     // destroyed, so it is asked again until a window shows or the time is up.
     QString found;
@@ -264,7 +264,7 @@ QString ProgramTest::windowOf(const QString &title, int timeoutMs) {
     return shown ? found.section(QLatin1Char('\n'), 0, 0) : QString();
 }
 
-void ProgramTest::minimisedCopyIsRestored() {
+void TestProgram::minimisedCopyIsRestored() {
     if (!haveDisplayTools())
         QSKIP("Xvfb, openbox, xdotool or xprop is missing");
     QVERIFY2(startDisplay(), "Xvfb with openbox did not start");
@@ -287,7 +287,7 @@ void ProgramTest::minimisedCopyIsRestored() {
     QCOMPARE(peer_.connections, 0);
 }
 
-void ProgramTest::exitReportReachesThePeer_data() {
+void TestProgram::exitReportReachesThePeer_data() {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("reported");
     QTest::addColumn<bool>("answers");
@@ -299,11 +299,11 @@ void ProgramTest::exitReportReachesThePeer_data() {
                                          << "TAVORIM" << false;
 }
 
-void ProgramTest::exitReportReachesThePeer() {
+void TestProgram::exitReportReachesThePeer() {
     QFETCH(QString, fileName);
     QFETCH(QString, reported);
     QFETCH(bool, answers);
-    if (tavorim::StatsAddress().isEmpty())
+    if (tavorim::statsAddress().isEmpty())
         QSKIP("built without a statistics address: no report is sent");
     if (!haveDisplayTools())
         QSKIP("Xvfb, openbox, xdotool or xprop is missing");
@@ -352,7 +352,7 @@ void ProgramTest::exitReportReachesThePeer() {
     QCOMPARE(parts.size(), 3);
     QCOMPARE(parts[0], QStringLiteral("GET"));
     const QUrl asked(parts[1]);
-    const QUrl page(tavorim::StatsAddress());
+    const QUrl page(tavorim::statsAddress());
     QCOMPARE(asked.host(), page.host());
     QCOMPARE(asked.path(), page.path());
     // The time is what the clock showed: nothing yet when the quit came before its first tick.
@@ -368,5 +368,5 @@ void ProgramTest::exitReportReachesThePeer() {
     QVERIFY2(ending < 2000, qPrintable(QString::number(ending)));
 }
 
-QTEST_GUILESS_MAIN(ProgramTest)
+QTEST_GUILESS_MAIN(TestProgram)
 #include "tst_program.moc"

@@ -19,7 +19,7 @@ using tavorim::AtomTable;
 using tavorim::MessageBox;
 using tavorim::TApplication;
 
-class StartupTest : public QObject {
+class TestStartup : public QObject {
     Q_OBJECT
 
 private slots:
@@ -33,24 +33,24 @@ private:
     QList<QUrl> sent_;
 };
 
-void StartupTest::init() {
+void TestStartup::init() {
     Etat_Global = T_Etat_Global{};
-    TApplication::instance().ResetForTests();
-    TApplication::instance().SetNoteListenerForTests(
+    TApplication::instance().resetForTests();
+    TApplication::instance().setNoteListenerForTests(
         [this](const QString &step) { notes_.append(step); });
     MessageBox::clearShown();
     notes_.clear();
     sent_.clear();
-    tavorim::SetNavigateForTests([this](const QUrl &url) { sent_.append(url); });
+    tavorim::setNavigateForTests([this](const QUrl &url) { sent_.append(url); });
 }
 
-void StartupTest::cleanup() {
+void TestStartup::cleanup() {
     MessageBox::setAutoAnswer(MessageBox::NoButton);
-    tavorim::SetNavigateForTests({});
-    TApplication::instance().ResetForTests();
+    tavorim::setNavigateForTests({});
+    TApplication::instance().resetForTests();
 }
 
-void StartupTest::startAndEndInOrder() {
+void TestStartup::startAndEndInOrder() {
     bool checked = false;
     QTimer poll;
     connect(&poll, &QTimer::timeout, this, [&] {
@@ -58,7 +58,7 @@ void StartupTest::startAndEndInOrder() {
         if (!form1 || !form1->isVisible())
             return;
         poll.stop();
-        auto *form2 = qobject_cast<TForm2 *>(TApplication::instance().MainForm());
+        auto *form2 = qobject_cast<TForm2 *>(TApplication::instance().mainForm());
         checked = true;
         // The main window is modal, in front of the backdrop, which fills the screen.
         QVERIFY(form2 && form2->isVisible());
@@ -66,12 +66,12 @@ void StartupTest::startAndEndInOrder() {
         QVERIFY(form1->isModal());
         QCOMPARE(form1->windowHandle()->transientParent(), form2->windowHandle());
         QVERIFY(Etat_Global.Niveau_I);
-        QCOMPARE(AtomTable::References(tavorim::TOnlyOne::AtomName()), 1);
+        QCOMPARE(AtomTable::references(tavorim::TOnlyOne::atomName()), 1);
         MessageBox::setAutoAnswer(MessageBox::Yes);
         form1->close();
     });
     poll.start(10);
-    QCOMPARE(RunTavorim(), 0);
+    QCOMPARE(runTavorim(), 0);
     QVERIFY(checked);
     const QStringList expected = {
         "Form2 created",       "Form2.FormCreate",       "Form1 created",     "Form1.FormCreate",
@@ -81,28 +81,28 @@ void StartupTest::startAndEndInOrder() {
     QCOMPARE(MessageBox::shown().size(), 1);
     QCOMPARE(sent_.size(), 1);
     // The guard went with the backdrop.
-    QCOMPARE(AtomTable::References(tavorim::TOnlyOne::AtomName()), 0);
-    QVERIFY(!AtomTable::Find(tavorim::TOnlyOne::AtomName()));
+    QCOMPARE(AtomTable::references(tavorim::TOnlyOne::atomName()), 0);
+    QVERIFY(!AtomTable::find(tavorim::TOnlyOne::atomName()));
 }
 
-void StartupTest::secondCopyEndsWithoutAsking() {
-    const QString atom = tavorim::TOnlyOne::AtomName();
+void TestStartup::secondCopyEndsWithoutAsking() {
+    const QString atom = tavorim::TOnlyOne::atomName();
     // Another process of this program holds the guard's name.
     QProcess first;
     first.start(QCoreApplication::applicationFilePath(), {QStringLiteral("first")});
     QVERIFY(first.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(first.canReadLine(), 30000);
     MessageBox::setAutoAnswer(MessageBox::Yes); // a box would be answered, and counted
-    QCOMPARE(RunTavorim(), 0);
-    QVERIFY(TApplication::instance().Terminated());
+    QCOMPARE(runTavorim(), 0);
+    QVERIFY(TApplication::instance().terminated());
     QVERIFY(MessageBox::shown().isEmpty());
     QVERIFY(sent_.isEmpty());
     QVERIFY(!notes_.contains(QStringLiteral("Form1 shown modally")));
     QCOMPARE(notes_.first(), QStringLiteral("Form2 created"));
     QCOMPARE(notes_.last(), QStringLiteral("Form2 destroyed"));
     // The first copy still holds the name, under the title this copy gave up.
-    QCOMPARE(TApplication::instance().Title(), QStringLiteral("destroy me"));
-    QVERIFY(AtomTable::Find(atom));
+    QCOMPARE(TApplication::instance().title(), QStringLiteral("destroy me"));
+    QVERIFY(AtomTable::find(atom));
     first.kill();
     first.waitForFinished();
 }
@@ -116,7 +116,7 @@ int main(int argc, char *argv[]) {
         QTextStream(stdout) << "running" << Qt::endl;
         return QCoreApplication::exec();
     }
-    StartupTest test;
+    TestStartup test;
     return QTest::qExec(&test, argc, argv);
 }
 

@@ -22,15 +22,15 @@ inline QString ProjectFolder() {
     return QStringLiteral(HELP_SOURCE_DIR);
 }
 
-inline QString ProgramFolder() {
+inline QString programFolder() {
     return QDir::fromNativeSeparators(qEnvironmentVariable("TAVORIM_PROGRAM_DIR"));
 }
 
 inline QString BuiltHelpFile() {
-    return ProgramFolder() + QStringLiteral("/tavorim.chm");
+    return programFolder() + QStringLiteral("/tavorim.chm");
 }
 inline QString BuiltViewer() {
-    return ProgramFolder() + QStringLiteral("/hhctrl.ocx");
+    return programFolder() + QStringLiteral("/hhctrl.ocx");
 }
 
 inline QByteArray ReadBytes(const QString &path) {

@@ -8,7 +8,7 @@
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
     const std::string_view bytes(reinterpret_cast<const char *>(data), size);
-    using namespace tavorim::help;
+    using namespace tavorim;
     (void)ParseSystemFile(bytes);
     (void)ParseSitemap(bytes);
     (void)ArchivePathFromLocal(bytes);

@@ -29,19 +29,19 @@ enum Module { NoModule, VersionedModule, UnversionedModule, BrokenModule };
 class TestEnvironment : public HelpEnvironment {
 public:
     std::optional<QString> registryValue;
-    QString programFolder;
-    QString windowsFolder;
-    QString tempFolder;
+    QString programDir;
+    QString windowsDir;
+    QString tempDir;
 
-    bool ReadRegistryDefault(const QString &key, QString &value) const override {
+    bool readRegistryDefault(const QString &key, QString &value) const override {
         if (key != QLatin1String(HelpControlRegistryKey) || !registryValue)
             return false;
         value = *registryValue;
         return true;
     }
-    QString WindowsFolder() const override { return windowsFolder; }
-    QString TempFolder() const override { return tempFolder; }
-    QString ProgramFolder() const override { return programFolder; }
+    QString windowsFolder() const override { return windowsDir; }
+    QString tempFolder() const override { return tempDir; }
+    QString programFolder() const override { return programDir; }
 };
 
 QString ShownPage() {
@@ -67,7 +67,7 @@ QStringList ShownBoxes() {
 
 QStringList NotInstalledBoxes(int count) {
     return QStringList(count, QStringLiteral("%1|MS Html Help is not installed on this PC.|%2|%3")
-                                  .arg(TApplication::instance().Title())
+                                  .arg(TApplication::instance().title())
                                   .arg(MessageBox::Warning)
                                   .arg(int(MessageBox::Ok)));
 }
@@ -131,25 +131,25 @@ void TestHelpBinding::init() {
     for (const char *folder : {"program", "windows", "temp", "other"})
         QVERIFY(root.mkpath(QLatin1String(folder)));
     environment_ = TestEnvironment();
-    environment_.programFolder = root.filePath(QStringLiteral("program")) + QLatin1Char('/');
-    environment_.windowsFolder = root.filePath(QStringLiteral("windows"));
-    environment_.tempFolder = root.filePath(QStringLiteral("temp"));
-    SetHelpEnvironmentForTests(&environment_);
-    TApplication::instance().ResetForTests();
+    environment_.programDir = root.filePath(QStringLiteral("program")) + QLatin1Char('/');
+    environment_.windowsDir = root.filePath(QStringLiteral("windows"));
+    environment_.tempDir = root.filePath(QStringLiteral("temp"));
+    setHelpEnvironmentForTests(&environment_);
+    TApplication::instance().resetForTests();
     MessageBox::clearShown();
     MessageBox::setAutoAnswer(MessageBox::Ok);
 }
 
 void TestHelpBinding::cleanup() {
     HHCloseWindows();
-    FinishHelp();
-    QVERIFY(!HHViewerLoaded());
+    finishHelp();
+    QVERIFY(!hhViewerLoaded());
     QVERIFY(!HtmlHelpA && !HtmlHelpW);
     QVERIFY(ViewerWindows().isEmpty());
     _hhInstalled = false;
     MessageBox::setAutoAnswer(MessageBox::NoButton);
-    TApplication::instance().ResetForTests();
-    SetHelpEnvironmentForTests(nullptr);
+    TApplication::instance().resetForTests();
+    setHelpEnvironmentForTests(nullptr);
     root_.reset();
 }
 
@@ -188,12 +188,12 @@ void TestHelpBinding::helpCommandsFollowTheLoadedViewer() {
     QFETCH(bool, registered);
     QFETCH(bool, loaded);
     QFETCH(bool, installed);
-    InstallModule(module, registered ? environment_.windowsFolder : environment_.programFolder);
+    InstallModule(module, registered ? environment_.windowsDir : environment_.programDir);
     if (registered)
         environment_.registryValue = QStringLiteral("%SystemRoot%/hhctrl.ocx");
-    QVERIFY(QFile::copy(help_test::BuiltHelpFile(), HelpFilePath()));
-    StartHelp({QStringLiteral("tavorim")}, QStringLiteral("2.4"));
-    QCOMPARE(HHViewerLoaded(), loaded);
+    QVERIFY(QFile::copy(help_test::BuiltHelpFile(), helpFilePath()));
+    startHelp({QStringLiteral("tavorim")}, QStringLiteral("2.4"));
+    QCOMPARE(hhViewerLoaded(), loaded);
     QCOMPARE(HtmlHelpA != nullptr, loaded);
     QCOMPARE(_hhInstalled, installed);
     const auto entry = HtmlHelpA;
@@ -202,7 +202,7 @@ void TestHelpBinding::helpCommandsFollowTheLoadedViewer() {
 
     // F1 needs the viewer installed and loaded; "&Documentation" only loaded.
     const bool f1Shows = loaded && installed;
-    auto hook = std::make_unique<THookHelpSystem>(HelpFilePath(), QString(), 0);
+    auto hook = std::make_unique<THookHelpSystem>(helpFilePath(), QString(), 0);
     for (int press = 1; press <= 2; ++press) {
         QVERIFY(TApplication::instance().HelpCommand(HELP_CONTEXT, 100));
         QCOMPARE(ShownBoxes(), NotInstalledBoxes(f1Shows ? 0 : press));
@@ -217,7 +217,7 @@ void TestHelpBinding::helpCommandsFollowTheLoadedViewer() {
     QCOMPARE(ViewerWindows().isEmpty(), !f1Shows);
 
     MessageBox::clearShown();
-    HHDisplayTopic();
+    hhDisplayTopic();
     QCOMPARE(ShownBoxes(), NotInstalledBoxes(loaded ? 0 : 1));
     if (loaded)
         QTRY_COMPARE(ShownPage(), help_test::ProjectDefaultTopic());
@@ -226,9 +226,9 @@ void TestHelpBinding::helpCommandsFollowTheLoadedViewer() {
 
     hook.reset(); // the main window's destruction closes the help window...
     QVERIFY(ViewerWindows().isEmpty());
-    QCOMPARE(HHViewerLoaded(), loaded); // ...while the module is still loaded
-    FinishHelp();
-    QVERIFY(!HHViewerLoaded());
+    QCOMPARE(hhViewerLoaded(), loaded); // ...while the module is still loaded
+    finishHelp();
+    QVERIFY(!hhViewerLoaded());
     HHCloseWindows(); // harmless once released
 }
 
@@ -255,15 +255,15 @@ void TestHelpBinding::registeredControlPath() {
     QFETCH(QString, value);
     QFETCH(QString, expected);
     const QString other = root_->filePath(QStringLiteral("other"));
-    InstallModule(VersionedModule, environment_.windowsFolder);
+    InstallModule(VersionedModule, environment_.windowsDir);
     InstallModule(VersionedModule, other);
     if (hasValue)
         environment_.registryValue = QString(value).replace(QStringLiteral("{other}"), other);
-    const QString folder = expected == QLatin1String("windows") ? environment_.windowsFolder
+    const QString folder = expected == QLatin1String("windows") ? environment_.windowsDir
                            : expected == QLatin1String("other")
                                ? other
-                               : QDir::cleanPath(environment_.programFolder);
-    QCOMPARE(QDir::cleanPath(HHRegisteredControlPath()), folder + QStringLiteral("/hhctrl.ocx"));
+                               : QDir::cleanPath(environment_.programDir);
+    QCOMPARE(QDir::cleanPath(hhRegisteredControlPath()), folder + QStringLiteral("/hhctrl.ocx"));
 }
 
 // F1 in the main window (HELP_CONTEXT 100 through the hook), pressed twice, then
@@ -271,10 +271,10 @@ void TestHelpBinding::registeredControlPath() {
 // The commands go one after the other to the same hook: a popup comes where the last
 // position put it.
 void TestHelpBinding::helpHookCommandTable() {
-    StartHelp({QStringLiteral("tavorim")}, QStringLiteral("2.4"));
-    THookHelpSystem hook(HelpFilePath(), QString(), 0);
-    hook.SetContextCallback(RecordContext);
-    hook.SetPopupCallback(RecordPopup);
+    startHelp({QStringLiteral("tavorim")}, QStringLiteral("2.4"));
+    THookHelpSystem hook(helpFilePath(), QString(), 0);
+    hook.setContextCallback(RecordContext);
+    hook.setPopupCallback(RecordPopup);
     const struct {
         std::uint16_t command;
         std::int32_t data;
@@ -295,31 +295,31 @@ void TestHelpBinding::helpHookCommandTable() {
         QCOMPARE(askedDefault, step.callDefault);
         QCOMPARE(QStringLiteral("%1 | %2,%3")
                      .arg(callbacks.join(QLatin1Char(';')))
-                     .arg(hook.PopupX())
-                     .arg(hook.PopupY()),
+                     .arg(hook.popupX())
+                     .arg(hook.popupY()),
                  QLatin1String(step.outcome));
     }
     QVERIFY(MessageBox::shown().isEmpty());
 }
 
 void TestHelpBinding::chainingAndRestoringThePreviousHandler() {
-    StartHelp({QStringLiteral("tavorim")}, QStringLiteral("2.4"));
+    startHelp({QStringLiteral("tavorim")}, QStringLiteral("2.4"));
     int previousCalls = 0;
-    TApplication::instance().SetOnHelp([&](std::uint16_t, std::int32_t, bool &callDefault) {
+    TApplication::instance().setOnHelp([&](std::uint16_t, std::int32_t, bool &callDefault) {
         ++previousCalls;
         callDefault = true;
         return false;
     });
     {
-        THookHelpSystem hook(HelpFilePath(), QString(), 0);
+        THookHelpSystem hook(helpFilePath(), QString(), 0);
         QVERIFY(TApplication::instance().HelpCommand(HELP_QUIT, 0));
         QCOMPARE(previousCalls, 0);
-        hook.SetChainDoHelp(true);
+        hook.setChainDoHelp(true);
         bool callDefault = false;
         QVERIFY(!hook.HelpHook(HELP_SETPOPUP_POS, 0x00020001, callDefault));
         QCOMPARE(previousCalls, 1);
         QVERIFY(!callDefault); // the table still has the last word
-        QCOMPARE(hook.PopupX(), 1);
+        QCOMPARE(hook.popupX(), 1);
     }
     QVERIFY(!TApplication::instance().HelpCommand(HELP_CONTEXT, 100));
     QCOMPARE(previousCalls, 2);
@@ -327,11 +327,11 @@ void TestHelpBinding::chainingAndRestoringThePreviousHandler() {
 }
 
 void TestHelpBinding::traceOfADebugRun() {
-    StartHelp({QStringLiteral("tavorim"), QStringLiteral("-DEBUG")}, QStringLiteral("9.7"));
-    QVERIFY(HelpLog() && HelpLog()->DebugMode());
-    const QString trace = environment_.programFolder + QStringLiteral("HHDebug.txt");
-    QCOMPARE(HelpLog()->LogFile(), trace);
-    const QString path = HelpFilePath();
+    startHelp({QStringLiteral("tavorim"), QStringLiteral("-DEBUG")}, QStringLiteral("9.7"));
+    QVERIFY(helpLog() && helpLog()->debugMode());
+    const QString trace = environment_.programDir + QStringLiteral("HHDebug.txt");
+    QCOMPARE(helpLog()->logFile(), trace);
+    const QString path = helpFilePath();
     {
         THookHelpSystem hook(path, QString(), 0);
         TApplication::instance().HelpCommand(HELP_INDEX, 0);
@@ -341,9 +341,9 @@ void TestHelpBinding::traceOfADebugRun() {
     }
     HHHelpContext(QStringLiteral(" my%20help.chm "), 5, QStringLiteral("win"), 0);
     for (const char *line : {"!Facts: 1", "=text", "--", "-", "="})
-        HelpLog()->Write(QLatin1String(line));
+        helpLog()->write(QLatin1String(line));
     QVERIFY(ReadBytes(trace).endsWith(QByteArray(79, '=') + '\n')); // written at once
-    FinishHelp();
+    finishHelp();
 
     const QStringList expected{
         QStringLiteral("THookHelpSystem.Create(\"%1\",\"\", 0)").arg(path),
@@ -405,24 +405,24 @@ void TestHelpBinding::debugSwitchesAndTraceFolder() {
     if (!writable) {
         const QString blocker = root_->filePath(QStringLiteral("blocker"));
         QVERIFY(WriteFile(blocker, "a file, not a folder"));
-        environment_.programFolder = blocker + QStringLiteral("/program/");
+        environment_.programDir = blocker + QStringLiteral("/program/");
     }
     if (marker)
-        QVERIFY(WriteFile(environment_.programFolder + "debug.debug", QByteArray()));
+        QVERIFY(WriteFile(environment_.programDir + "debug.debug", QByteArray()));
     const QString trace =
-        (writable ? environment_.programFolder : environment_.tempFolder + '/') + "HHDebug.txt";
+        (writable ? environment_.programDir : environment_.tempDir + '/') + "HHDebug.txt";
     QVERIFY(WriteFile(trace, "12:00:00.000   line of an earlier run\n"));
     QVERIFY(QFile::setPermissions(trace, QFile::ReadOwner));
-    StartHelp(arguments, QStringLiteral("2.4"));
-    QCOMPARE(HelpLog()->DebugMode(), debug);
-    QCOMPARE(HelpLog()->LogFile(), trace);
-    { THookHelpSystem hook(HelpFilePath(), QString(), 0); }
-    FinishHelp();
+    startHelp(arguments, QStringLiteral("2.4"));
+    QCOMPARE(helpLog()->debugMode(), debug);
+    QCOMPARE(helpLog()->logFile(), trace);
+    { THookHelpSystem hook(helpFilePath(), QString(), 0); }
+    finishHelp();
     QCOMPARE(QFileInfo::exists(trace), debug);
     QCOMPARE(EventLines(trace).size(), debug ? 2 : 0);
     QVERIFY(!ReadBytes(trace).contains("earlier run"));
-    QVERIFY(!QFileInfo::exists(environment_.programFolder + "$_Temp_$.$$$"));
-    QCOMPARE(QDir(environment_.tempFolder).entryList(QDir::Files).size(), !writable && debug);
+    QVERIFY(!QFileInfo::exists(environment_.programDir + "$_Temp_$.$$$"));
+    QCOMPARE(QDir(environment_.tempDir).entryList(QDir::Files).size(), !writable && debug);
 }
 
 QTEST_MAIN(TestHelpBinding)

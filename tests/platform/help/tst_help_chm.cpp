@@ -11,7 +11,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 
-using namespace tavorim::help;
+using namespace tavorim;
 using help_test::ReadBytes;
 
 Q_DECLARE_METATYPE(std::string)

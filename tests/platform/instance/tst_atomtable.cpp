@@ -19,9 +19,9 @@ using tavorim::TApplication;
 
 namespace {
 
-// Run as `tst_shell_atomtable hold <atom>`: hold the name until killed.
+// Run as `tst_atomtable hold <atom>`: hold the name until killed.
 int holdName(const QString &atom) {
-    if (AtomTable::Add(atom) != AtomTable::AddResult::Added)
+    if (AtomTable::add(atom) != AtomTable::AddResult::Added)
         return 3;
     QTextStream(stdout) << "holding" << Qt::endl;
     return QCoreApplication::exec();
@@ -33,11 +33,11 @@ QString uniqueAtom(const char *what) {
 
 } // namespace
 
-class AtomTableTest : public QObject {
+class TestAtomTable : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { TApplication::instance().ResetForTests(); }
+    void init() { TApplication::instance().resetForTests(); }
     void referencesInOneProcess();
     void nameHeldElsewhere();
     void deadHolderLeavesNoMark();
@@ -53,7 +53,7 @@ private:
     QProcess *startHolder(const QString &atom);
 };
 
-QProcess *AtomTableTest::startHolder(const QString &atom) {
+QProcess *TestAtomTable::startHolder(const QString &atom) {
     auto *holder = new QProcess(this);
     holder->start(QCoreApplication::applicationFilePath(), {QStringLiteral("hold"), atom});
     if (!holder->waitForStarted())
@@ -66,49 +66,49 @@ QProcess *AtomTableTest::startHolder(const QString &atom) {
     return holder;
 }
 
-void AtomTableTest::referencesInOneProcess() {
+void TestAtomTable::referencesInOneProcess() {
     const QString atom = uniqueAtom("refs");
-    QVERIFY(!AtomTable::Find(atom));
-    QCOMPARE(AtomTable::Add(atom), AtomTable::AddResult::Added);
-    QCOMPARE(AtomTable::Add(atom), AtomTable::AddResult::Added);
-    QCOMPARE(AtomTable::References(atom), 2);
-    AtomTable::Delete(atom);
-    QVERIFY(AtomTable::Find(atom));
-    AtomTable::Delete(atom);
-    QVERIFY(!AtomTable::Find(atom));
-    AtomTable::Delete(atom); // one too many does nothing
-    QCOMPARE(AtomTable::References(atom), 0);
+    QVERIFY(!AtomTable::find(atom));
+    QCOMPARE(AtomTable::add(atom), AtomTable::AddResult::Added);
+    QCOMPARE(AtomTable::add(atom), AtomTable::AddResult::Added);
+    QCOMPARE(AtomTable::references(atom), 2);
+    AtomTable::remove(atom);
+    QVERIFY(AtomTable::find(atom));
+    AtomTable::remove(atom);
+    QVERIFY(!AtomTable::find(atom));
+    AtomTable::remove(atom); // one too many does nothing
+    QCOMPARE(AtomTable::references(atom), 0);
 }
 
-void AtomTableTest::nameHeldElsewhere() {
+void TestAtomTable::nameHeldElsewhere() {
     const QString atom = uniqueAtom("elsewhere");
     QProcess *holder = startHolder(atom);
     QVERIFY(holder);
-    QVERIFY(AtomTable::Find(atom));
-    QCOMPARE(AtomTable::Add(atom), AtomTable::AddResult::HeldElsewhere);
+    QVERIFY(AtomTable::find(atom));
+    QCOMPARE(AtomTable::add(atom), AtomTable::AddResult::HeldElsewhere);
     // Deleting a name another copy holds leaves it with that copy.
-    AtomTable::Delete(atom);
-    QVERIFY(AtomTable::Find(atom));
+    AtomTable::remove(atom);
+    QVERIFY(AtomTable::find(atom));
     holder->kill();
     holder->waitForFinished();
 }
 
-void AtomTableTest::deadHolderLeavesNoMark() {
+void TestAtomTable::deadHolderLeavesNoMark() {
     const QString atom = uniqueAtom("dead");
     QProcess *holder = startHolder(atom);
     QVERIFY(holder);
-    QVERIFY(AtomTable::Find(atom));
+    QVERIFY(AtomTable::find(atom));
     ::kill(pid_t(holder->processId()), SIGKILL);
     QVERIFY(holder->waitForFinished());
-    QVERIFY(!AtomTable::Find(atom));
-    QCOMPARE(AtomTable::Add(atom), AtomTable::AddResult::Added);
-    AtomTable::Delete(atom);
+    QVERIFY(!AtomTable::find(atom));
+    QCOMPARE(AtomTable::add(atom), AtomTable::AddResult::Added);
+    AtomTable::remove(atom);
 }
 
-void AtomTableTest::answers_data() {
+void TestAtomTable::answers_data() {
     QTest::addColumn<QByteArrayList>("requests");
     QTest::addColumn<QByteArrayList>("replies");
-    const QByteArray find = "FIND " + TApplication::instance().Title().toUtf8();
+    const QByteArray find = "FIND " + TApplication::instance().title().toUtf8();
     QTest::newRow("title matches") << QByteArrayList{find} << QByteArrayList{"YES"};
     QTest::newRow("other title") << QByteArrayList{"FIND Autre"} << QByteArrayList{"NO"};
     QTest::newRow("empty title") << QByteArrayList{"FIND "} << QByteArrayList{"NO"};
@@ -121,24 +121,24 @@ void AtomTableTest::answers_data() {
     QTest::newRow("unknown request") << QByteArrayList{find, "QUIT"} << QByteArrayList{"YES", "NO"};
 }
 
-void AtomTableTest::answers() {
+void TestAtomTable::answers() {
     QFETCH(QByteArrayList, requests);
     QFETCH(QByteArrayList, replies);
     QWidget mainForm;
-    TApplication::instance().SetMainForm(&mainForm);
+    TApplication::instance().setMainForm(&mainForm);
     bool found = false;
     for (qsizetype i = 0; i < requests.size(); ++i)
-        QCOMPARE(RemoteWindow::Answer(requests[i], found), replies[i]);
+        QCOMPARE(RemoteWindow::answer(requests[i], found), replies[i]);
 }
 
-void AtomTableTest::holderAnswersOverTheConnection() {
+void TestAtomTable::holderAnswersOverTheConnection() {
     // This process holds the name and answers from its event loop; the asking side blocks, so
     // it runs in a copy of its own: the guard of a second process.
-    const QString atom = QStringLiteral("OnlyOne") + TApplication::instance().Title().left(20);
-    QCOMPARE(AtomTable::Add(atom), AtomTable::AddResult::Added);
+    const QString atom = QStringLiteral("OnlyOne") + TApplication::instance().title().left(20);
+    QCOMPARE(AtomTable::add(atom), AtomTable::AddResult::Added);
     QWidget mainForm;
     mainForm.show();
-    TApplication::instance().SetMainForm(&mainForm);
+    TApplication::instance().setMainForm(&mainForm);
     mainForm.showMinimized();
     QProcess second;
     second.start(QCoreApplication::applicationFilePath(), {QStringLiteral("guard")});
@@ -148,44 +148,44 @@ void AtomTableTest::holderAnswersOverTheConnection() {
     QCOMPARE(second.readAllStandardOutput().trimmed(), QByteArray("terminated"));
     // Asked while minimised, the window was restored.
     QTRY_VERIFY(!mainForm.isMinimized());
-    AtomTable::Delete(atom);
+    AtomTable::remove(atom);
 }
 
-void AtomTableTest::silentHolderIsGivenUp() {
+void TestAtomTable::silentHolderIsGivenUp() {
     // A holder that never answers (frozen): the search gives up at its deadline.
     const QString atom = uniqueAtom("silent");
     QLocalServer frozen;
     frozen.setSocketOptions(QLocalServer::AbstractNamespaceOption);
-    QVERIFY(frozen.listen(AtomTable::SocketName(atom)));
+    QVERIFY(frozen.listen(AtomTable::socketName(atom)));
     QElapsedTimer timer;
     timer.start();
     QVERIFY(!RemoteWindow::FindWindow(atom, QStringLiteral("Tavorim"), QDeadlineTimer(300)));
     QVERIFY(timer.elapsed() >= 250);
 }
 
-void AtomTableTest::guardTerminatesWhenAnotherCopyRuns() {
-    const QString atom = QStringLiteral("OnlyOne") + TApplication::instance().Title().left(20);
+void TestAtomTable::guardTerminatesWhenAnotherCopyRuns() {
+    const QString atom = QStringLiteral("OnlyOne") + TApplication::instance().title().left(20);
     QProcess *holder = startHolder(atom);
     QVERIFY(holder);
     {
         tavorim::TOnlyOne guard(nullptr);
-        QVERIFY(TApplication::instance().Terminated());
+        QVERIFY(TApplication::instance().terminated());
         // The renamed copy keeps releasing the right name.
-        QCOMPARE(TApplication::instance().Title(), QStringLiteral("destroy me"));
+        QCOMPARE(TApplication::instance().title(), QStringLiteral("destroy me"));
     }
-    QVERIFY(AtomTable::Find(atom));
+    QVERIFY(AtomTable::find(atom));
     holder->kill();
     holder->waitForFinished();
-    TApplication::instance().ResetForTests();
+    TApplication::instance().resetForTests();
     {
         tavorim::TOnlyOne guard(nullptr);
-        QVERIFY(!TApplication::instance().Terminated());
-        QCOMPARE(AtomTable::References(atom), 1);
+        QVERIFY(!TApplication::instance().terminated());
+        QCOMPARE(AtomTable::references(atom), 1);
     }
-    QCOMPARE(AtomTable::References(atom), 0);
+    QCOMPARE(AtomTable::references(atom), 0);
 }
 
-void AtomTableTest::atomNameKeepsTwentyCharacters_data() {
+void TestAtomTable::atomNameKeepsTwentyCharacters_data() {
     QTest::addColumn<QString>("title");
     QTest::addColumn<QString>("atom");
     QTest::newRow("short") << "Tavorim"
@@ -196,11 +196,11 @@ void AtomTableTest::atomNameKeepsTwentyCharacters_data() {
                                              << "OnlyOneAbcdefghijklmnopqrst";
 }
 
-void AtomTableTest::atomNameKeepsTwentyCharacters() {
+void TestAtomTable::atomNameKeepsTwentyCharacters() {
     QFETCH(QString, title);
     QFETCH(QString, atom);
-    TApplication::instance().SetTitle(title);
-    QCOMPARE(tavorim::TOnlyOne::AtomName(), atom);
+    TApplication::instance().setTitle(title);
+    QCOMPARE(tavorim::TOnlyOne::atomName(), atom);
 }
 
 int main(int argc, char *argv[]) {
@@ -209,11 +209,11 @@ int main(int argc, char *argv[]) {
         return holdName(QString::fromLocal8Bit(argv[2]));
     if (argc == 2 && qstrcmp(argv[1], "guard") == 0) {
         tavorim::TOnlyOne guard(nullptr);
-        QTextStream(stdout) << (TApplication::instance().Terminated() ? "terminated" : "alone")
+        QTextStream(stdout) << (TApplication::instance().terminated() ? "terminated" : "alone")
                             << Qt::endl;
         return 0;
     }
-    AtomTableTest test;
+    TestAtomTable test;
     return QTest::qExec(&test, argc, argv);
 }
 

@@ -5,7 +5,7 @@
 #include <cstdlib>
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size) {
-    const tavorim::WavReadResult result = tavorim::ReadWav(std::span(data, size));
+    const tavorim::WavReadResult result = tavorim::readWav(std::span(data, size));
     if (result.error == tavorim::WavError::None) {
         const tavorim::WavSound &sound = result.sound;
         const bool sane = (sound.channels == 1 || sound.channels == 2) &&

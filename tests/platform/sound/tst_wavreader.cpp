@@ -13,7 +13,7 @@ Q_DECLARE_METATYPE(tavorim::WavError)
 namespace {
 
 WavReadResult Read(const QByteArray &bytes) {
-    return ReadWav(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
+    return readWav(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
                              std::size_t(bytes.size())));
 }
 

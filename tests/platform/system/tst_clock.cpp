@@ -3,10 +3,10 @@
 
 #include <QtTest>
 
-using tavorim::FormatLongTime;
+using tavorim::formatLongTime;
 using tavorim::MillisecondsPerDay;
 
-class ClockTest : public QObject {
+class TestClock : public QObject {
     Q_OBJECT
 
 private slots:
@@ -15,15 +15,15 @@ private slots:
     void formatsSpans();
 };
 
-void ClockTest::longFormatHasNoTimeZone() {
+void TestClock::longFormatHasNoTimeZone() {
     // The test runs with LC_ALL=fr_FR.UTF-8, whose long format carries a zone ("t").
     QVERIFY(QLocale::system().timeFormat(QLocale::LongFormat).contains(QLatin1Char('t')));
-    const QString format = tavorim::LongTimeFormat();
+    const QString format = tavorim::longTimeFormat();
     QVERIFY2(!format.contains(QLatin1Char('t')), qPrintable(format));
     QCOMPARE(format, format.trimmed());
 }
 
-void ClockTest::formatsSpans_data() {
+void TestClock::formatsSpans_data() {
     QTest::addColumn<double>("milliseconds");
     QTest::addColumn<QString>("shown");
     QTest::newRow("nothing yet") << 0.0 << "00:00:00";
@@ -36,11 +36,11 @@ void ClockTest::formatsSpans_data() {
     QTest::newRow("far below zero") << -0.75 * MillisecondsPerDay << "00:00:00";
 }
 
-void ClockTest::formatsSpans() {
+void TestClock::formatsSpans() {
     QFETCH(double, milliseconds);
     QFETCH(QString, shown);
-    QCOMPARE(FormatLongTime(milliseconds / MillisecondsPerDay), shown);
+    QCOMPARE(formatLongTime(milliseconds / MillisecondsPerDay), shown);
 }
 
-QTEST_GUILESS_MAIN(ClockTest)
+QTEST_GUILESS_MAIN(TestClock)
 #include "tst_clock.moc"

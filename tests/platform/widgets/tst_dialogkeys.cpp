@@ -23,7 +23,7 @@ public:
         add(new QPushButton(QStringLiteral("&Quitter"), this), "quitter");
         add(new QPushButton(QStringLiteral("&Continuer"), this), "continuer");
         radio = add(new QRadioButton(QStringLiteral("&Niveau"), this), "radio");
-        tavorim::InstallDialogKeys(this, withDefault ? valider : nullptr);
+        tavorim::installDialogKeys(this, withDefault ? valider : nullptr);
     }
     QLineEdit *edit;
     QPushButton *valider;

@@ -20,7 +20,7 @@ QImage grab(QWidget &widget) {
 
 } // namespace
 
-class WidgetsTest : public QObject {
+class TestWidgets : public QObject {
     Q_OBJECT
 
 private slots:
@@ -34,7 +34,7 @@ private slots:
     void glyphMargin();
 };
 
-void WidgetsTest::bevelEdges_data() {
+void TestWidgets::bevelEdges_data() {
     QTest::addColumn<int>("shape");
     QTest::addColumn<int>("style");
     QTest::addColumn<bool>("topIsShadow");
@@ -46,7 +46,7 @@ void WidgetsTest::bevelEdges_data() {
     QTest::newRow("raised top line") << int(Bevel::TopLine) << int(Bevel::Raised) << false << false;
 }
 
-void WidgetsTest::bevelEdges() {
+void TestWidgets::bevelEdges() {
     QFETCH(int, shape);
     QFETCH(int, style);
     QFETCH(bool, topIsShadow);
@@ -60,7 +60,7 @@ void WidgetsTest::bevelEdges() {
     parent.setAutoFillBackground(true);
     parent.resize(60, 40);
     Bevel bevel(&parent);
-    bevel.setShape(static_cast<Bevel::Shape>(shape));
+    bevel.setShape(static_cast<Bevel::Kind>(shape));
     bevel.setStyle(static_cast<Bevel::Style>(style));
     bevel.setGeometry(0, 0, 60, 40);
     const QImage image = grab(parent);
@@ -71,7 +71,7 @@ void WidgetsTest::bevelEdges() {
     QCOMPARE(image.pixelColor(30, 39), bottomDrawn ? bottom : QColor(Qt::white));
 }
 
-void WidgetsTest::panelInsets_data() {
+void TestWidgets::panelInsets_data() {
     QTest::addColumn<int>("outer");
     QTest::addColumn<int>("inner");
     QTest::addColumn<int>("bevelWidth");
@@ -86,7 +86,7 @@ void WidgetsTest::panelInsets_data() {
     QTest::newRow("no bevel") << int(BevelPanel::None) << int(BevelPanel::None) << 3 << 0 << 0;
 }
 
-void WidgetsTest::panelInsets() {
+void TestWidgets::panelInsets() {
     QFETCH(int, outer);
     QFETCH(int, inner);
     QFETCH(int, bevelWidth);
@@ -113,7 +113,7 @@ void WidgetsTest::panelInsets() {
     }
 }
 
-void WidgetsTest::panelCaptionIsCentredAndDescribed() {
+void TestWidgets::panelCaptionIsCentredAndDescribed() {
     BevelPanel panel;
     panel.setColor(Qt::white);
     panel.setFontColor(Qt::red);
@@ -143,7 +143,7 @@ void WidgetsTest::panelCaptionIsCentredAndDescribed() {
     QVERIFY(qAbs(top - (image.height() - 1 - bottom)) <= 3);
 }
 
-void WidgetsTest::glyphButtonKinds_data() {
+void TestWidgets::glyphButtonKinds_data() {
     QTest::addColumn<int>("kind");
     QTest::addColumn<QString>("caption");
     QTest::addColumn<bool>("isDefault");
@@ -154,7 +154,7 @@ void WidgetsTest::glyphButtonKinds_data() {
                         << int(QDialog::Accepted);
 }
 
-void WidgetsTest::glyphButtonKinds() {
+void TestWidgets::glyphButtonKinds() {
     QFETCH(int, kind);
     QFETCH(QString, caption);
     QFETCH(bool, isDefault);
@@ -174,7 +174,7 @@ void WidgetsTest::glyphButtonKinds() {
     QVERIFY(!dialog.isVisible());
 }
 
-void WidgetsTest::glyphMargin() {
+void TestWidgets::glyphMargin() {
     GlyphButton button;
     button.setKind(GlyphButton::Ok);
     button.resize(77, 27);
@@ -188,5 +188,5 @@ void WidgetsTest::glyphMargin() {
     QVERIFY(centred.right() < button.width() / 2);
 }
 
-QTEST_MAIN(WidgetsTest)
+QTEST_MAIN(TestWidgets)
 #include "tst_widgets.moc"
