@@ -1,21 +1,52 @@
 #!/usr/bin/env bash
-# Builds the Debian package, checks its contents and metadata, unpacks it into a temporary
-# root and starts the unpacked program until its main window shows.
+# Builds the Debian package and checks it as a distribution would: its metadata and contents,
+# lintian (no error, no warning), and the unpacked program starting until its main window
+# shows. As root it then installs the package with apt-get, starts the installed program from
+# its desktop entry, finds its manual pages, purges the package and checks that nothing of it
+# is left in /usr and /etc.
 # Usage: check_package.sh <build dir>
+#   TAVORIM_WINDOW_BOUND: seconds a start may take before it counts as failed (default 150)
 set -euo pipefail
 build=$(readlink -f "$1")
+sources=$(readlink -f "$(dirname "$0")/../..")
+window_bound=${TAVORIM_WINDOW_BOUND:-150}
 work=$(mktemp -d)
+home=
+display=
 xvfb_pid=
 wm_pid=
 program_pid=
+installed=0
+
+fail() { echo "FAIL: $*" >&2; exit 1; }
+
+# stop_program: ends the program started last and waits until it is gone.
+stop_program() {
+    if [[ -n "$program_pid" ]]; then
+        kill -9 "$program_pid" 2>/dev/null || true
+        wait "$program_pid" 2>/dev/null || true
+        program_pid=
+    fi
+}
+
+purge() {
+    DEBIAN_FRONTEND=noninteractive apt-get purge -y -q -o DPkg::Lock::Timeout=300 tavorim \
+        >"$work/purge.log" 2>&1
+}
+
 cleanup() {
-    [[ -n "$program_pid" ]] && kill -9 "$program_pid" 2>/dev/null || true
+    stop_program
+    if ((installed)) && dpkg-query -W -f='${Status}' tavorim 2>/dev/null | grep -q installed; then
+        echo "-- purging the package left installed by a failed step"
+        purge || cat "$work/purge.log"
+    fi
     [[ -n "$wm_pid" ]] && kill "$wm_pid" 2>/dev/null || true
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
+    [[ -n "$home" ]] && rm -rf "$home"
+    return 0
 }
 trap cleanup EXIT
-fail() { echo "FAIL: $*" >&2; exit 1; }
 
 echo "-- building the package"
 (cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work/out" >"$work/cpack.log" 2>&1) ||
@@ -23,56 +54,241 @@ echo "-- building the package"
 deb=$(ls "$work"/out/tavorim_*_amd64.deb 2>/dev/null | head -n 1)
 [[ -n "$deb" ]] || fail "no tavorim_<version>_amd64.deb made"
 echo "   $(basename "$deb")"
+version=$(dpkg-deb -f "$deb" Version)
+title="TavoRim v. $version complète et gratuite"
 
+echo "-- control data"
 depends=$(dpkg-deb -f "$deb" Depends)
 recommends=$(dpkg-deb -f "$deb" Recommends)
-[[ "$depends" == *libqt6widgets6* ]] || fail "Depends lacks the Qt libraries: $depends"
+echo "   Depends: $depends"
+echo "   Recommends: $recommends"
+for needed in libqt6widgets6 libqt6multimedia6 libmspack0 qt6-qpa-plugins qt6-translations-l10n \
+    fonts-liberation xdg-utils; do
+    [[ ", $depends," == *", $needed"[\ ,\|]* ]] || fail "Depends lacks $needed: $depends"
+done
 [[ "$recommends" == *pulseaudio* ]] || fail "Recommends lacks a sound server: $recommends"
+# A private module in the program folder needs no maintainer script, trigger or shlibs file.
+control_files=$(dpkg-deb --ctrl-tarfile "$deb" | tar -t | sed 's|^\./||' | grep -v '^$' | sort |
+    tr '\n' ' ')
+[[ "$control_files" == "control md5sums " ]] ||
+    fail "control archive holds more than control and md5sums: $control_files"
 
+# The extended description says what the AppStream metadata says, in both languages.
+dpkg-deb -f "$deb" Description >"$work/description"
 root="$work/root"
 dpkg-deb -x "$deb" "$root"
+python3 - "$work/description" "$root/usr/share/metainfo/example.quillavo.Tavorim.metainfo.xml" <<'EOF' ||
+import sys
+import xml.etree.ElementTree as ET
+lines = open(sys.argv[1], encoding="utf-8").read().splitlines()[1:]
+text = " ".join("" if l.strip() == "." else l.strip() for l in lines)
+text = " ".join(text.split())
+paragraphs = [" ".join("".join(p.itertext()).split())
+              for p in ET.parse(sys.argv[2]).getroot().find("description").iter("p")]
+missing = [p for p in paragraphs if p not in text]
+if not text or not paragraphs or missing:
+    print("\n".join(missing) or "empty", file=sys.stderr)
+    sys.exit(1)
+EOF
+    fail "the extended description differs from the metainfo's"
+
+echo "-- contents"
 for f in usr/bin/tavorim usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx \
     usr/lib/tavorim/tavorim.chm usr/lib/tavorim/TAVORD.WAV usr/lib/tavorim/TAVORJ7.WAV \
     usr/lib/tavorim/TAVORF0.WAV usr/share/applications/example.quillavo.Tavorim.desktop \
     usr/share/metainfo/example.quillavo.Tavorim.metainfo.xml usr/share/icons/hicolor/48x48/apps/tavorim.png \
-    usr/share/icons/hicolor/scalable/apps/tavorim.svg; do
+    usr/share/icons/hicolor/scalable/apps/tavorim.svg usr/share/doc/tavorim/copyright \
+    usr/share/doc/tavorim/changelog.gz usr/share/man/man6/tavorim.6.gz \
+    usr/share/man/fr/man6/tavorim.6.gz; do
     [[ -e "$root/$f" ]] || fail "package lacks $f"
 done
 grep -qx 'Path=/usr/lib/tavorim' "$root/usr/share/applications/example.quillavo.Tavorim.desktop" ||
     fail "desktop file does not start the program in its folder"
+for binary in usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx; do
+    sections=$(readelf -S --wide "$root/$binary")
+    [[ "$sections" != *" .symtab "* && "$sections" != *" .debug_"* ]] ||
+        fail "$binary is not stripped"
+done
+
+# gzip_header_ok <file>: compressed with -9 (XFL 2), with no file name and no time stamp.
+gzip_header_ok() {
+    local header
+    header=$(od -An -tu1 -N9 "$1" | tr -s ' ')
+    [[ "$header" == " 31 139 8 0 0 0 0 0 2" ]]
+}
+for gz in usr/share/doc/tavorim/changelog.gz usr/share/man/man6/tavorim.6.gz \
+    usr/share/man/fr/man6/tavorim.6.gz; do
+    gzip_header_ok "$root/$gz" || fail "$gz is not compressed with gzip -9n"
+done
+zcat "$root/usr/share/doc/tavorim/changelog.gz" | cmp -s - "$sources/packaging/changelog" ||
+    fail "the packaged changelog differs from packaging/changelog"
+changelog_version=$(dpkg-parsechangelog -l "$sources/packaging/changelog" -S Version)
+[[ "$changelog_version" == "$version" ]] ||
+    fail "packaging/changelog's newest entry is $changelog_version, the package $version"
+head -n 1 "$root/usr/share/doc/tavorim/copyright" |
+    grep -qx 'Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/' ||
+    fail "copyright file is not machine-readable (DEP-5)"
+
+# The manual pages render without a warning, name the installed program folder and say what
+# this build does with the exit report.
+stats_url=$(sed -n 's/^TAVORIM_STATS_URL:[A-Z]*=//p' "$build/CMakeCache.txt")
+for page in usr/share/man/man6/tavorim.6.gz usr/share/man/fr/man6/tavorim.6.gz; do
+    warnings=$(LC_ALL=C.UTF-8 MANWIDTH=80 man --warnings -E UTF-8 -l -Tutf8 -Z "$root/$page" 2>&1 \
+        >/dev/null)
+    [[ -z "$warnings" ]] || fail "$page: $warnings"
+    rendered=$(LC_ALL=C.UTF-8 MANWIDTH=200 man -l "$root/$page" 2>/dev/null)
+    [[ "$rendered" == *"/usr/lib/tavorim/tavorim.chm"* ]] ||
+        fail "$page does not name the installed program folder"
+    if [[ -n "$stats_url" ]]; then
+        [[ "$rendered" == *"$stats_url"* ]] || fail "$page does not give the report's address"
+    else
+        [[ "$rendered" != *"testfmail"* ]] || fail "$page gives an address this build lacks"
+    fi
+done
 
 echo "-- validating the desktop file and the AppStream metadata"
 desktop-file-validate "$root/usr/share/applications/example.quillavo.Tavorim.desktop"
 appstreamcli validate --no-net "$root/usr/share/metainfo/example.quillavo.Tavorim.metainfo.xml"
 
-echo "-- starting the unpacked program"
-if command -v Xvfb >/dev/null && command -v xwininfo >/dev/null; then
-    # Xvfb picks a free display number itself and writes it once it accepts clients.
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
-        >/dev/null 2>&1 &
-    xvfb_pid=$!
-    for _ in $(seq 200); do [[ -s "$work/display" ]] && break; sleep 0.1; done
-    [[ -s "$work/display" ]] || fail "Xvfb did not start"
-    display=":$(tr -d '[:space:]' <"$work/display")"
-    # A window manager, as on a desktop: it activates the program's windows.
-    if command -v openbox >/dev/null; then
-        DISPLAY="$display" openbox --sm-disable >/dev/null 2>&1 &
-        wm_pid=$!
-    fi
-    DISPLAY="$display" QT_QPA_PLATFORM=xcb "$root/usr/bin/tavorim" >"$work/run.log" 2>&1 &
-    program_pid=$!
-    for _ in $(seq 150); do
-        windows=$(xwininfo -display "$display" -root -tree 2>/dev/null || true)
-        if [[ "$windows" == *'"TavoRim v. 2.4 complète et gratuite"'* ]]; then
-            echo "   main window shown"
-            exit 0
-        fi
-        kill -0 "$program_pid" 2>/dev/null || { cat "$work/run.log"; fail "program ended early"; }
-        sleep 0.2
-    done
-    cat "$work/run.log"
-    fail "main window not shown within 30 s"
-else
+echo "-- lintian"
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/setup)"
+lintian_status=0
+lintian --fail-on error,warning --display-info --show-overrides "$deb" >"$work/lintian.log" 2>&1 ||
+    lintian_status=$?
+grep -v '^running with root privileges' "$work/lintian.log" | sed 's/^/   /'
+((lintian_status == 0)) || fail "lintian reports errors or warnings (status $lintian_status)"
+echo "   lintian: no error, no warning"
+
+if ! command -v Xvfb >/dev/null || ! command -v xwininfo >/dev/null; then
     echo "SKIP: no X server (Xvfb, xwininfo) to show the program's window"
     exit 77
 fi
+
+# Xvfb picks a free display number itself and writes it once it accepts clients.
+Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
+    >/dev/null 2>&1 &
+xvfb_pid=$!
+deadline=$((SECONDS + 30))
+while [[ ! -s "$work/display" ]] && ((SECONDS < deadline)); do
+    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb ended at start"
+    sleep 0.1
+done
+[[ -s "$work/display" ]] || fail "Xvfb did not start"
+display=":$(tr -d '[:space:]' <"$work/display")"
+# A window manager, as on a desktop: it activates the program's windows.
+if command -v openbox >/dev/null; then
+    DISPLAY="$display" openbox --sm-disable >/dev/null 2>&1 &
+    wm_pid=$!
+fi
+
+# main_window_shown: the main window's title is on the display.
+main_window_shown() {
+    local windows
+    windows=$(xwininfo -display "$display" -root -tree 2>/dev/null || true)
+    [[ "$windows" == *"\"$title\""* ]]
+}
+
+# wait_for_main_window <log>: polls until the main window shows, at most window_bound seconds;
+# fails as soon as the program ends.
+wait_for_main_window() {
+    local log=$1 started=$SECONDS
+    while ((SECONDS - started < window_bound)); do
+        if main_window_shown; then
+            echo "   main window shown after $((SECONDS - started)) s"
+            return 0
+        fi
+        kill -0 "$program_pid" 2>/dev/null || { cat "$log"; fail "program ended early"; }
+        sleep 0.2
+    done
+    cat "$log"
+    fail "main window not shown within $window_bound s"
+}
+
+echo "-- starting the unpacked program"
+DISPLAY="$display" QT_QPA_PLATFORM=xcb "$root/usr/bin/tavorim" >"$work/run.log" 2>&1 &
+program_pid=$!
+wait_for_main_window "$work/run.log"
+stop_program
+
+if [[ $(id -u) -ne 0 ]]; then
+    echo "SKIP: not root, so the package is not installed, started from its desktop entry and purged"
+    exit 0
+fi
+
+echo "-- installing the package"
+if dpkg-query -W -f='${Status}' tavorim 2>/dev/null | grep -q 'installed'; then
+    echo "   tavorim was already installed (an earlier run?): purging it first"
+    purge || { cat "$work/purge.log"; fail "could not purge the installed tavorim"; }
+fi
+# What of the package's paths exists beforehand (shared folders such as /usr/share/man) stays.
+dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|; s|/$||' | grep -v '^$' >"$work/paths"
+while read -r path; do
+    [[ -e "$path" ]] && echo "$path"
+done <"$work/paths" >"$work/before"
+find /usr /etc -iname '*tavorim*' 2>/dev/null | sort >"$work/named-before"
+installed=1
+# Nothing is fetched: what the package depends on and recommends is already there
+# (scripts/setup), so apt-get would install the package alone.
+others=$(apt-get install -s -q -o DPkg::Lock::Timeout=300 "$deb" 2>&1 |
+    sed -n 's/^Inst \([^ ]*\) .*/\1/p' | grep -vx tavorim || true)
+[[ -z "$others" ]] || fail "apt-get would fetch what scripts/setup lacks:" $others
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=300 "$deb" \
+    >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "apt-get install failed"; }
+dpkg-query -W -f='${Status}' tavorim | grep -qx 'install ok installed' ||
+    fail "tavorim not installed after apt-get install"
+dpkg-query -L tavorim | sort >"$work/owned"
+echo "   installed $version, $(wc -l <"$work/owned") paths"
+
+echo "-- starting the installed program from its desktop entry, as an unprivileged user"
+entry=/usr/share/applications/example.quillavo.Tavorim.desktop
+exec_line=$(sed -n 's/^Exec=//p' "$entry" | head -n 1)
+exec_dir=$(sed -n 's/^Path=//p' "$entry" | head -n 1)
+[[ -n "$exec_line" && -d "$exec_dir" ]] || fail "desktop entry lacks Exec or a Path that exists"
+exec_line=${exec_line//%[fFuUick]/}
+home=$(mktemp -d)
+chown nobody:nogroup "$home"
+# The earlier copy's windows are gone before this one starts.
+deadline=$((SECONDS + window_bound))
+while main_window_shown && ((SECONDS < deadline)); do sleep 0.2; done
+(cd "$exec_dir" && exec env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
+    DISPLAY="$display" ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} \
+    ${LSAN_OPTIONS:+LSAN_OPTIONS="$LSAN_OPTIONS"} \
+    setpriv --reuid=nobody --regid=nogroup --clear-groups sh -c "exec $exec_line") \
+    >"$work/installed-run.log" 2>&1 &
+program_pid=$!
+wait_for_main_window "$work/installed-run.log"
+running=$(readlink "/proc/$program_pid/exe")
+[[ "$running" == "$exec_dir/tavorim" ]] || fail "the window is not the installed program's: $running"
+[[ $(stat -c %U "/proc/$program_pid") == nobody ]] || fail "the installed program runs as root"
+stop_program
+
+echo "-- manual pages"
+page=$(man -w tavorim) || fail "man -w tavorim finds no page"
+echo "   man -w tavorim: $page"
+[[ "$page" == /usr/share/man/man6/tavorim.6.gz ]] || fail "unexpected manual page $page"
+page_fr=$(LANGUAGE='' LC_ALL=C.UTF-8 man -w -L fr tavorim) ||
+    fail "man -w -L fr tavorim finds no page"
+echo "   man -w -L fr tavorim: $page_fr"
+[[ "$page_fr" == /usr/share/man/fr/man6/tavorim.6.gz ]] || fail "unexpected French page $page_fr"
+
+echo "-- purging the package"
+purge || { cat "$work/purge.log"; fail "apt-get purge failed"; }
+installed=0
+if dpkg-query -W -f='${Status}' tavorim 2>/dev/null | grep -q 'installed'; then
+    fail "tavorim still known to dpkg after the purge"
+fi
+left=()
+while read -r path; do
+    [[ "$path" == /usr/* || "$path" == /etc/* ]] || continue
+    grep -qxF "$path" "$work/before" && continue
+    [[ -e "$path" || -L "$path" ]] && left+=("$path")
+done <"$work/owned"
+while read -r path; do
+    grep -qxF "$path" "$work/named-before" || left+=("$path")
+done < <(find /usr /etc -iname '*tavorim*' 2>/dev/null | sort)
+if ((${#left[@]} > 0)); then
+    # Cleared, so that the next run does not take them for the system's own.
+    rm -rf -- "${left[@]}"
+    fail "left after the purge: $(printf '%s\n' "${left[@]}" | sort -u | tr '\n' ' ')"
+fi
+echo "   nothing of the package is left in /usr and /etc"
