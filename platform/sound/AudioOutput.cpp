@@ -7,9 +7,18 @@
 #include <QAudioSink>
 #include <QBuffer>
 #include <QByteArray>
+#include <QCoreApplication>
 #include <QMediaDevices>
+#include <QThread>
 
+#include <atomic>
+#include <cstdio>
+#include <cstdlib>
+#include <functional>
+#include <future>
 #include <memory>
+
+#include <unistd.h>
 
 namespace tavorim {
 
@@ -19,65 +28,172 @@ namespace {
 // has buffered when its stream stops; with this tail, what is thrown away is silence.
 constexpr int TailMilliseconds = 250;
 
-// The system's default output through QAudioSink. The sink stays alive after the cue has
-// been pushed (it is never stopped when its data runs out), so the cue plays to its end; only
-// stop(), the next open or the player's end cuts it.
+// How long the end of the run waits for the sound thread to let its devices go.
+constexpr unsigned long ShutdownWaitMs = 250;
+
+// One cue on the default output; made, played and destroyed on the sound thread only. The
+// sink stays alive after the cue has been pushed (it is never stopped when its data runs
+// out), so the cue plays to its end; only the next cue or the release cuts it.
+class Sink {
+public:
+    Sink(const QAudioDevice &device, const QAudioFormat &format, QByteArray data)
+        : data_(std::move(data)), sink_(std::make_unique<QAudioSink>(device, format)) {
+        buffer_.setBuffer(&data_);
+    }
+    ~Sink() { sink_->stop(); }
+    Sink(const Sink &) = delete;
+    Sink &operator=(const Sink &) = delete;
+
+    bool ready() const { return sink_->error() == QAudio::NoError; }
+
+    void play() {
+        sink_->stop();
+        buffer_.close();
+        if (buffer_.open(QIODevice::ReadOnly))
+            sink_->start(&buffer_);
+    }
+
+private:
+    QByteArray data_;
+    QBuffer buffer_;
+    // Declared last: it reads from buffer_, so it goes first.
+    std::unique_ptr<QAudioSink> sink_;
+};
+
+// Where an output's sink lives; only the sound thread looks inside.
+struct SinkSlot {
+    std::unique_ptr<Sink> sink;
+};
+
+// The sound thread: Qt Multimedia is reached from here only, one job at a time, in the order
+// the jobs were given.
+class SoundThread {
+public:
+    // Started on first use; null without an application object.
+    static SoundThread *instance() {
+        if (!current && QCoreApplication::instance()) {
+            current = new SoundThread;
+            qAddPostRoutine(shutDown);
+        }
+        return current;
+    }
+
+    void post(std::function<void()> job) {
+        QMetaObject::invokeMethod(context_, std::move(job), Qt::QueuedConnection);
+    }
+
+    // Opens the thread has not answered yet. One still there when the next cue comes was
+    // given up on: the thread is held by a server that does not answer, and the next open
+    // need not queue behind it.
+    std::atomic<int> opensUnderWay{0};
+
+private:
+    SoundThread() {
+        thread_.setObjectName(QStringLiteral("sound"));
+        context_->moveToThread(&thread_);
+        thread_.start();
+    }
+
+    ~SoundThread() { delete context_; }
+
+    // At the end of the run, once the windows and their players are gone: the devices are
+    // released on the thread, then it ends. A thread still held by a silent server is not
+    // waited for.
+    static void shutDown() {
+        SoundThread *thread = current;
+        if (!thread)
+            return;
+        thread->post([] { QThread::currentThread()->quit(); });
+        if (thread->thread_.wait(QDeadlineTimer(ShutdownWaitMs))) {
+            current = nullptr;
+            delete thread;
+            return;
+        }
+        // Qt Multimedia's own clean-up at the exit of the process would wait for the server as
+        // long as the thread does: if it still holds the thread then, the process ends
+        // without the libraries' clean-up.
+        ::on_exit(endWithoutCleanUp, thread);
+    }
+
+    static void endWithoutCleanUp(int status, void *stuck) {
+        if (static_cast<SoundThread *>(stuck)->thread_.isFinished())
+            return;
+        std::fflush(nullptr);
+        ::_exit(status);
+    }
+
+    static inline SoundThread *current = nullptr;
+    QThread thread_;
+    QObject *context_ = new QObject;
+};
+
 class SystemAudioOutput final : public AudioOutput {
 public:
-    SystemAudioOutput() : device_(QMediaDevices::defaultAudioOutput()) {}
     ~SystemAudioOutput() override { stop(); }
 
-    bool exists() const override { return !device_.isNull(); }
+    SoundError open(const QString &, const WavSound &sound, QDeadlineTimer deadline) override {
+        SoundThread *thread = SoundThread::instance();
+        if (!thread || thread->opensUnderWay > 0)
+            return SoundError::NoAudioOutput;
 
-    SoundError open(const QString &, const WavSound &sound) override {
         QAudioFormat format;
         format.setSampleRate(static_cast<int>(sound.sampleRate));
         format.setChannelCount(sound.channels);
         format.setSampleFormat(sound.bitsPerSample == 8 ? QAudioFormat::UInt8
                                                         : QAudioFormat::Int16);
-        if (!device_.isFormatSupported(format))
-            return SoundError::UnsupportedFormat;
-
         const qsizetype frame = static_cast<qsizetype>(sound.bytesPerFrame());
         const qsizetype tailFrames = qsizetype{sound.sampleRate} * TailMilliseconds / 1000;
-        const char silence = sound.bitsPerSample == 8 ? '\x80' : '\0';
-        data_ = QByteArray(reinterpret_cast<const char *>(sound.samples.data()),
-                           static_cast<qsizetype>(sound.samples.size()));
-        data_.append(tailFrames * frame, silence);
-        buffer_.setBuffer(&data_);
+        QByteArray data(reinterpret_cast<const char *>(sound.samples.data()),
+                        static_cast<qsizetype>(sound.samples.size()));
+        data.append(tailFrames * frame, sound.bitsPerSample == 8 ? '\x80' : '\0');
 
-        sink_ = std::make_unique<QAudioSink>(device_, format);
-        if (sink_->error() != QAudio::NoError) {
-            sink_.reset();
-            return SoundError::DeviceBusy;
+        slot_ = std::make_shared<SinkSlot>();
+        auto answer = std::make_shared<std::promise<SoundError>>();
+        std::future<SoundError> result = answer->get_future();
+        ++thread->opensUnderWay;
+        thread->post([thread, slot = slot_, format, data, answer] {
+            const QAudioDevice device = QMediaDevices::defaultAudioOutput();
+            SoundError error = SoundError::NoAudioOutput;
+            if (!device.isNull()) {
+                error = SoundError::UnsupportedFormat;
+                if (device.isFormatSupported(format)) {
+                    auto sink = std::make_unique<Sink>(device, format, data);
+                    error = sink->ready() ? SoundError::None : SoundError::DeviceBusy;
+                    if (error == SoundError::None)
+                        slot->sink = std::move(sink);
+                }
+            }
+            answer->set_value(error);
+            --thread->opensUnderWay;
+        });
+        if (result.wait_for(deadline.remainingTimeAsDuration()) != std::future_status::ready) {
+            // Whatever the thread makes of it later is released there, after it.
+            stop();
+            return SoundError::NoAudioOutput;
         }
-        return SoundError::None;
+        const SoundError error = result.get();
+        if (error != SoundError::None)
+            slot_.reset();
+        return error;
     }
 
     void play() override {
-        if (!sink_)
-            return;
-        sink_->stop();
-        buffer_.close();
-        if (!buffer_.open(QIODevice::ReadOnly))
-            return;
-        sink_->start(&buffer_);
+        if (SoundThread *thread = SoundThread::instance(); thread && slot_) {
+            thread->post([slot = slot_] {
+                if (slot->sink)
+                    slot->sink->play();
+            });
+        }
     }
 
     void stop() override {
-        if (sink_) {
-            sink_->stop();
-            sink_.reset();
-        }
-        buffer_.close();
+        if (SoundThread *thread = SoundThread::instance(); thread && slot_)
+            thread->post([slot = std::move(slot_)] { slot->sink.reset(); });
+        slot_.reset();
     }
 
 private:
-    QAudioDevice device_;
-    QByteArray data_;
-    QBuffer buffer_;
-    // Declared last: it reads from buffer_, so it goes first.
-    std::unique_ptr<QAudioSink> sink_;
+    std::shared_ptr<SinkSlot> slot_;
 };
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "SoundPlayer.h"
 
+#include <QDeadlineTimer>
 #include <QString>
 
 #include <memory>
@@ -11,26 +12,26 @@ namespace tavorim {
 struct WavSound;
 
 // One opened sound device holding one cue. SoundPlayer makes one per successful open and
-// destroys it on close; tests replace the real one through SoundPlayer::setAudioOutputFactory.
+// destroys it on close; tests replace the real one through
+// SoundPlayer::setAudioOutputFactoryForTests.
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
 
-    // Whether the system has an output to play on at all.
-    virtual bool exists() const = 0;
-    // Takes the decoded cue; name is the bare file name, as given. None when ready to play.
-    virtual SoundError open(const QString &name, const WavSound &sound) = 0;
+    // Finds the system's output and gets the decoded cue ready on it; name is the bare file
+    // name, as given. Waits no later than the deadline: NoAudioOutput when there is no output
+    // or it has not answered by then. None when ready to play.
+    virtual SoundError open(const QString &name, const WavSound &sound,
+                            QDeadlineTimer deadline) = 0;
     // Starts the cue from its beginning and returns at once.
     virtual void play() = 0;
     // Cuts the cue if it still sounds and releases the device.
     virtual void stop() = 0;
 };
 
-} // namespace tavorim
-
-namespace tavorim {
-
-// The system's default audio output (QAudioSink on QMediaDevices::defaultAudioOutput()).
+// The system's default audio output (QAudioSink on QMediaDevices::defaultAudioOutput()),
+// reached from a thread of its own so that a sound server that never answers holds that
+// thread rather than a window.
 std::unique_ptr<AudioOutput> makeSystemAudioOutput();
 
 } // namespace tavorim

@@ -7,8 +7,14 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
+#include <QScopeGuard>
 
+#include <cerrno>
 #include <span>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavorim {
 
@@ -16,6 +22,9 @@ namespace {
 
 // Cues are short; a bigger file is refused rather than read whole into memory.
 constexpr qint64 LargestFile = 64 * 1024 * 1024;
+
+// How long a cue may keep its window waiting for the audio output to answer.
+constexpr qint64 DeviceWaitMs = 400;
 
 SoundPlayer::AudioOutputFactory &Factory() {
     static SoundPlayer::AudioOutputFactory factory;
@@ -34,6 +43,41 @@ QString Resolve(const QString &bareName) {
     if (QFileInfo::exists(inProgramDir))
         return inProgramDir;
     return {};
+}
+
+// Reads a whole cue file. Only a regular file is read: a FIFO would wait for a writer, a
+// device would never end. Whatever the file's size says, at most LargestFile + 1 bytes are
+// read, which is enough to tell that it is too big.
+SoundError readCue(const QString &path, QByteArray &bytes) {
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return SoundError::FileUnreadable;
+    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+        return SoundError::FileUnreadable;
+    if (status.st_size > LargestFile)
+        return SoundError::UnsupportedFormat;
+    // Files of /proc say 0 and hold more: the buffer grows as the reading needs.
+    bytes.resize(qMax<qint64>(status.st_size + 1, 4096));
+    qint64 got = 0;
+    while (got <= LargestFile) {
+        if (got == bytes.size())
+            bytes.resize(qMin(bytes.size() * 2, LargestFile + 1));
+        const ssize_t n = ::read(fd, bytes.data() + got, std::size_t(bytes.size() - got));
+        if (n == 0)
+            break;
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return SoundError::FileUnreadable;
+        }
+        got += n;
+    }
+    if (got > LargestFile)
+        return SoundError::UnsupportedFormat;
+    bytes.truncate(got);
+    return SoundError::None;
 }
 
 SoundError ToSoundError(WavError error) {
@@ -70,17 +114,9 @@ SoundError SoundPlayer::open() {
     const QString path = Resolve(fileName_);
     if (path.isEmpty())
         return SoundError::FileNotFound;
-    if (QFileInfo(path).isDir())
-        return SoundError::FileUnreadable;
-
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly))
-        return SoundError::FileUnreadable;
-    if (file.size() > LargestFile)
-        return SoundError::UnsupportedFormat;
-    const QByteArray bytes = file.readAll();
-    if (file.error() != QFileDevice::NoError)
-        return SoundError::FileUnreadable;
+    QByteArray bytes;
+    if (const SoundError error = readCue(path, bytes); error != SoundError::None)
+        return error;
 
     const WavReadResult wav = readWav(std::span(
         reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())));
@@ -88,9 +124,10 @@ SoundError SoundPlayer::open() {
         return ToSoundError(wav.error);
 
     std::unique_ptr<AudioOutput> output = Factory() ? Factory()() : makeSystemAudioOutput();
-    if (!output || !output->exists())
+    if (!output)
         return SoundError::NoAudioOutput;
-    if (const SoundError error = output->open(fileName_, wav.sound); error != SoundError::None)
+    if (const SoundError error = output->open(fileName_, wav.sound, QDeadlineTimer(DeviceWaitMs));
+        error != SoundError::None)
         return error;
     output_ = std::move(output);
     return SoundError::None;
@@ -147,7 +184,7 @@ QString SoundPlayer::withFinalStop(const QString &text) {
     return text;
 }
 
-void SoundPlayer::setAudioOutputFactory(AudioOutputFactory factory) {
+void SoundPlayer::setAudioOutputFactoryForTests(AudioOutputFactory factory) {
     Factory() = std::move(factory);
 }
 

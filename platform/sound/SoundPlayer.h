@@ -38,7 +38,8 @@ public:
     QString fileName() const;
 
     // Closes the previous device first (cutting its cue), then finds, reads and checks the
-    // file and takes an audio output. Synchronous. None on success.
+    // file and takes an audio output. Synchronous, but an output that does not answer is
+    // waited for less than half a second (NoAudioOutput). None on success.
     SoundError open();
     // Starts the opened cue from its beginning and returns at once; errors are ignored, and
     // it does nothing when nothing is open.
@@ -55,7 +56,7 @@ public:
 
     // Tests: every later open takes its output from this factory; nullptr restores the
     // system's audio output.
-    static void setAudioOutputFactory(AudioOutputFactory factory);
+    static void setAudioOutputFactoryForTests(AudioOutputFactory factory);
 
 private:
     QString fileName_;

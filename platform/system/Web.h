@@ -12,13 +12,15 @@ namespace tavorim {
 QString siteAddress();
 QString statsAddress();
 
-// Hands an address to the web layer for a GET that nobody waits for: it is sent from the
-// network thread even while the user-interface thread sleeps, and the answer is dropped. The
-// text is taken in tolerant mode, so its spaces travel as %20. The system's proxy settings
-// (http_proxy) apply.
+// Hands an address to the web layer for a GET that nobody waits for: it is sent from a thread
+// of its own even while the user-interface thread sleeps, and of the answer only the first
+// few kilobytes are read, then dropped. Only http addresses are sent. The text is taken in
+// tolerant mode, so its spaces travel as %20. A proxy named by http_proxy (or HTTP_PROXY) is
+// used unless no_proxy (or NO_PROXY) names the host.
 void Navigate(const QString &address);
 
-// Ends the web layer's work at the end of the run: requests still under way are dropped.
+// Ends the web layer's work at the end of the run: requests not yet sent are dropped. Nothing
+// is waited for.
 void closeWeb();
 
 // Asks the desktop to open an address in the user's browser; the result is ignored.

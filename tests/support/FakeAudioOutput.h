@@ -38,10 +38,11 @@ public:
     // Makes every later SoundPlayer::open use a fake output; clears the log and the settings.
     static void install() {
         reset();
-        SoundPlayer::setAudioOutputFactory([] { return std::make_unique<FakeAudioOutput>(); });
+        SoundPlayer::setAudioOutputFactoryForTests(
+            [] { return std::make_unique<FakeAudioOutput>(); });
     }
     static void uninstall() {
-        SoundPlayer::setAudioOutputFactory(nullptr);
+        SoundPlayer::setAudioOutputFactoryForTests(nullptr);
         reset();
     }
     static void reset() {
@@ -66,8 +67,9 @@ public:
 
     ~FakeAudioOutput() override = default;
 
-    bool exists() const override { return outputExists; }
-    SoundError open(const QString &name, const WavSound &sound) override {
+    SoundError open(const QString &name, const WavSound &sound, QDeadlineTimer) override {
+        if (!outputExists)
+            return SoundError::NoAudioOutput;
         if (openResult != SoundError::None)
             return openResult;
         name_ = name;

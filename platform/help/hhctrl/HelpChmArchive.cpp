@@ -1,11 +1,18 @@
 #include "HelpChmArchive.h"
 
+#include "HelpChmParsers.h"
+
 #include <mspack.h>
 
+#include <algorithm>
 #include <cstdarg>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace tavorim {
 
@@ -23,10 +30,27 @@ struct MemorySystem {
     std::string *sink = nullptr;
 };
 
+// Only a regular file is read: a FIFO would wait for a writer for ever, a device never ends.
+std::FILE *openRegularFile(const char *filename) {
+    const int fd = ::open(filename, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return nullptr;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        ::fcntl(fd, F_SETFL, O_RDONLY) != 0) {
+        ::close(fd);
+        return nullptr;
+    }
+    std::FILE *stream = ::fdopen(fd, "rb");
+    if (!stream)
+        ::close(fd);
+    return stream;
+}
+
 mspack_file *OpenFile(mspack_system *self, const char *filename, int mode) {
     auto *file = new ArchiveFile;
     if (mode == MSPACK_SYS_OPEN_READ) {
-        file->stream = std::fopen(filename, "rb");
+        file->stream = openRegularFile(filename);
         if (!file->stream) {
             delete file;
             return nullptr;
@@ -126,6 +150,39 @@ struct ChmArchive::Impl {
     mschm_decompressor *decompressor = nullptr;
     mschmd_header *header = nullptr;
     std::string path;
+    // Every entry the directory's lists hold, sorted by name. Names are looked up here rather
+    // than by following the archive's own index and chunk chain, which a damaged file can
+    // make loop for ever.
+    std::vector<mschmd_file *> byName;
+    // Stand-ins for the compressed section's reset table and span record when the directory
+    // lists none: the library would otherwise search the looping index for them. Empty, they
+    // make decompression fail instead.
+    mschmd_file noResetTable{};
+    mschmd_file noSpanInfo{};
+
+    void buildIndex() {
+        for (mschmd_file *file = header->files; file; file = file->next)
+            byName.push_back(file);
+        // Stable, so that of two entries with one name the first listed wins.
+        std::stable_sort(byName.begin(), byName.end(),
+                         [](const mschmd_file *a, const mschmd_file *b) {
+                             return archiveNameLess(a->filename, b->filename);
+                         });
+        if (!header->sec1.rtable)
+            header->sec1.rtable = &noResetTable;
+        if (!header->sec1.spaninfo)
+            header->sec1.spaninfo = &noSpanInfo;
+    }
+
+    mschmd_file *find(std::string_view name) const {
+        const auto found = std::lower_bound(byName.begin(), byName.end(), name,
+                                            [](const mschmd_file *file, std::string_view key) {
+                                                return archiveNameLess(file->filename, key);
+                                            });
+        if (found == byName.end() || archiveNameLess(name, (*found)->filename))
+            return nullptr;
+        return *found;
+    }
 
     ~Impl() {
         if (decompressor) {
@@ -153,23 +210,25 @@ std::unique_ptr<ChmArchive> ChmArchive::Open(const std::string &path) {
     impl->header = impl->decompressor->open(impl->decompressor, impl->path.c_str());
     if (!impl->header)
         return nullptr;
+    impl->buildIndex();
     return std::unique_ptr<ChmArchive>(new ChmArchive(std::move(impl)));
 }
 
 std::optional<std::string> ChmArchive::Read(std::string_view name) const {
-    const std::string wanted(name);
-    mschmd_file found{};
-    if (impl_->decompressor->fast_find(impl_->decompressor, impl_->header, wanted.c_str(), &found,
-                                       sizeof found) != MSPACK_ERR_OK ||
-        !found.section)
+    mschmd_file *found = impl_->find(name);
+    if (!found || !found->section)
         return std::nullopt;
-    if (found.length < 0 || found.length > MaxFileSize)
+    if (found->length < 0 || found->length > MaxFileSize)
+        return std::nullopt;
+    // A compressed file needs its section's content and control entries from the lists;
+    // without them the library would go looking through the index.
+    if (found->section->id == 1 && (!impl_->header->sec1.content || !impl_->header->sec1.control))
         return std::nullopt;
     std::string content;
-    if (found.length == 0)
+    if (found->length == 0)
         return content;
     impl_->system.sink = &content;
-    const int result = impl_->decompressor->extract(impl_->decompressor, &found, "memory");
+    const int result = impl_->decompressor->extract(impl_->decompressor, found, "memory");
     impl_->system.sink = nullptr;
     if (result != MSPACK_ERR_OK)
         return std::nullopt;

@@ -162,6 +162,18 @@ std::size_t ReadTag(std::string_view html, std::size_t pos, Tag &tag) {
     return i < n ? i + 1 : n;
 }
 
+// The entries "#IVB" holds: as many whole entries as both its size field and its length allow.
+std::size_t ivbEntryCount(std::string_view bytes) {
+    if (bytes.size() < 4)
+        return 0;
+    return std::min<std::size_t>(ReadLittle(bytes, 0, 4), bytes.size() - 4) / 8;
+}
+
+ContextEntry ivbEntry(std::string_view bytes, std::size_t index) {
+    const std::size_t pos = 4 + 8 * index;
+    return {ReadLittle(bytes, pos, 4), ReadLittle(bytes, pos + 4, 4)};
+}
+
 struct FlatEntry {
     std::string name;
     std::string local;
@@ -181,6 +193,13 @@ void AttachChildren(std::vector<SitemapEntry> &into, int parent, const std::vect
 }
 
 } // namespace
+
+bool archiveNameLess(std::string_view a, std::string_view b) {
+    return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
+        return static_cast<unsigned char>(LowerAscii(x)) <
+               static_cast<unsigned char>(LowerAscii(y));
+    });
+}
 
 std::optional<SystemInfo> ParseSystemFile(std::string_view bytes) {
     if (bytes.size() < 4)
@@ -217,15 +236,10 @@ std::optional<SystemInfo> ParseSystemFile(std::string_view bytes) {
 
 std::vector<ContextEntry> ParseIvbFile(std::string_view bytes) {
     std::vector<ContextEntry> entries;
-    if (bytes.size() < 4)
-        return entries;
-    const std::size_t declared = ReadLittle(bytes, 0, 4);
-    const std::size_t count = std::min(declared, bytes.size() - 4) / 8;
+    const std::size_t count = ivbEntryCount(bytes);
     entries.reserve(count);
-    for (std::size_t i = 0; i < count; ++i) {
-        const std::size_t pos = 4 + 8 * i;
-        entries.push_back({ReadLittle(bytes, pos, 4), ReadLittle(bytes, pos + 4, 4)});
-    }
+    for (std::size_t i = 0; i < count; ++i)
+        entries.push_back(ivbEntry(bytes, i));
     return entries;
 }
 
@@ -263,7 +277,10 @@ std::optional<std::string> MatchArchivePath(std::string_view alias,
 std::optional<std::string> TopicForContext(std::string_view ivb, std::string_view strings,
                                            std::uint32_t context,
                                            const std::vector<std::string> &archiveFiles) {
-    for (const ContextEntry &entry : ParseIvbFile(ivb)) {
+    // Scanned in place: the map is read once per lookup, never copied.
+    const std::size_t count = ivbEntryCount(ivb);
+    for (std::size_t i = 0; i < count; ++i) {
+        const ContextEntry entry = ivbEntry(ivb, i);
         if (entry.context != context)
             continue;
         if (const auto alias = StringAt(strings, entry.stringOffset))

@@ -23,6 +23,10 @@ struct SystemInfo {
 // reading, keeping what came before.
 std::optional<SystemInfo> ParseSystemFile(std::string_view bytes);
 
+// Archive names sort and match without regard to letter case, as the archive's own index
+// does.
+bool archiveNameLess(std::string_view a, std::string_view b);
+
 // One entry of "#IVB": a context number and the offset of its alias text in "#STRINGS".
 struct ContextEntry {
     std::uint32_t context;

@@ -6,6 +6,7 @@
 #include "Web.h"
 
 #include <QProcess>
+#include <QRandomGenerator>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <QTcpServer>
@@ -13,8 +14,15 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <atomic>
 #include <csignal>
+#include <functional>
 #include <optional>
+#include <thread>
+
+#include <arpa/inet.h>
+#include <netinet/in.h>
+#include <sys/socket.h>
 #include <unistd.h>
 
 using tavorim::AtomTable;
@@ -24,6 +32,10 @@ namespace {
 QString programPath() {
     return qEnvironmentVariable("TAVORIM_PROGRAM_DIR") + QStringLiteral("/tavorim");
 }
+
+// One second of pause after "&Oui", then the end; the bound leaves room for a loaded machine
+// and the sanitizers.
+constexpr qint64 ExitBoundMs = 2000;
 
 // The guard's name as the program builds it from its title.
 const QString GuardAtom =
@@ -68,6 +80,104 @@ public:
     QString proxy() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
 };
 
+// A proxy on loopback that answers the first request with an endless body, sent as fast as
+// the connection takes it, up to a bound that keeps the machine safe.
+class FloodingProxy {
+public:
+    static constexpr qint64 Bound = 256LL * 1024 * 1024;
+
+    FloodingProxy() {
+        listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
+        sockaddr_in address{};
+        address.sin_family = AF_INET;
+        address.sin_addr.s_addr = htonl(INADDR_LOOPBACK);
+        socklen_t length = sizeof address;
+        if (listener_ < 0 || ::bind(listener_, reinterpret_cast<sockaddr *>(&address), length) ||
+            ::listen(listener_, 4) ||
+            ::getsockname(listener_, reinterpret_cast<sockaddr *>(&address), &length))
+            return;
+        port_ = ntohs(address.sin_port);
+        thread_ = std::thread([this] { serve(); });
+    }
+    ~FloodingProxy() {
+        ::shutdown(listener_, SHUT_RDWR);
+        if (thread_.joinable())
+            thread_.join();
+        ::close(listener_);
+    }
+    QString proxy() const { return QStringLiteral("http://127.0.0.1:%1").arg(port_); }
+    bool asked() const { return asked_; }
+
+private:
+    void serve() {
+        const int peer = ::accept4(listener_, nullptr, nullptr, SOCK_CLOEXEC);
+        if (peer < 0)
+            return;
+        char request[4096];
+        if (::recv(peer, request, sizeof request, 0) > 0) {
+            asked_ = true;
+            const QByteArray head = "HTTP/1.1 200 OK\r\nContent-Length: 1073741824\r\n\r\n";
+            const QByteArray body(64 * 1024, 'x');
+            qint64 sent = ::send(peer, head.constData(), std::size_t(head.size()), MSG_NOSIGNAL);
+            while (sent > 0 && sent < Bound) {
+                const ssize_t n =
+                    ::send(peer, body.constData(), std::size_t(body.size()), MSG_NOSIGNAL);
+                sent = n > 0 ? sent + n : -1;
+            }
+        }
+        ::close(peer);
+    }
+
+    int listener_ = -1;
+    quint16 port_ = 0;
+    std::thread thread_;
+    std::atomic<bool> asked_{false};
+};
+
+// A name server on a loopback address that takes every question and answers none. It needs
+// port 53, hence root.
+class SilentNameServer {
+public:
+    SilentNameServer() {
+        socket_ = ::socket(AF_INET, SOCK_DGRAM | SOCK_CLOEXEC, 0);
+        // An address of its own in 127/8, so that no other test or service is in the way.
+        for (int attempt = 0; attempt < 20 && socket_ >= 0 && address_.isEmpty(); ++attempt) {
+            const quint32 host =
+                0x7F000000u | (QRandomGenerator::global()->bounded(1u, 0xFFFFu) << 8) | 1u;
+            sockaddr_in address{};
+            address.sin_family = AF_INET;
+            address.sin_port = htons(53);
+            address.sin_addr.s_addr = htonl(host);
+            if (::bind(socket_, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0)
+                address_ = QHostAddress(host).toString();
+        }
+    }
+    ~SilentNameServer() {
+        if (socket_ >= 0)
+            ::close(socket_);
+    }
+    QString address() const { return address_; }
+    // Whether a question has come in (and it was left unanswered).
+    bool asked() const {
+        char question[512];
+        return ::recv(socket_, question, sizeof question, MSG_DONTWAIT | MSG_PEEK) > 0;
+    }
+
+private:
+    int socket_ = -1;
+    QString address_;
+};
+
+qint64 peakResidentKb(qint64 pid) {
+    QFile status(QStringLiteral("/proc/%1/status").arg(pid));
+    if (!status.open(QIODevice::ReadOnly))
+        return -1;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmHWM:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return -1;
+}
+
 } // namespace
 
 class TestProgram : public QObject {
@@ -83,9 +193,14 @@ private slots:
     void minimisedCopyIsRestored();
     void exitReportReachesThePeer_data();
     void exitReportReachesThePeer();
+    void hostileNetworkCannotHoldTheExit_data();
+    void hostileNetworkCannotHoldTheExit();
 
 private:
-    QProcess *start(const QProcessEnvironment &environment, const QString &program = {});
+    QProcess *start(const QProcessEnvironment &environment, const QString &program = {},
+                    const QStringList &arguments = {}, std::optional<QString> proxy = {});
+    void quitWithYes(QProcess *copy, qint64 &ending,
+                     const std::function<void(qint64)> &meanwhile = {});
     static bool haveDisplayTools();
     bool startDisplay();
     void stopDisplay();
@@ -122,14 +237,20 @@ void TestProgram::cleanup() {
     peer_.answers = true;
 }
 
-QProcess *TestProgram::start(const QProcessEnvironment &environment, const QString &program) {
+// The program (or the one given) with its arguments; its proxy is the peer unless another,
+// or none (empty), is given.
+QProcess *TestProgram::start(const QProcessEnvironment &environment, const QString &program,
+                             const QStringList &arguments, std::optional<QString> proxy) {
     auto *copy = new QProcess;
     copies_.append(copy);
     QProcessEnvironment env = environment;
-    env.insert(QStringLiteral("http_proxy"), peer_.proxy());
+    for (const char *name : {"http_proxy", "HTTP_PROXY", "no_proxy", "NO_PROXY"})
+        env.remove(QLatin1String(name));
+    if (const QString through = proxy.value_or(peer_.proxy()); !through.isEmpty())
+        env.insert(QStringLiteral("http_proxy"), through);
     copy->setProcessEnvironment(env);
     copy->setProcessChannelMode(QProcess::ForwardedErrorChannel);
-    copy->start(program.isEmpty() ? programPath() : program, {});
+    copy->start(program.isEmpty() ? programPath() : program, arguments);
     return copy;
 }
 
@@ -318,6 +439,38 @@ void TestProgram::exitReportReachesThePeer() {
         QVERIFY(QFile::copy(programPath(), program));
     peer_.answers = answers;
     QProcess *copy = start(x11(), program);
+    qint64 ending = -1;
+    quitWithYes(copy, ending);
+    if (QTest::currentTestFailed())
+        return;
+    QCOMPARE(copy->exitCode(), 0);
+    // The request was sent before the end: what the peer reads now waited in its socket.
+    QTRY_VERIFY2(peer_.received.contains("\r\n\r\n"), peer_.received.constData());
+    const QByteArray requestLine = peer_.received.left(peer_.received.indexOf("\r\n"));
+    const QStringList parts = QString::fromLatin1(requestLine).split(QLatin1Char(' '));
+    QCOMPARE(parts.size(), 3);
+    QCOMPARE(parts[0], QStringLiteral("GET"));
+    const QUrl asked(parts[1]);
+    const QUrl page(tavorim::statsAddress());
+    QCOMPARE(asked.host(), page.host());
+    QCOMPARE(asked.path(), page.path());
+    // The time is what the clock showed: nothing yet when the quit came before its first tick.
+    const QRegularExpression query(
+        QStringLiteral("^envoi= ve=%1 2\\.4 T=(\\d\\d:\\d\\d:\\d\\d)?  jRom=0/0  jArb=0/0$")
+            .arg(QRegularExpression::escape(reported)));
+    const QString decoded = asked.query(QUrl::FullyDecoded);
+    QVERIFY2(query.match(decoded).hasMatch(), qPrintable(decoded));
+    // One second of pause, then the end, whatever the peer does.
+    qInfo("ended %lld ms after the answer", ending);
+    QVERIFY(ending >= 900);
+    QVERIFY2(ending < ExitBoundMs, qPrintable(QString::number(ending)));
+}
+
+// Closes the main window of a copy that has started, answers "&Oui", and measures the time
+// from the answer to the end of the process. Meanwhile is called just before the answer (with
+// 0) and then while the process runs, with the milliseconds since the answer.
+void TestProgram::quitWithYes(QProcess *copy, qint64 &ending,
+                              const std::function<void(qint64)> &meanwhile) {
     const QString window = windowOf(QStringLiteral("^TavoRim v"));
     QVERIFY2(!window.isEmpty(), "the main window did not appear");
     // A window that has only just appeared may not take the key yet: press again until the
@@ -337,35 +490,86 @@ void TestProgram::exitReportReachesThePeer() {
     QVERIFY(runTool(QStringLiteral("xdotool"),
                     {QStringLiteral("windowactivate"), QStringLiteral("--sync"), box}, x11())
                 .has_value());
+    if (meanwhile)
+        meanwhile(0);
     QElapsedTimer sinceYes;
     sinceYes.start();
     QVERIFY(
         runTool(QStringLiteral("xdotool"), {QStringLiteral("key"), QStringLiteral("Return")}, x11())
             .has_value());
-    QVERIFY(copy->waitForFinished(10000));
-    const qint64 ending = sinceYes.elapsed();
+    // Polled rather than waited for, so that the caller can watch the process meanwhile.
+    while (copy->state() != QProcess::NotRunning && sinceYes.elapsed() < 20000) {
+        if (meanwhile)
+            meanwhile(sinceYes.elapsed());
+        copy->waitForFinished(20);
+    }
+    QCOMPARE(copy->state(), QProcess::NotRunning);
+    ending = sinceYes.elapsed();
+}
+
+void TestProgram::hostileNetworkCannotHoldTheExit_data() {
+    QTest::addColumn<bool>("silentNameServer"); // else a flooding proxy
+    QTest::newRow("name server that never answers") << true;
+    QTest::newRow("proxy that floods the answer") << false;
+}
+
+// Whatever the network does, the process is gone a pause after "&Oui", and the answer is
+// never taken into memory.
+void TestProgram::hostileNetworkCannotHoldTheExit() {
+    QFETCH(bool, silentNameServer);
+    if (tavorim::statsAddress().isEmpty())
+        QSKIP("built without a statistics address: no report is sent");
+    if (!haveDisplayTools())
+        QSKIP("Xvfb, openbox, xdotool or xprop is missing");
+    const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
+    if (silentNameServer && (::geteuid() != 0 || unshare.isEmpty()))
+        QSKIP("a private name server needs root and unshare (a private mount namespace for "
+              "/etc/resolv.conf, port 53 on loopback)");
+    QVERIFY2(startDisplay(), "Xvfb with openbox did not start");
+
+    SilentNameServer nameServer;
+    FloodingProxy flood;
+    QTemporaryDir folder;
+    QProcess *copy = nullptr;
+    if (silentNameServer) {
+        QVERIFY2(!nameServer.address().isEmpty(), "no loopback address took port 53");
+        // The program alone sees this resolver: the file is mounted over /etc/resolv.conf in a
+        // mount namespace of its own, and the machine's stays as it is.
+        QFile resolver(folder.filePath(QStringLiteral("resolv.conf")));
+        QVERIFY(resolver.open(QIODevice::WriteOnly));
+        resolver.write("nameserver " + nameServer.address().toLatin1() + "\n");
+        resolver.close();
+        copy = start(x11(), unshare,
+                     {QStringLiteral("--mount"), QStringLiteral("--propagation"),
+                      QStringLiteral("private"), QStringLiteral("--"), QStringLiteral("sh"),
+                      QStringLiteral("-c"),
+                      QStringLiteral("mount --bind \"$0\" /etc/resolv.conf && exec \"$1\""),
+                      resolver.fileName(), programPath()},
+                     QString());
+    } else {
+        copy = start(x11(), {}, {}, flood.proxy());
+    }
+    qint64 before = -1;
+    qint64 peak = -1;
+    qint64 ending = -1;
+    // Memory is watched through the pause, while the report is under way and before the
+    // windows go.
+    quitWithYes(copy, ending, [&](qint64 sinceYes) {
+        if (sinceYes > 900)
+            return;
+        const qint64 now = peakResidentKb(copy->processId());
+        if (before < 0)
+            before = now;
+        peak = std::max(peak, now);
+    });
+    if (QTest::currentTestFailed())
+        return;
+    qInfo("ended %lld ms after the answer, peak memory grew by %lld KiB in the pause", ending,
+          peak - before);
+    QVERIFY2(silentNameServer ? nameServer.asked() : flood.asked(), "no report was sent");
+    QVERIFY2(ending < ExitBoundMs, qPrintable(QString::number(ending)));
+    QVERIFY2(peak - before < 16 * 1024, qPrintable(QString::number(peak - before)));
     QCOMPARE(copy->exitCode(), 0);
-    // The request was sent before the end: what the peer reads now waited in its socket.
-    QTRY_VERIFY2(peer_.received.contains("\r\n\r\n"), peer_.received.constData());
-    const QByteArray requestLine = peer_.received.left(peer_.received.indexOf("\r\n"));
-    const QStringList parts = QString::fromLatin1(requestLine).split(QLatin1Char(' '));
-    QCOMPARE(parts.size(), 3);
-    QCOMPARE(parts[0], QStringLiteral("GET"));
-    const QUrl asked(parts[1]);
-    const QUrl page(tavorim::statsAddress());
-    QCOMPARE(asked.host(), page.host());
-    QCOMPARE(asked.path(), page.path());
-    // The time is what the clock showed: nothing yet when the quit came before its first tick.
-    const QRegularExpression query(
-        QStringLiteral("^envoi= ve=%1 2\\.4 T=(\\d\\d:\\d\\d:\\d\\d)?  jRom=0/0  jArb=0/0$")
-            .arg(QRegularExpression::escape(reported)));
-    const QString decoded = asked.query(QUrl::FullyDecoded);
-    QVERIFY2(query.match(decoded).hasMatch(), qPrintable(decoded));
-    // One second of pause, then the end, whatever the peer does; the bound leaves room for a
-    // loaded machine and the sanitizers.
-    qInfo("ended %lld ms after the answer", ending);
-    QVERIFY(ending >= 900);
-    QVERIFY2(ending < 2000, qPrintable(QString::number(ending)));
 }
 
 QTEST_GUILESS_MAIN(TestProgram)

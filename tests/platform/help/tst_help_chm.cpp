@@ -1,6 +1,7 @@
 // The compiled help file as built, read by our reader and by chmlib's extractor, and the
 // reader's parsers against damaged input.
 
+#include "ChmBuilder.h"
 #include "HelpChmArchive.h"
 #include "HelpChmParsers.h"
 #include "HelpProject.h"
@@ -10,6 +11,13 @@
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
+
+#include <chrono>
+#include <future>
+#include <memory>
+#include <thread>
+
+#include <sys/stat.h>
 
 using namespace tavorim;
 using help_test::ReadBytes;
@@ -59,6 +67,28 @@ QString Outline(const std::vector<SitemapEntry> &entries) {
     return text;
 }
 
+// What the reader makes of a file: "refused", or the content of each name ("-" when not
+// found). Worked out on a thread of its own, so that a lookup that never ends fails the test
+// instead of hanging it; empty when it did not end in time.
+std::optional<QStringList> readWithin(const QString &path, const QStringList &names) {
+    auto result = std::make_shared<std::promise<QStringList>>();
+    std::future<QStringList> done = result->get_future();
+    std::thread([path, names, result] {
+        QStringList seen;
+        const auto archive = ChmArchive::Open(path.toStdString());
+        if (!archive)
+            seen << QStringLiteral("refused");
+        for (const QString &name : names) {
+            if (archive)
+                seen << QString::fromStdString(archive->Read(name.toStdString()).value_or("-"));
+        }
+        result->set_value(seen);
+    }).detach();
+    if (done.wait_for(std::chrono::seconds(10)) != std::future_status::ready)
+        return std::nullopt;
+    return done.get();
+}
+
 } // namespace
 
 class TestHelpChm : public QObject {
@@ -69,6 +99,8 @@ private slots:
     void builtFileOpensInChmlib();
     void damagedArchivesAreRefusedOrReadSafely_data();
     void damagedArchivesAreRefusedOrReadSafely();
+    void loopingArchivesEndInNotFound_data();
+    void loopingArchivesEndInNotFound();
     void systemFile_data();
     void systemFile();
     void contextMap_data();
@@ -179,6 +211,38 @@ void TestHelpChm::damagedArchivesAreRefusedOrReadSafely() {
         (void)archive->Read(name);
     for (const char *name : {"/#SYSTEM", "/#IVB", "/#STRINGS"})
         (void)archive->Read(name);
+}
+
+void TestHelpChm::loopingArchivesEndInNotFound_data() {
+    using help_test::ChmShape;
+    QTest::addColumn<int>("shape"); // a ChmShape, or -1 for a FIFO in place of the file
+    QTest::addColumn<QStringList>("read");
+    // Stored pages come back (letter case ignored); the compressed one, whose section the
+    // directory does not describe, and the absent one are not found.
+    const QStringList pages{help_test::PageA, help_test::PageB, "-", "-"};
+    QTest::newRow("sound directory") << int(ChmShape::Sound) << pages;
+    QTest::newRow("chunk chain that cycles") << int(ChmShape::CyclingChain) << pages;
+    QTest::newRow("index that leads to itself") << int(ChmShape::SelfIndex) << pages;
+    QTest::newRow("FIFO in place of the file") << -1 << QStringList{"refused"};
+}
+
+void TestHelpChm::loopingArchivesEndInNotFound() {
+    QFETCH(int, shape);
+    QFETCH(QStringList, read);
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("tavorim.chm"));
+    if (shape < 0) {
+        QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+    } else {
+        const std::string bytes =
+            help_test::buildChm(help_test::smallArchive(help_test::ChmShape(shape)));
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QCOMPARE(file.write(bytes.data(), qint64(bytes.size())), qint64(bytes.size()));
+    }
+    const auto seen = readWithin(path, {"/a.htm", "/B.HTM", "/z.htm", "/absent.htm"});
+    QVERIFY2(seen, "the reader did not come back within 10 s");
+    QCOMPARE(*seen, read);
 }
 
 void TestHelpChm::systemFile_data() {

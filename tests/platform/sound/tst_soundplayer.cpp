@@ -4,13 +4,19 @@
 
 #include <QCoreApplication>
 #include <QDir>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcessEnvironment>
 #include <QSet>
 #include <QTemporaryDir>
 #include <QTest>
 
+#include <chrono>
+#include <future>
 #include <memory>
+#include <thread>
+
+#include <sys/stat.h>
 
 using namespace tavorim;
 using namespace wavtest;
@@ -26,6 +32,36 @@ bool WriteFile(const QString &path, const QByteArray &bytes) {
 }
 
 const QByteArray GoodCue = Wav({}, Samples16({100, -100, 200, -200}));
+
+qint64 residentKb() {
+    QFile status(QStringLiteral("/proc/self/status"));
+    if (!status.open(QIODevice::ReadOnly))
+        return 0;
+    for (const QByteArray &line : status.readAll().split('\n'))
+        if (line.startsWith("VmRSS:"))
+            return line.mid(6).trimmed().split(' ').value(0).toLongLong();
+    return 0;
+}
+
+// Opens on a thread of its own, watched: an open that waits on its file or keeps growing
+// cannot be interrupted, so it stops the whole test (with the reason) before it can stall or
+// exhaust the machine.
+SoundError openWatched(SoundPlayer &player) {
+    std::packaged_task<SoundError()> task([&player] { return player.open(); });
+    std::future<SoundError> result = task.get_future();
+    std::thread opener(std::move(task));
+    const qint64 baseline = residentKb();
+    QElapsedTimer elapsed;
+    elapsed.start();
+    while (result.wait_for(std::chrono::milliseconds(5)) != std::future_status::ready) {
+        if (elapsed.elapsed() > 5000)
+            qFatal("open() of %s waited more than 5 s", qPrintable(player.fileName()));
+        if (residentKb() - baseline > 256 * 1024)
+            qFatal("open() of %s took more than 256 MiB", qPrintable(player.fileName()));
+    }
+    opener.join();
+    return result.get();
+}
 
 } // namespace
 
@@ -85,6 +121,11 @@ void TestSoundPlayer::openReportsEachFailure_data() {
                                << SoundError::FileUnreadable;
     QTest::newRow("read error") << "ILLISIBLE.WAV" << QByteArray("<unreadable>")
                                 << SoundError::FileUnreadable;
+    QTest::newRow("FIFO") << "TAVORD.WAV" << QByteArray("<fifo>") << SoundError::FileUnreadable;
+    QTest::newRow("link to an endless device")
+        << "ZERO.WAV" << QByteArray("<zero>") << SoundError::FileUnreadable;
+    QTest::newRow("larger than a cue can be")
+        << "GEANT.WAV" << QByteArray("<huge>") << SoundError::UnsupportedFormat;
     QTest::newRow("empty file") << "VIDE.WAV" << QByteArray("<empty>") << SoundError::NotWave;
     QTest::newRow("text file") << "TEXTE.WAV" << QByteArray("Bonjour\n") << SoundError::NotWave;
     QTest::newRow("truncated header") << "COUPE.WAV" << GoodCue.left(30) << SoundError::NotWave;
@@ -102,6 +143,15 @@ void TestSoundPlayer::openReportsEachFailure() {
     } else if (content == "<unreadable>") {
         // Reading this one fails with an I/O error, even for root.
         QVERIFY(QFile::link(QStringLiteral("/proc/self/mem"), name));
+    } else if (content == "<fifo>") {
+        QCOMPARE(::mkfifo(QFile::encodeName(name).constData(), 0600), 0);
+    } else if (content == "<zero>") {
+        QVERIFY(QFile::link(QStringLiteral("/dev/zero"), name));
+    } else if (content == "<huge>") {
+        // A good header, and a size past the limit without the bytes on disk.
+        QFile file(name);
+        QVERIFY(file.open(QIODevice::WriteOnly) && file.write(GoodCue) == GoodCue.size());
+        QVERIFY(file.resize(64 * 1024 * 1024 + 1));
     } else if (content == "<empty>") {
         QVERIFY(WriteFile(name, {}));
     } else if (!content.isEmpty()) {
@@ -110,7 +160,7 @@ void TestSoundPlayer::openReportsEachFailure() {
 
     SoundPlayer player;
     player.setFileName(name);
-    QCOMPARE(player.open(), expected);
+    QCOMPARE(openWatched(player), expected);
     QCOMPARE(player.isOpen(), expected == SoundError::None);
     QCOMPARE(FakeAudioOutput::opened(),
              expected == SoundError::None ? QStringList{name} : QStringList{});
