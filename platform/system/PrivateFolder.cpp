@@ -1,0 +1,52 @@
+#include "PrivateFolder.h"
+
+#include <QDir>
+#include <QFile>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace tavorim {
+
+namespace {
+
+bool isPrivateFolder(const struct stat &status) {
+    return S_ISDIR(status.st_mode) && status.st_uid == geteuid() && (status.st_mode & 077) == 0;
+}
+
+// Makes the folder when it is missing; true when what stands under the name, not followed if it
+// is a link, is a private folder of ours.
+bool makePrivateFolder(const QString &path) {
+    const QByteArray name = QFile::encodeName(path);
+    if (::mkdir(name.constData(), 0700) != 0 && errno != EEXIST)
+        return false;
+    const int folder = ::open(name.constData(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC);
+    if (folder < 0)
+        return false;
+    struct stat status {};
+    const bool usable = ::fstat(folder, &status) == 0 && isPrivateFolder(status);
+    ::close(folder);
+    return usable;
+}
+
+} // namespace
+
+QString privateFolder() {
+    // The runtime folder is the session's own, so it may be reached through a link; what counts
+    // is that it is ours and closed.
+    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
+    struct stat status {};
+    if (runtime.startsWith(QLatin1Char('/')) &&
+        ::stat(QFile::encodeName(runtime).constData(), &status) == 0 && isPrivateFolder(status)) {
+        const QString folder = QDir::cleanPath(runtime) + QStringLiteral("/tavorim");
+        if (makePrivateFolder(folder))
+            return folder;
+    }
+    // The temporary folder is shared: the name must be ours from the start.
+    const QString folder =
+        QDir::cleanPath(QDir::tempPath()) + QStringLiteral("/tavorim-%1").arg(geteuid());
+    return makePrivateFolder(folder) ? folder : QString();
+}
+
+} // namespace tavorim
