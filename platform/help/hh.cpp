@@ -1,6 +1,7 @@
 #include "hh.h"
 
 #include "Application.h"
+#include "PrivateFolder.h"
 
 #include <QDir>
 #include <QFile>
@@ -53,7 +54,9 @@ QString HelpEnvironment::systemFolder() const {
 }
 
 QString HelpEnvironment::tempFolder() const {
-    return QDir::tempPath();
+    // The shared temporary folder would let another user aim the trace: a folder of the user's
+    // own stands in for it, when one can be had.
+    return privateFolder();
 }
 
 QString HelpEnvironment::programFolder() const {

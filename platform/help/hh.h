@@ -21,6 +21,7 @@ public:
     // Folders without a trailing separator...
     virtual QString windowsFolder() const;
     virtual QString systemFolder() const;
+    // The temporary folder of the trace: the user's private folder, empty when there is none.
     virtual QString tempFolder() const;
     // ...except the program folder, which keeps it, as the application object gives it.
     virtual QString programFolder() const;

@@ -13,6 +13,10 @@
 #include <QTime>
 #include <QWidget>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
 namespace tavorim {
 
 namespace {
@@ -39,17 +43,53 @@ bool IsDebugArgument(const QString &argument) {
            argument.compare(QLatin1String("-debug"), Qt::CaseInsensitive) == 0;
 }
 
-// The folder of the trace: the program folder when a file can be created there.
-QString TraceFolder(const HelpEnvironment &environment) {
-    const QString programFolder = environment.programFolder();
-    QFile probe(programFolder + QStringLiteral("$_Temp_$.$$$"));
-    if (probe.open(QIODevice::WriteOnly)) {
-        probe.close();
-        probe.remove();
-        return programFolder;
+// The trace and the probe live in folders others may write to (a shared program folder, the
+// temporary folder): whatever stands under their names is never followed if it is a link, never
+// opened if it is not a regular file of ours, and never truncated.
+
+// A file that is certainly ours and holds nothing: a probe left by a run that was cut short.
+bool isOwnEmptyFile(const QByteArray &path) {
+    struct stat status {};
+    return ::lstat(path.constData(), &status) == 0 && S_ISREG(status.st_mode) &&
+           status.st_uid == geteuid() && status.st_size == 0;
+}
+
+// Whether a file can be created in the folder: the probe is made afresh, never over something
+// already there, and removed at once.
+bool canCreateFileIn(const QString &folder) {
+    const QByteArray probe = QFile::encodeName(folder + QStringLiteral("$_Temp_$.$$$"));
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        const int file =
+            ::open(probe.constData(),
+                   O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0600);
+        if (file >= 0) {
+            ::close(file);
+            ::unlink(probe.constData());
+            return true;
+        }
+        if (errno != EEXIST || !isOwnEmptyFile(probe))
+            return false;
+        ::unlink(probe.constData());
     }
+    return false;
+}
+
+// Removes the entry itself, whatever it is, without following it or opening it; a folder of
+// that name stays. True when the name is free afterwards.
+bool removeEntry(const QString &path) {
+    const QByteArray name = QFile::encodeName(path);
+    struct stat status {};
+    if (::lstat(name.constData(), &status) != 0)
+        return errno == ENOENT;
+    if (S_ISDIR(status.st_mode))
+        return false;
+    return ::unlink(name.constData()) == 0 || errno == ENOENT;
+}
+
+// The temporary folder, or the root when there is none.
+QString temporaryFolder(const HelpEnvironment &environment) {
     const QString temp = environment.tempFolder();
-    const QString folder = QDir(temp).exists() ? temp : QDir::rootPath();
+    const QString folder = !temp.isEmpty() && QDir(temp).exists() ? temp : QDir::rootPath();
     return folder.endsWith(QLatin1Char('/')) ? folder : folder + QLatin1Char('/');
 }
 
@@ -223,11 +263,17 @@ TDLogFile::TDLogFile(const QStringList &arguments, const QString &programVersion
     debugMode_ = QFileInfo::exists(environment.programFolder() + QStringLiteral("debug.debug")) ||
                  std::any_of(arguments.begin() + std::min<qsizetype>(1, arguments.size()),
                              arguments.end(), IsDebugArgument);
-    logFile_ = TraceFolder(environment) + QStringLiteral("HHDebug.txt");
-    if (QFileInfo::exists(logFile_)) {
-        // A read-only trace left behind must go too.
-        QFile::setPermissions(logFile_, QFile::ReadOwner | QFile::WriteOwner);
-        QFile::remove(logFile_);
+    // The program folder when a file can be created there, else the temporary folder; and the
+    // temporary folder as well when a folder of the trace's name stands in the program folder.
+    // Unlinking needs no write permission on the file: a read-only trace goes too.
+    QStringList folders;
+    if (canCreateFileIn(environment.programFolder()))
+        folders.append(environment.programFolder());
+    folders.append(temporaryFolder(environment));
+    for (const QString &folder : folders) {
+        logFile_ = folder + QStringLiteral("HHDebug.txt");
+        if (removeEntry(logFile_))
+            break;
     }
     if (debugMode_)
         writeHeader(arguments, programVersion);
@@ -245,9 +291,25 @@ void TDLogFile::write(const QString &line) const {
     else
         text = QTime::currentTime().toString(QStringLiteral("hh:mm:ss.zzz")) +
                QStringLiteral("   ") + line;
-    QFile file(logFile_);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Append))
+    // Something other than a regular file of ours under the name (a link, a pipe, a device, a
+    // file of someone else) takes no line.
+    const QByteArray name = QFile::encodeName(logFile_);
+    struct stat status {};
+    if (::lstat(name.constData(), &status) == 0 && !S_ISREG(status.st_mode))
         return;
+    const int descriptor =
+        ::open(name.constData(),
+               O_WRONLY | O_APPEND | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC, 0644);
+    if (descriptor < 0)
+        return;
+    QFile file;
+    if (::fstat(descriptor, &status) != 0 || !S_ISREG(status.st_mode) ||
+        status.st_uid != geteuid() ||
+        !file.open(descriptor, QIODevice::WriteOnly | QIODevice::Append,
+                   QFileDevice::AutoCloseHandle)) {
+        ::close(descriptor);
+        return;
+    }
     file.write(text.toUtf8() + '\n');
     file.flush();
     file.close();

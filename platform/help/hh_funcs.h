@@ -97,7 +97,8 @@ void HHCloseWindows();
 // The diagnostic trace. Debug mode: "debug.debug" in the program folder, or an argument
 // (after the program's own path) equal to "/debug" or "-debug" in any case. The trace file
 // "HHDebug.txt" lives in the program folder when a probe file can be created there, else in
-// the temporary folder; an old one is deleted at every start, debug mode or not.
+// the temporary folder; an old one is deleted at every start, debug mode or not. Neither file is
+// ever written through a link or over something that is not a regular file of the user's.
 class TDLogFile {
 public:
     // The program version goes into the trace header.

@@ -11,11 +11,17 @@
 #include <QDir>
 #include <QPointer>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTextBrowser>
 
+#include <atomic>
+#include <fcntl.h>
 #include <optional>
+#include <sys/stat.h>
+#include <thread>
+#include <unistd.h>
 
 using namespace tavorim;
 using help_test::ReadBytes;
@@ -40,7 +46,10 @@ public:
         return true;
     }
     QString windowsFolder() const override { return windowsDir; }
-    QString tempFolder() const override { return tempDir; }
+    // Empty: the real temporary folder of the trace.
+    QString tempFolder() const override {
+        return tempDir.isEmpty() ? HelpEnvironment::tempFolder() : tempDir;
+    }
     QString programFolder() const override { return programDir; }
 };
 
@@ -96,7 +105,11 @@ void RecordPopup(std::int32_t context, int x, int y) {
 
 } // namespace
 
+// What someone else left under the probe's or the trace's name in the program folder.
+enum Planted { LinkToFile, LinkToFolder, Pipe, Folder, OwnEmptyFile };
+
 Q_DECLARE_METATYPE(Module)
+Q_DECLARE_METATYPE(Planted)
 
 class TestHelpBinding : public QObject {
     Q_OBJECT
@@ -116,6 +129,10 @@ private slots:
     void traceOfADebugRun();
     void debugSwitchesAndTraceFolder_data();
     void debugSwitchesAndTraceFolder();
+    void plantedEntriesAreLeftAlone_data();
+    void plantedEntriesAreLeftAlone();
+    void traceFallbackIsPrivate_data();
+    void traceFallbackIsPrivate();
 
 private:
     void InstallModule(Module module, const QString &folder);
@@ -423,6 +440,155 @@ void TestHelpBinding::debugSwitchesAndTraceFolder() {
     QVERIFY(!ReadBytes(trace).contains("earlier run"));
     QVERIFY(!QFileInfo::exists(environment_.programDir + "$_Temp_$.$$$"));
     QCOMPARE(QDir(environment_.tempDir).entryList(QDir::Files).size(), !writable && debug);
+}
+
+// A link to someone's file or folder, a pipe or a folder under the probe's or the trace's name:
+// nothing is followed, opened, truncated or has its permissions changed, the start does not hang
+// on a pipe, and the trace still finds a place. The setup runs on a thread of its own, so that a
+// start that hangs fails the test instead of stopping it.
+void TestHelpBinding::plantedEntriesAreLeftAlone_data() {
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<Planted>("planted");
+    QTest::addColumn<bool>("traceBesideProgram");
+    const QString probe = QStringLiteral("$_Temp_$.$$$");
+    const QString trace = QStringLiteral("HHDebug.txt");
+    QTest::newRow("probe: link to a file") << probe << LinkToFile << false;
+    QTest::newRow("probe: pipe") << probe << Pipe << false;
+    QTest::newRow("probe: left by a run cut short") << probe << OwnEmptyFile << true;
+    QTest::newRow("trace: link to a read-only file") << trace << LinkToFile << true;
+    QTest::newRow("trace: link to a private folder") << trace << LinkToFolder << true;
+    QTest::newRow("trace: pipe") << trace << Pipe << true;
+    QTest::newRow("trace: folder") << trace << Folder << false;
+}
+
+void TestHelpBinding::plantedEntriesAreLeftAlone() {
+    QFETCH(QString, name);
+    QFETCH(Planted, planted);
+    QFETCH(bool, traceBesideProgram);
+    const QString other = root_->filePath(QStringLiteral("other"));
+    const QString secret = other + QStringLiteral("/secret.txt");
+    QVERIFY(WriteFile(secret, "not to be lost"));
+    QVERIFY(QFile::setPermissions(secret, QFile::ReadOwner));
+    const QString keys = other + QStringLiteral("/keys");
+    QVERIFY(QDir(other).mkdir(QStringLiteral("keys")));
+    QVERIFY(WriteFile(keys + QStringLiteral("/key"), "key"));
+    QVERIFY(QFile::setPermissions(keys, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    const auto mode = [](const QString &path) {
+        struct stat status {};
+        return ::stat(QFile::encodeName(path).constData(), &status) == 0 ? status.st_mode : 0;
+    };
+    const mode_t secretMode = mode(secret);
+    const mode_t keysMode = mode(keys);
+
+    const QString entry = environment_.programDir + name;
+    const QByteArray entryName = QFile::encodeName(entry);
+    switch (planted) {
+    case LinkToFile:
+        QVERIFY(QFile::link(secret, entry));
+        break;
+    case LinkToFolder:
+        QVERIFY(QFile::link(keys, entry));
+        break;
+    case Pipe:
+        QCOMPARE(::mkfifo(entryName.constData(), 0600), 0);
+        break;
+    case Folder:
+        QVERIFY(QDir(environment_.programDir).mkdir(name));
+        QVERIFY(WriteFile(entry + QStringLiteral("/inside"), "kept"));
+        break;
+    case OwnEmptyFile:
+        QVERIFY(WriteFile(entry, QByteArray()));
+        break;
+    }
+    const mode_t entryMode = mode(entry);
+
+    std::unique_ptr<TDLogFile> log;
+    std::atomic<bool> ready = false;
+    std::thread setup([&] {
+        log = std::make_unique<TDLogFile>(QStringList{"tavorim", "/debug"}, QStringLiteral("2.4"));
+        ready = true;
+    });
+    const bool inTime = QTest::qWaitFor([&] { return ready.load(); }, 10000);
+    if (!inTime) {
+        // Opening the pipe's other end lets a setup stuck on it go on.
+        const int release = ::open(entryName.constData(), O_RDWR | O_NONBLOCK);
+        setup.join();
+        ::close(release);
+        QFAIL("the start hung on a pipe in the program folder");
+    }
+    setup.join();
+    log->write(QStringLiteral("event"));
+
+    const QString trace =
+        (traceBesideProgram ? environment_.programDir : environment_.tempDir + '/') +
+        QStringLiteral("HHDebug.txt");
+    QCOMPARE(log->logFile(), trace);
+    QCOMPARE(EventLines(trace), QStringList{QStringLiteral("event")});
+    QCOMPARE(ReadBytes(secret), QByteArray("not to be lost"));
+    QCOMPARE(mode(secret), secretMode);
+    QCOMPARE(mode(keys), keysMode);
+    QCOMPARE(QDir(keys).entryList(QDir::Files), QStringList{QStringLiteral("key")});
+    // What the program made is gone; what it did not make stays as it was, but the trace's own
+    // name is cleared at every start.
+    const QFileInfo left(entry);
+    if (planted == OwnEmptyFile)
+        QVERIFY(!left.exists());
+    else if (name == QLatin1String("HHDebug.txt") && planted != Folder)
+        QVERIFY(left.isFile() && !left.isSymLink());
+    else {
+        QVERIFY(left.exists() || left.isSymLink());
+        QCOMPARE(mode(entry), entryMode);
+    }
+    if (planted == Folder)
+        QCOMPARE(ReadBytes(entry + QStringLiteral("/inside")), QByteArray("kept"));
+}
+
+// With an unwritable program folder the trace goes to a folder of the user's own: the runtime
+// folder when there is one, else a folder made for the user in the shared temporary folder.
+void TestHelpBinding::traceFallbackIsPrivate_data() {
+    QTest::addColumn<bool>("runtime");
+    QTest::newRow("runtime folder") << true;
+    QTest::newRow("no runtime folder") << false;
+}
+
+void TestHelpBinding::traceFallbackIsPrivate() {
+    QFETCH(bool, runtime);
+    const QByteArray savedRuntime = qgetenv("XDG_RUNTIME_DIR");
+    const QByteArray savedTemp = qgetenv("TMPDIR");
+    const auto restore = qScopeGuard([&] {
+        for (const auto &[name, value] :
+             {std::pair{"XDG_RUNTIME_DIR", savedRuntime}, std::pair{"TMPDIR", savedTemp}}) {
+            if (value.isEmpty())
+                qunsetenv(name);
+            else
+                qputenv(name, value);
+        }
+    });
+    const QString runtimeFolder = root_->filePath(QStringLiteral("runtime"));
+    QVERIFY(QDir().mkpath(runtimeFolder));
+    QVERIFY(QFile::setPermissions(runtimeFolder,
+                                  QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner));
+    if (runtime)
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(runtimeFolder));
+    else
+        qunsetenv("XDG_RUNTIME_DIR");
+    qputenv("TMPDIR", QFile::encodeName(environment_.tempDir));
+    environment_.tempDir.clear();
+    const QString blocker = root_->filePath(QStringLiteral("blocker"));
+    QVERIFY(WriteFile(blocker, "a file, not a folder"));
+    environment_.programDir = blocker + QStringLiteral("/program/");
+    const TDLogFile log({QStringLiteral("tavorim"), QStringLiteral("/debug")},
+                        QStringLiteral("2.4"));
+
+    const QString folder = runtime
+                               ? runtimeFolder + QStringLiteral("/tavorim")
+                               : root_->filePath(QStringLiteral("temp/tavorim-%1").arg(geteuid()));
+    QCOMPARE(log.logFile(), folder + QStringLiteral("/HHDebug.txt"));
+    QVERIFY(!ReadBytes(log.logFile()).isEmpty());
+    QCOMPARE(QFileInfo(folder).permissions() &
+                 (QFile::ReadOther | QFile::WriteOther | QFile::ExeOther | QFile::ReadGroup |
+                  QFile::WriteGroup | QFile::ExeGroup),
+             QFile::Permissions());
 }
 
 QTEST_MAIN(TestHelpBinding)
