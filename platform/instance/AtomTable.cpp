@@ -1,27 +1,29 @@
 #include "AtomTable.h"
 
+#include "PrivateFolder.h"
 #include "RemoteWindow.h"
 
+#include <QCryptographicHash>
+#include <QFile>
 #include <QHash>
-#include <QLocalServer>
+#include <QList>
 #include <QPointer>
+#include <QRegularExpression>
+#include <QSocketNotifier>
+#include <QTimer>
+#include <QUrl>
 
+#include <cstring>
+#include <fcntl.h>
+#include <sys/file.h>
 #include <sys/socket.h>
+#include <sys/stat.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 namespace tavorim {
 
 namespace {
-
-struct HeldName {
-    QLocalServer *server = nullptr;
-    int references = 0;
-};
-
-QHash<QString, HeldName> &heldNames() {
-    static QHash<QString, HeldName> names;
-    return names;
-}
 
 bool peerIsOurUser(qintptr descriptor) {
     struct ucred credentials {};
@@ -29,33 +31,11 @@ bool peerIsOurUser(qintptr descriptor) {
     if (descriptor < 0 || getsockopt(static_cast<int>(descriptor), SOL_SOCKET, SO_PEERCRED,
                                      &credentials, &length) != 0)
         return false;
-    return credentials.uid == getuid();
+    return credentials.uid == geteuid();
 }
-
-} // namespace
-
-bool AtomTable::connectToHolder(QLocalSocket &socket, const QString &atom,
-                                QDeadlineTimer deadline) {
-    socket.setSocketOptions(QLocalSocket::AbstractNamespaceOption);
-    socket.connectToServer(AtomTable::socketName(atom));
-    if (!socket.waitForConnected(int(qMax<qint64>(0, deadline.remainingTime()))))
-        return false;
-    if (!peerIsOurUser(socket.socketDescriptor())) {
-        socket.abort();
-        return false;
-    }
-    return true;
-}
-
-namespace {
 
 // Serves the requests of other copies on one accepted connection.
 void serve(QLocalSocket *socket) {
-    if (!peerIsOurUser(socket->socketDescriptor())) {
-        socket->abort();
-        socket->deleteLater();
-        return;
-    }
     auto windowFound = std::make_shared<bool>(false);
     QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
     QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, windowFound] {
@@ -72,16 +52,204 @@ void serve(QLocalSocket *socket) {
     });
 }
 
+// Listens on a bound socket for as long as the name is held. No failure of one connection ends
+// the listening: an accept that finds no free descriptor pauses it for a moment (the callers wait
+// in the queue), and the connections served at once are bounded in number and in time.
+class Listener : public QObject {
+public:
+    Listener(int descriptor, const QByteArray &path)
+        : descriptor_(descriptor), path_(path), notifier_(descriptor, QSocketNotifier::Read) {
+        struct stat status {};
+        if (::lstat(path_.constData(), &status) == 0) {
+            device_ = status.st_dev;
+            inode_ = status.st_ino;
+        }
+        connect(&notifier_, &QSocketNotifier::activated, this, &Listener::acceptPending);
+    }
+
+    ~Listener() override {
+        notifier_.setEnabled(false);
+        ::close(descriptor_);
+        // Only our own socket goes: nothing else can have replaced it while we held the lock.
+        struct stat status {};
+        if (::lstat(path_.constData(), &status) == 0 && status.st_dev == device_ &&
+            status.st_ino == inode_)
+            ::unlink(path_.constData());
+    }
+
+private:
+    static constexpr int RetryMs = 200;
+    // Accepts tried per wake-up, so that a flood cannot keep the event loop for itself.
+    static constexpr int AcceptsPerWakeUp = 2 * AtomTable::MaxConnections;
+
+    void acceptPending() {
+        for (int attempt = 0; attempt < AcceptsPerWakeUp; ++attempt) {
+            const int connection =
+                ::accept4(descriptor_, nullptr, nullptr, SOCK_CLOEXEC | SOCK_NONBLOCK);
+            if (connection >= 0) {
+                take(connection);
+                continue;
+            }
+            if (errno == EINTR || errno == ECONNABORTED || errno == EPROTO)
+                continue;
+            if (errno != EAGAIN && errno != EWOULDBLOCK) {
+                notifier_.setEnabled(false);
+                QTimer::singleShot(RetryMs, this, [this] { notifier_.setEnabled(true); });
+            }
+            return;
+        }
+    }
+
+    void take(int connection) {
+        if (!peerIsOurUser(connection)) {
+            ::close(connection);
+            return;
+        }
+        auto *socket = new QLocalSocket(this);
+        if (!socket->setSocketDescriptor(connection)) {
+            ::close(connection);
+            delete socket;
+            return;
+        }
+        connections_.removeIf([](const QPointer<QLocalSocket> &open) { return open.isNull(); });
+        if (connections_.size() >= AtomTable::MaxConnections) {
+            QLocalSocket *oldest = connections_.takeFirst();
+            oldest->abort();
+            oldest->deleteLater();
+        }
+        connections_.append(socket);
+        QTimer::singleShot(AtomTable::ConnectionLifetimeMs, socket, [socket] {
+            socket->abort();
+            socket->deleteLater();
+        });
+        serve(socket);
+    }
+
+    int descriptor_;
+    QByteArray path_;
+    QSocketNotifier notifier_;
+    dev_t device_ = 0;
+    ino_t inode_ = 0;
+    QList<QPointer<QLocalSocket>> connections_;
+};
+
+struct HeldName {
+    int lock = -1;
+    QByteArray lockPath;
+    Listener *listener = nullptr;
+    int references = 0;
+};
+
+QHash<QString, HeldName> &heldNames() {
+    static QHash<QString, HeldName> names;
+    return names;
+}
+
+// What a socket address can hold, its final zero included.
+constexpr qsizetype MaxSocketPath = sizeof(sockaddr_un::sun_path);
+
+QString lockName(const QString &socket) {
+    return socket.chopped(int(std::strlen(".socket"))) + QStringLiteral(".lock");
+}
+
+// The lock that decides who holds a name: it goes with its holder, however that one ends. A
+// holder that ends normally unlinks the file while still holding it, so a lock taken on a file
+// that is no longer the one under the name counts for nothing and is taken again. -1 when it
+// cannot be had; `result` then says whether another live process holds it.
+int takeLock(const QByteArray &path, AtomTable::AddResult &result) {
+    result = AtomTable::AddResult::Failed;
+    for (int attempt = 0; attempt < 8; ++attempt) {
+        const int lock = ::open(path.constData(), O_RDWR | O_CREAT | O_NOFOLLOW | O_CLOEXEC, 0600);
+        if (lock < 0)
+            return -1;
+        if (::flock(lock, LOCK_EX | LOCK_NB) != 0) {
+            if (errno == EWOULDBLOCK)
+                result = AtomTable::AddResult::HeldElsewhere;
+            ::close(lock);
+            return -1;
+        }
+        struct stat locked {};
+        struct stat named {};
+        if (::fstat(lock, &locked) == 0 && ::lstat(path.constData(), &named) == 0 &&
+            S_ISREG(locked.st_mode) && locked.st_dev == named.st_dev &&
+            locked.st_ino == named.st_ino)
+            return lock;
+        ::close(lock);
+    }
+    return -1;
+}
+
+// A socket listening at the path; a leftover of a copy that ended without removing it goes
+// first. -1 when it cannot be made.
+int listenAt(const QByteArray &path) {
+    struct stat status {};
+    if (::lstat(path.constData(), &status) == 0) {
+        if (S_ISDIR(status.st_mode))
+            return -1;
+        ::unlink(path.constData());
+    }
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    if (path.size() >= MaxSocketPath)
+        return -1;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (descriptor < 0)
+        return -1;
+    if (::bind(descriptor, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
+        ::listen(descriptor, SOMAXCONN) != 0) {
+        ::close(descriptor);
+        return -1;
+    }
+    return descriptor;
+}
+
 } // namespace
 
+QString AtomTable::displayName() {
+    QString x11 = qEnvironmentVariable("DISPLAY");
+    if (x11.startsWith(QLatin1String("unix:")))
+        x11 = x11.mid(4);
+    static const QRegularExpression screenNumber(QStringLiteral("(:\\d+)\\.\\d+$"));
+    x11.replace(screenNumber, QStringLiteral("\\1"));
+    const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
+    if (x11.isEmpty() && wayland.isEmpty())
+        return QStringLiteral("console");
+    // A Wayland session also names its X server: both together tell the desktop apart from an X
+    // server started inside it.
+    return wayland + QLatin1Char('|') + x11;
+}
+
 QString AtomTable::socketName(const QString &atom) {
-    // Copies on different displays or of different users must not see each other.
-    QString display = qEnvironmentVariable("WAYLAND_DISPLAY");
-    if (display.isEmpty())
-        display = qEnvironmentVariable("DISPLAY");
-    if (display.isEmpty())
-        display = QStringLiteral("console");
-    return QStringLiteral("tavorim/%1/%2/%3").arg(getuid()).arg(display.left(40), atom);
+    const QString folder = privateFolder();
+    if (folder.isEmpty())
+        return {};
+    const auto encoded = [](const QString &text) {
+        return QString::fromLatin1(QUrl::toPercentEncoding(text, ":", "_"));
+    };
+    const QString name = encoded(displayName()) + QLatin1Char('_') + encoded(atom);
+    QString path = folder + QLatin1Char('/') + name + QStringLiteral(".socket");
+    if (QFile::encodeName(path).size() >= MaxSocketPath) {
+        const QByteArray digest =
+            QCryptographicHash::hash(name.toUtf8(), QCryptographicHash::Sha1).toHex();
+        path = folder + QLatin1Char('/') + QString::fromLatin1(digest) + QStringLiteral(".socket");
+    }
+    return path;
+}
+
+bool AtomTable::connectToHolder(QLocalSocket &socket, const QString &atom,
+                                QDeadlineTimer deadline) {
+    const QString path = socketName(atom);
+    if (path.isEmpty())
+        return false;
+    socket.connectToServer(path);
+    if (!socket.waitForConnected(int(qMax<qint64>(0, deadline.remainingTime()))))
+        return false;
+    if (!peerIsOurUser(socket.socketDescriptor())) {
+        socket.abort();
+        return false;
+    }
+    return true;
 }
 
 bool AtomTable::find(const QString &atom) {
@@ -97,18 +265,22 @@ AtomTable::AddResult AtomTable::add(const QString &atom) {
         ++held->references;
         return AddResult::Added;
     }
-    auto *server = new QLocalServer;
-    server->setSocketOptions(QLocalServer::AbstractNamespaceOption);
-    if (!server->listen(socketName(atom))) {
-        const bool inUse = server->serverError() == QAbstractSocket::AddressInUseError;
-        delete server;
-        return inUse ? AddResult::HeldElsewhere : AddResult::Failed;
+    const QString socket = socketName(atom);
+    if (socket.isEmpty())
+        return AddResult::Failed;
+    const QByteArray lockPath = QFile::encodeName(lockName(socket));
+    AddResult locked = AddResult::Failed;
+    const int lock = takeLock(lockPath, locked);
+    if (lock < 0)
+        return locked;
+    const QByteArray path = QFile::encodeName(socket);
+    const int listening = listenAt(path);
+    if (listening < 0) {
+        ::unlink(lockPath.constData());
+        ::close(lock);
+        return AddResult::Failed;
     }
-    QObject::connect(server, &QLocalServer::newConnection, server, [server] {
-        while (QLocalSocket *socket = server->nextPendingConnection())
-            serve(socket);
-    });
-    heldNames().insert(atom, {server, 1});
+    heldNames().insert(atom, {lock, lockPath, new Listener(listening, path), 1});
     return AddResult::Added;
 }
 
@@ -118,7 +290,11 @@ void AtomTable::remove(const QString &atom) {
         return;
     if (--held->references > 0)
         return;
-    delete held->server;
+    // The socket goes before the lock, so that the next holder never finds ours; the lock file
+    // is unlinked while still locked (see takeLock).
+    delete held->listener;
+    ::unlink(held->lockPath.constData());
+    ::close(held->lock);
     heldNames().erase(held);
 }
 

@@ -8,20 +8,27 @@
 namespace tavorim {
 
 // The per-user, per-display table of names that copies of the program use to find each other.
-// A name lives in Linux's abstract socket namespace: the copy that holds it listens on it, and
-// the kernel drops it when that copy ends, however it ends. Only connections from our own user
-// are answered, and only a holder of our own user is believed.
+// A name is a socket in the user's private folder, which no other user can enter, and a lock
+// file beside it: the copy that holds the name holds the lock and listens on the socket. The
+// kernel drops the lock when that copy ends, however it ends, so a socket left by a killed copy
+// is only a leftover that the next holder clears. Only connections from our own user are
+// answered, and only a holder of our own user is believed.
 class AtomTable {
 public:
     enum class AddResult { Added, HeldElsewhere, Failed };
 
-    // The socket name behind an atom: user id, display and the atom itself.
+    // The socket behind an atom, in the private folder; its name carries the display and the
+    // atom. Empty when there is no private folder.
     static QString socketName(const QString &atom);
+    // The display a name belongs to: the Wayland and X display names of the environment, the X
+    // one without its screen number (":0.0" is ":0").
+    static QString displayName();
 
     // Whether a live copy of our own user holds the name.
     static bool find(const QString &atom);
     // Holds the name in this process (one more reference when it already does). HeldElsewhere
-    // when another live process holds it.
+    // when another live process holds it; Failed when there is no private folder or the socket
+    // cannot be made.
     static AddResult add(const QString &atom);
     // Drops one reference of this process; at the last one the name is released. Nothing
     // happens for a name held by another process.
@@ -35,6 +42,10 @@ public:
     static constexpr qsizetype MaxLine = 512;
     // How long a copy waits for the holder to answer: a frozen holder must not hold it up.
     static constexpr int AnswerTimeoutMs = 2000;
+    // The holder serves at most this many connections at once (a new one ends the oldest), each
+    // for at most this long: idle or hostile clients cannot use up its descriptors.
+    static constexpr int MaxConnections = 8;
+    static constexpr int ConnectionLifetimeMs = 2 * AnswerTimeoutMs;
 };
 
 } // namespace tavorim
