@@ -3,6 +3,8 @@
 // by http_proxy). The window cases run under an Xvfb server with openbox, started here.
 #include "Application.h"
 #include "AtomTable.h"
+#include "RemoteWindow.h"
+#include "Startup.h"
 #include "Web.h"
 
 #include <QProcess>
@@ -16,6 +18,7 @@
 
 #include <atomic>
 #include <csignal>
+#include <cstring>
 #include <functional>
 #include <optional>
 #include <thread>
@@ -23,9 +26,11 @@
 #include <arpa/inet.h>
 #include <netinet/in.h>
 #include <sys/socket.h>
+#include <sys/un.h>
 #include <unistd.h>
 
 using tavorim::AtomTable;
+using tavorim::RemoteWindow;
 
 namespace {
 
@@ -193,6 +198,11 @@ private slots:
     void minimisedCopyIsRestored();
     void exitReportReachesThePeer_data();
     void exitReportReachesThePeer();
+    void guardOutlastsDescriptorExhaustion();
+    void unusableDisplayEndsInFrench_data();
+    void unusableDisplayEndsInFrench();
+    void lowColorDisplayIsRefused_data();
+    void lowColorDisplayIsRefused();
     void hostileNetworkCannotHoldTheExit_data();
     void hostileNetworkCannotHoldTheExit();
 
@@ -204,8 +214,12 @@ private:
     static bool haveDisplayTools();
     bool startDisplay();
     void stopDisplay();
-    QString windowOf(const QString &title, int timeoutMs = 30000);
+    QString windowOf(const QString &title, int timeoutMs = 30000,
+                     const std::optional<QProcessEnvironment> &environment = {});
     QProcessEnvironment x11() const;
+    static QProcessEnvironment onDisplay(const QString &display);
+    QProcess *startCapturingErrors(const QProcessEnvironment &environment,
+                                   const QString &program = {}, const QStringList &arguments = {});
 
     HttpPeer peer_;
     QList<QProcess *> copies_;
@@ -356,8 +370,12 @@ bool TestProgram::startDisplay() {
 }
 
 QProcessEnvironment TestProgram::x11() const {
+    return onDisplay(display_);
+}
+
+QProcessEnvironment TestProgram::onDisplay(const QString &display) {
     QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("DISPLAY"), display_);
+    env.insert(QStringLiteral("DISPLAY"), display);
     env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("xcb"));
     // libxkbcommon-x11 reads past a string end on purpose-sized buffers; the strict string
     // checks would stop the program inside that system library.
@@ -368,7 +386,8 @@ QProcessEnvironment TestProgram::x11() const {
     return env;
 }
 
-QString TestProgram::windowOf(const QString &title, int timeoutMs) {
+QString TestProgram::windowOf(const QString &title, int timeoutMs,
+                              const std::optional<QProcessEnvironment> &environment) {
     // A search can fail outright while the windows of a copy that just ended are still being
     // destroyed, so it is asked again until a window shows or the time is up.
     QString found;
@@ -377,7 +396,7 @@ QString TestProgram::windowOf(const QString &title, int timeoutMs) {
             found = runTool(QStringLiteral("xdotool"),
                             {QStringLiteral("search"), QStringLiteral("--onlyvisible"),
                              QStringLiteral("--name"), title},
-                            x11(), 5000)
+                            environment.value_or(x11()), 5000)
                         .value_or(QString());
             return !found.isEmpty();
         },
@@ -570,6 +589,164 @@ void TestProgram::hostileNetworkCannotHoldTheExit() {
     QVERIFY2(ending < ExitBoundMs, qPrintable(QString::number(ending)));
     QVERIFY2(peak - before < 16 * 1024, qPrintable(QString::number(peak - before)));
     QCOMPARE(copy->exitCode(), 0);
+}
+
+// A copy (of the program, or through the program given) whose standard error is kept for the
+// test to read.
+QProcess *TestProgram::startCapturingErrors(const QProcessEnvironment &environment,
+                                            const QString &program, const QStringList &arguments) {
+    auto *copy = new QProcess;
+    copies_.append(copy);
+    copy->setProcessEnvironment(environment);
+    copy->start(program.isEmpty() ? programPath() : program, arguments);
+    return copy;
+}
+
+// A first copy with few descriptors, flooded with more idle connections than it has: it keeps
+// listening and answering, and a second copy still finds it and ends.
+void TestProgram::guardOutlastsDescriptorExhaustion() {
+    const QString prlimit = QStandardPaths::findExecutable(QStringLiteral("prlimit"));
+    if (prlimit.isEmpty())
+        QSKIP("prlimit (util-linux) is missing");
+    constexpr int Descriptors = 128;
+    constexpr int Connections = 3 * Descriptors;
+    const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    QProcess *first = startCapturingErrors(
+        env, prlimit,
+        {QStringLiteral("--nofile=%1").arg(Descriptors), QStringLiteral("--"), programPath()});
+    QTRY_VERIFY_WITH_TIMEOUT(AtomTable::find(GuardAtom), 30000);
+
+    const QByteArray path = QFile::encodeName(AtomTable::socketName(GuardAtom));
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    QVERIFY(path.size() < qsizetype(sizeof address.sun_path));
+    std::memcpy(address.sun_path, path.constData(), std::size_t(path.size()));
+    std::vector<int> idle;
+    const auto closeIdle = qScopeGuard([&] {
+        for (const int descriptor : idle)
+            ::close(descriptor);
+    });
+    // A full queue refuses a connection for the moment: it is tried again until the bound.
+    const bool flooded = QTest::qWaitFor(
+        [&] {
+            while (idle.size() < Connections) {
+                const int descriptor =
+                    ::socket(AF_UNIX, SOCK_STREAM | SOCK_NONBLOCK | SOCK_CLOEXEC, 0);
+                if (descriptor < 0)
+                    return false;
+                if (::connect(descriptor, reinterpret_cast<const sockaddr *>(&address),
+                              sizeof address) != 0) {
+                    ::close(descriptor);
+                    return false;
+                }
+                idle.push_back(descriptor);
+            }
+            return true;
+        },
+        30000);
+    QVERIFY2(flooded,
+             qPrintable(QStringLiteral("%1 connections of %2").arg(idle.size()).arg(Connections)));
+    QVERIFY(RemoteWindow::FindWindow(GuardAtom,
+                                     tavorim::TApplication::titleFromProgramPath(programPath()),
+                                     QDeadlineTimer(10000)));
+    QProcess *second = start(env);
+    QTRY_COMPARE_WITH_TIMEOUT(second->state(), QProcess::NotRunning, 30000);
+    QCOMPARE(second->exitCode(), 0);
+    QCOMPARE(first->state(), QProcess::Running);
+}
+
+// No display, or one that cannot be opened: a French message and exit code 1, not Qt's abort.
+// Without a platform of its own, the program would take X outside a Wayland session.
+void TestProgram::unusableDisplayEndsInFrench_data() {
+    QTest::addColumn<QStringList>("settings"); // NAME=value, or NAME alone to remove it
+    QTest::addColumn<QString>("message");
+    const QString missing = QStringLiteral(":65535");
+    QTest::newRow("X display that does not exist")
+        << QStringList{"QT_QPA_PLATFORM=xcb", "DISPLAY=" + missing}
+        << displayNotOpenedText(missing);
+    QTest::newRow("no X display named")
+        << QStringList{"QT_QPA_PLATFORM=xcb", "DISPLAY"} << noDisplayText();
+    QTest::newRow("platform left to the program")
+        << QStringList{"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE",
+                       "DISPLAY=" + missing}
+        << displayNotOpenedText(missing);
+    QTest::newRow("Wayland display that does not exist")
+        << QStringList{"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=tavorim-none", "DISPLAY"}
+        << noDisplayText();
+}
+
+void TestProgram::unusableDisplayEndsInFrench() {
+    QFETCH(QStringList, settings);
+    QFETCH(QString, message);
+    QVERIFY(!QFileInfo::exists(QStringLiteral("/tmp/.X11-unix/X65535")));
+    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
+    for (const QString &setting : settings) {
+        const qsizetype equals = setting.indexOf(QLatin1Char('='));
+        if (equals < 0)
+            env.remove(setting);
+        else
+            env.insert(setting.left(equals), setting.mid(equals + 1));
+    }
+    QProcess *copy = startCapturingErrors(env);
+    QVERIFY(copy->waitForFinished(30000));
+    const QString errors = QString::fromUtf8(copy->readAllStandardError());
+    QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(copy->exitCode(), 1);
+    QVERIFY2(errors.contains(message + QLatin1Char('\n')), qPrintable(errors));
+}
+
+// A screen of too few colours: the message goes to standard error and to a plain box the screen
+// can show; closing it ends the run with code 1. The fewest bits the windows take still shows
+// them.
+void TestProgram::lowColorDisplayIsRefused_data() {
+    QTest::addColumn<int>("depth");
+    QTest::newRow("8 bits") << 8;
+    QTest::newRow("15 bits") << MinimumColorDepth;
+}
+
+void TestProgram::lowColorDisplayIsRefused() {
+    QFETCH(int, depth);
+    if (!haveDisplayTools())
+        QSKIP("Xvfb, openbox, xdotool or xprop is missing");
+    QProcess xvfb;
+    const auto stopXvfb = qScopeGuard([&] {
+        xvfb.terminate();
+        if (!xvfb.waitForFinished(5000))
+            xvfb.kill();
+        xvfb.waitForFinished();
+    });
+    xvfb.start(QStringLiteral("Xvfb"),
+               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
+                QStringLiteral("0"), QStringLiteral("800x600x%1").arg(depth),
+                QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
+    QVERIFY(xvfb.waitForStarted());
+    QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 20000);
+    const QProcessEnvironment env =
+        onDisplay(QStringLiteral(":") + QString::fromLatin1(xvfb.readLine().trimmed()));
+    QProcess *copy = startCapturingErrors(env);
+    if (depth >= MinimumColorDepth) {
+        QVERIFY2(!windowOf(QStringLiteral("^TavoRim v"), 30000, env).isEmpty(),
+                 "the main window did not appear");
+        QCOMPARE(copy->state(), QProcess::Running);
+        copy->kill();
+        copy->waitForFinished();
+        return;
+    }
+    // Said before the box shows; the box then is the program's only window.
+    QString errors;
+    QTRY_VERIFY2_WITH_TIMEOUT((errors += QString::fromUtf8(copy->readAllStandardError()))
+                                  .contains(lowColorText(depth) + QLatin1Char('\n')),
+                              qPrintable(errors), 30000);
+    const QString box = windowOf(QStringLiteral("^Tavorim$"), 30000, env);
+    QVERIFY2(!box.isEmpty(), "the box did not appear");
+    QVERIFY(
+        runTool(QStringLiteral("xdotool"),
+                {QStringLiteral("key"), QStringLiteral("--window"), box, QStringLiteral("Return")},
+                env)
+            .has_value());
+    QVERIFY(copy->waitForFinished(20000));
+    QCOMPARE(copy->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(copy->exitCode(), 1);
 }
 
 QTEST_GUILESS_MAIN(TestProgram)
