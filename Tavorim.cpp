@@ -1,15 +1,28 @@
 // Entry routine: the application object, then the run of the windows.
+#include "Display.h"
 #include "Startup.h"
 
 #include <QApplication>
 
+#include <vector>
+
 int main(int argc, char *argv[]) {
+    // The platform is chosen here, before the application object, so that every way of
+    // starting the program (launcher, desktop entry, the program file itself) gets the same.
+    std::vector<char *> arguments(argv, argv + argc);
+    char platformOption[] = "-platform";
+    char x11Platform[] = "xcb";
+    if (tavorim::wantsX11Platform(argc, argv)) {
+        arguments.insert(arguments.begin() + 1, {platformOption, x11Platform});
+    }
+    arguments.push_back(nullptr);
+    int count = int(arguments.size()) - 1;
     // A display that cannot be opened, or cannot show the windows, ends the run with a French
     // message and code 1 rather than with Qt's abort.
-    if (!displayOpens(argc, argv))
+    if (!displayOpens(count, arguments.data()))
         return 1;
     catchPlatformFailure(true);
-    QApplication app(argc, argv);
+    QApplication app(count, arguments.data());
     catchPlatformFailure(false);
     if (!screenCanShowTheProgram())
         return 1;

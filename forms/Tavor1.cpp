@@ -29,7 +29,9 @@ std::unique_ptr<tavorim::THookHelpSystem> helpHook;
 } // namespace
 
 TForm1::TForm1(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+    // An ordinary window for the window manager, not a dialog: it can be minimised, as its
+    // minimise button says, and it is no transient that would be kept above the help viewer.
+    : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TForm1>()) {

@@ -8,13 +8,20 @@
 #include "Globals.h"
 #include "LockKeys.h"
 #include "Tavor1.h"
+#include "WindowPlacement.h"
 
+#include <QCloseEvent>
 #include <QPainter>
+#include <QScreen>
 #include <QWindow>
 
 using tavorim::TApplication;
 
-TForm2::TForm2(QWidget *parent) : QWidget(parent, Qt::Window | Qt::FramelessWindowHint) {
+// Kept below the other windows, for the window manager too: whatever raises the main window
+// (a click, the window manager's own rules for related windows) cannot bring the backdrop up
+// over the help viewer or a drill.
+TForm2::TForm2(QWidget *parent)
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint) {
     TApplication::instance().note(QStringLiteral("Form2 created"));
     // The guard runs first, while the rest of the window is still being built.
     OnlyOne1 = new tavorim::TOnlyOne(this);
@@ -75,12 +82,9 @@ void TForm2::FormActivate() {
     if (!mainWindow_)
         return;
     TApplication &application = TApplication::instance();
-    // Keeps the main window above the backdrop, also for the window manager.
-    mainWindow_->winId();
-    if (QWindow *window = mainWindow_->windowHandle())
-        window->setTransientParent(windowHandle());
-    // Modal over the backdrop only: the help viewer it opens is a window of its own that the
-    // pupil must be able to read and use beside it.
+    // Modal, but blocking neither the backdrop nor the help viewer: window managers raise the
+    // windows a modal window belongs to with it, which would bring the backdrop up over the
+    // viewer. The backdrop stays below by itself and hands a click on it to the window in front.
     mainWindow_->setWindowModality(Qt::WindowModal);
     application.note(QStringLiteral("Form1 shown modally"));
     application.ShowModal(mainWindow_);
@@ -132,4 +136,52 @@ void TForm2::resizeEvent(QResizeEvent *event) {
     ui->panelMaj->move(width() - RightOfPanelMaj - ui->panelMaj->width(), ui->panelMaj->y());
     ui->PanelVernum->move(width() - RightOfPanelVernum - ui->PanelVernum->width(),
                           ui->PanelVernum->y());
+    keepPanelsClear();
+}
+
+void TForm2::moveEvent(QMoveEvent *event) {
+    QWidget::moveEvent(event);
+    keepPanelsClear();
+}
+
+void TForm2::keepPanelsClear() {
+    // The help viewer opens away from the clock and the indicators when the screen has room.
+    QRegion panels;
+    for (const QWidget *panel :
+         {static_cast<QWidget *>(ui->Panel1), static_cast<QWidget *>(ui->panelMaj),
+          static_cast<QWidget *>(ui->PanelVernum)})
+        panels += QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size());
+    tavorim::setHelpKeepClear(panels);
+}
+
+void TForm2::setVisible(bool visible) {
+    if (visible && !isVisible())
+        coverScreen();
+    QWidget::setVisible(visible);
+}
+
+void TForm2::coverScreen() {
+    // Maximised means the whole screen, with a window manager or without one: the window has
+    // that size before it is first mapped, so it is never seen at its design size.
+    winId();
+    QScreen *screen = windowHandle() ? windowHandle()->screen() : nullptr;
+    if (!screen)
+        screen = QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    // Placing a window drops its maximised state: it is asked for again, for the window manager.
+    const Qt::WindowStates state = windowState();
+    setGeometry(screen->geometry());
+    setWindowState(state);
+    disconnect(screenSize_);
+    screenSize_ = connect(screen, &QScreen::geometryChanged, this, [this](const QRect &area) {
+        if (isVisible())
+            setGeometry(area);
+    });
+}
+
+void TForm2::closeEvent(QCloseEvent *event) {
+    // The window manager's close (Alt+F4 on the backdrop) does nothing: the backdrop lasts as
+    // long as the program, which ends from the main window.
+    event->ignore();
 }

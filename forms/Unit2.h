@@ -48,15 +48,23 @@ public slots:
     void Timer1Timer();
     void TimerLedsTimer();
 
+    // Shown, the backdrop takes the whole screen it is on and follows that screen's size.
+    void setVisible(bool visible) override;
+
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
+    void moveEvent(QMoveEvent *event) override;
     void showEvent(QShowEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
 
 private:
     void FormPaint(QPainter &canvas);
+    void coverScreen();
+    void keepPanelsClear();
 
     std::unique_ptr<QPixmap> Tuile_Fond;
     TForm1 *mainWindow_ = nullptr;
     bool activated_ = false;
+    QMetaObject::Connection screenSize_;
 };

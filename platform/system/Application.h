@@ -45,7 +45,11 @@ public:
 
     // The main form (the first window created) stands for the application's own window: the
     // single-instance guard of another copy asks whether it is minimised, restores it or
-    // brings it to the top.
+    // brings it to the top. Restoring brings back every minimised window of the program, and
+    // both put the modal windows on top, the one in front last and active; the main form is
+    // never raised. From the main form on, the same happens whenever the window manager gives
+    // the focus to the main form or to a window a modal one blocks, or brings a window of the
+    // chain back alone; a key for a minimised or hidden window is dropped and brings it back.
     void setMainForm(QWidget *form);
     QWidget *mainForm() const;
     bool IsIconic() const;
@@ -80,6 +84,7 @@ private:
     std::function<void(const QString &)> noteListener_;
     QPointer<QWidget> mainForm_;
     QPointer<QTimer> quitter_;
+    QPointer<QObject> frontKeeper_;
 };
 
 } // namespace tavorim

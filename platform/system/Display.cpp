@@ -1,8 +1,16 @@
 #include "Display.h"
 
+#include "WindowPlacement.h"
+
 #include <QGuiApplication>
 #include <QScreen>
 #include <QWidget>
+
+#include <cstdlib>
+#include <cstring>
+
+// After Qt: the X headers define macros (None, Bool, Status) that clash with Qt's names.
+#include <X11/Xlib.h>
 
 namespace tavorim {
 
@@ -20,14 +28,34 @@ int colorDepth(const QWidget *widget) {
 }
 
 void centerOnScreen(QWidget *window) {
-    QScreen *screen = window->screen();
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
-    if (!screen)
-        return;
-    QRect frame = window->frameGeometry();
-    frame.moveCenter(screen->availableGeometry().center());
-    window->move(frame.topLeft());
+    placeFrame(window, [window](const QMargins &frame) {
+        QScreen *screen = window->screen();
+        if (!screen)
+            screen = QGuiApplication::primaryScreen();
+        QRect outer(window->pos(), window->size().grownBy(frame));
+        if (screen)
+            outer.moveCenter(screen->availableGeometry().center());
+        return outer;
+    });
+}
+
+bool wantsX11Platform(int argc, char *argv[]) {
+    const char *chosen = std::getenv("QT_QPA_PLATFORM");
+    if (chosen && *chosen)
+        return false;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-platform") == 0 || std::strcmp(argv[i], "--platform") == 0)
+            return false;
+    }
+    const char *display = std::getenv("DISPLAY");
+    if (!display || !*display)
+        return false;
+    // Reachable, not merely named: a stale DISPLAY must not keep a Wayland session from starting.
+    ::Display *x11 = XOpenDisplay(nullptr);
+    if (!x11)
+        return false;
+    XCloseDisplay(x11);
+    return true;
 }
 
 void setColorDepthForTests(int bitsPerPixel) {

@@ -13,8 +13,14 @@ int colorDepth(const QWidget *widget);
 // Tests: every screen reads as this depth; 0 puts the real screens back.
 void setColorDepthForTests(int bitsPerPixel);
 
-// Puts a window in the middle of its screen's available area.
+// Puts a window, frame included, in the middle of its screen's available area.
 void centerOnScreen(QWidget *window);
+
+// Whether the program should run on the X11 platform: an X display (an X session's or a Wayland
+// session's Xwayland) can be reached and neither QT_QPA_PLATFORM nor a -platform argument chose
+// another. On X the program places its windows, brings a minimised copy back and reads the lock
+// keys, which Wayland does not let a client do. Called before the application object exists.
+bool wantsX11Platform(int argc, char *argv[]);
 
 // A font by family name whose size is a character height in pixels, so that it does not grow
 // with the desktop's font scaling. Where the family is missing, a serif family stands in for

@@ -1,8 +1,12 @@
 #include "HelpViewerWindow.h"
 
+#include "WindowPlacement.h"
+
+#include <QApplication>
 #include <QDesktopServices>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QScreen>
 #include <QSplitter>
 #include <QStringDecoder>
 #include <QTabWidget>
@@ -69,7 +73,7 @@ HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QS
             system_ = *parsed;
 
     setWindowTitle(system_.title.empty() ? QStringLiteral("Aide") : DecodeText(system_.title));
-    resize(860, 620);
+    resize(PreferredSize);
 
     auto *back = new QToolButton(this);
     back->setText(QStringLiteral("Précédent"));
@@ -144,6 +148,24 @@ HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QS
 }
 
 HelpViewerWindow::~HelpViewerWindow() = default;
+
+void HelpViewerWindow::setVisible(bool visible) {
+    if (visible && !isVisible())
+        placeOnScreen();
+    QWidget::setVisible(visible);
+}
+
+void HelpViewerWindow::placeOnScreen() {
+    const QWidget *asking = QApplication::activeWindow();
+    QScreen *screen = asking ? asking->screen() : QGuiApplication::primaryScreen();
+    if (!screen)
+        return;
+    const QRect askingFrame = asking ? asking->frameGeometry() : QRect();
+    placeFrame(this, [screen, askingFrame](const QMargins &frame) {
+        return helpViewerFrame(screen->availableGeometry(), PreferredSize.grownBy(frame),
+                               helpKeepClear(), askingFrame);
+    });
+}
 
 std::string HelpViewerWindow::DefaultTopic() const {
     return system_.defaultTopic.empty() ? std::string()

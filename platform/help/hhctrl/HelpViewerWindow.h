@@ -34,7 +34,16 @@ public:
     // otherwise Latin-1.
     static QString DecodeText(const std::string &bytes);
 
+    // Size of the page and the contents together when the screen has room.
+    static constexpr QSize PreferredSize{860, 620};
+
+    // Shown from hidden, the window is placed afresh: whole on the screen of the window the
+    // pupil asked from, sized to fit, away from what the program keeps clear and from that
+    // window as far as the screen allows.
+    void setVisible(bool visible) override;
+
 private:
+    void placeOnScreen();
     void FillTree(QTreeWidget *tree, const std::vector<SitemapEntry> &entries,
                   QTreeWidgetItem *parent);
     void ShowEntry(QTreeWidgetItem *item);

@@ -12,6 +12,7 @@
 #include "Web.h"
 
 #include <QProcess>
+#include <QScreen>
 #include <QWindow>
 #include <QtTest>
 
@@ -27,6 +28,7 @@ private slots:
     void cleanup();
     void startAndEndInOrder();
     void secondCopyEndsWithoutAsking();
+    void backdropCoversItsScreen();
 
 private:
     QStringList notes_;
@@ -64,7 +66,9 @@ void TestStartup::startAndEndInOrder() {
         QVERIFY(form2 && form2->isVisible());
         QVERIFY(form2->windowState() & Qt::WindowMaximized);
         QVERIFY(form1->isModal());
-        QCOMPARE(form1->windowHandle()->transientParent(), form2->windowHandle());
+        QCOMPARE(form2->geometry(), form2->screen()->geometry());
+        // Belonging to the backdrop, the main window would raise it over the help viewer.
+        QVERIFY(!form1->windowHandle()->transientParent());
         QVERIFY(Etat_Global.Niveau_I);
         QCOMPARE(AtomTable::references(tavorim::TOnlyOne::atomName()), 1);
         MessageBox::setAutoAnswer(MessageBox::Yes);
@@ -105,6 +109,20 @@ void TestStartup::secondCopyEndsWithoutAsking() {
     QVERIFY(AtomTable::find(atom));
     first.kill();
     first.waitForFinished();
+}
+
+void TestStartup::backdropCoversItsScreen() {
+    TForm2 form;
+    form.showMaximized();
+    QScreen *screen = form.screen();
+    QCOMPARE(form.geometry(), screen->geometry());
+    // The screen changes size: the backdrop follows.
+    const QRect smaller(screen->geometry().topLeft(), QSize(800, 600));
+    emit screen->geometryChanged(smaller);
+    QTRY_COMPARE(form.geometry(), smaller);
+    // The window manager's close (Alt+F4 on the backdrop) does nothing.
+    form.windowHandle()->close();
+    QVERIFY(form.isVisible());
 }
 
 int main(int argc, char *argv[]) {

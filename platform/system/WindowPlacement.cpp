@@ -1,0 +1,231 @@
+#include "WindowPlacement.h"
+
+#include <QApplication>
+#include <QPointer>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+#include <array>
+#include <optional>
+
+// After Qt: the X headers define macros (None, Bool, Status) that clash with Qt's names.
+#include <X11/Xatom.h>
+#include <X11/Xlib.h>
+
+namespace tavorim {
+
+namespace {
+
+constexpr char WatcherName[] = "tavorimFramePlacement";
+constexpr char KeepClearProperty[] = "tavorimHelpKeepClear";
+// How long after showing a frame given by the window manager still counts as the first one.
+constexpr int WatchMs = 3000;
+
+QMargins &lastSeenFrame() {
+    static QMargins frame;
+    return frame;
+}
+
+bool hasFrame(const QWidget *window) {
+    const Qt::WindowType type = window->windowType();
+    return !(window->windowFlags() & Qt::FramelessWindowHint) && type != Qt::Popup &&
+           type != Qt::ToolTip && type != Qt::Desktop;
+}
+
+// The frame extents the X window manager published; Qt may keep a value read before the
+// window was framed.
+std::optional<QMargins> x11FrameExtents(const QWidget *window) {
+    auto *x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    if (!x11 || !x11->display())
+        return std::nullopt;
+    Display *display = x11->display();
+    const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", True);
+    if (extents == 0)
+        return std::nullopt;
+    Atom type = 0;
+    int format = 0;
+    unsigned long count = 0;
+    unsigned long after = 0;
+    unsigned char *data = nullptr;
+    const int status =
+        XGetWindowProperty(display, static_cast<Window>(window->winId()), extents, 0, 4, False,
+                           XA_CARDINAL, &type, &format, &count, &after, &data);
+    std::optional<QMargins> frame;
+    if (status == Success && type == XA_CARDINAL && format == 32 && count == 4 && data) {
+        // left, right, top, bottom; 32-bit items come as longs.
+        const auto *values = reinterpret_cast<const long *>(data);
+        frame = QMargins(int(values[0]), int(values[2]), int(values[1]), int(values[3]));
+    }
+    if (data)
+        XFree(data);
+    return frame;
+}
+
+// The frame the window manager gave this window; empty before it is shown and framed.
+std::optional<QMargins> ownFrame(const QWidget *window) {
+    if (!window->isVisible() || !window->windowHandle() || !hasFrame(window))
+        return std::nullopt;
+    if (const auto extents = x11FrameExtents(window))
+        return extents;
+    const QMargins frame = window->windowHandle()->frameMargins();
+    if (frame.isNull())
+        return std::nullopt;
+    return frame;
+}
+
+void apply(QWidget *window, const QRect &frameRect, const QMargins &frame) {
+    const QSize client = frameRect.marginsRemoved(frame).size();
+    if (client != window->size())
+        window->resize(client);
+    // A top-level's position is its frame's.
+    window->move(frameRect.topLeft());
+}
+
+// Places the window again, once, when its real frame turns out to differ from the guess.
+class FrameWatcher : public QObject {
+public:
+    FrameWatcher(QWidget *window, FramePlacer placer, const QMargins &guessed)
+        : QObject(window), window_(window), placer_(std::move(placer)), guessed_(guessed) {
+        setObjectName(QLatin1String(WatcherName));
+        window->installEventFilter(this);
+        // A timer of its own, gone with it: a single-shot one would outlive the help viewer
+        // module, whose code it would then call.
+        auto *expiry = new QTimer(this);
+        expiry->setSingleShot(true);
+        connect(expiry, &QTimer::timeout, this, &QObject::deleteLater);
+        expiry->start(WatchMs);
+    }
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        if (watched == window_ && !done_ &&
+            (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
+             event->type() == QEvent::Paint || event->type() == QEvent::Show)) {
+            if (const auto frame = ownFrame(window_)) {
+                done_ = true;
+                lastSeenFrame() = *frame;
+                if (*frame != guessed_)
+                    apply(window_, placer_(*frame), *frame);
+                deleteLater();
+            }
+        }
+        return false;
+    }
+
+private:
+    QPointer<QWidget> window_;
+    FramePlacer placer_;
+    QMargins guessed_;
+    bool done_ = false;
+};
+
+qint64 overlap(const QRect &a, const QRect &b) {
+    const QRect both = a.intersected(b);
+    return both.isEmpty() ? 0 : qint64(both.width()) * both.height();
+}
+
+qint64 overlap(const QRect &a, const QRegion &region) {
+    qint64 total = 0;
+    for (const QRect &part : region)
+        total += overlap(a, part);
+    return total;
+}
+
+} // namespace
+
+QMargins frameMargins(const QWidget *window) {
+    if (const auto frame = ownFrame(window)) {
+        lastSeenFrame() = *frame;
+        return *frame;
+    }
+    if (!hasFrame(window))
+        return {};
+    // Any framed window of the program tells what the window manager draws.
+    const auto windows = QApplication::topLevelWidgets();
+    for (const QWidget *other : windows) {
+        if (other != window) {
+            if (const auto frame = ownFrame(other)) {
+                lastSeenFrame() = *frame;
+                return *frame;
+            }
+        }
+    }
+    return lastSeenFrame();
+}
+
+void placeFrame(QWidget *window, const FramePlacer &placer) {
+    delete window->findChild<QObject *>(QLatin1String(WatcherName), Qt::FindDirectChildrenOnly);
+    const QMargins frame = frameMargins(window);
+    apply(window, placer(frame), frame);
+    if (hasFrame(window) && !ownFrame(window))
+        new FrameWatcher(window, placer, frame);
+}
+
+// Kept as text: a region in a property would instantiate its type's metadata in the viewer
+// module, which then could no longer be unloaded.
+void setHelpKeepClear(const QRegion &region) {
+    QStringList rectangles;
+    for (const QRect &part : region)
+        rectangles.append(QStringLiteral("%1 %2 %3 %4")
+                              .arg(part.x())
+                              .arg(part.y())
+                              .arg(part.width())
+                              .arg(part.height()));
+    if (qApp)
+        qApp->setProperty(KeepClearProperty, rectangles.join(QLatin1Char(';')));
+}
+
+QRegion helpKeepClear() {
+    QRegion region;
+    if (!qApp)
+        return region;
+    const QStringList rectangles =
+        qApp->property(KeepClearProperty).toString().split(QLatin1Char(';'), Qt::SkipEmptyParts);
+    for (const QString &rectangle : rectangles) {
+        const QStringList values = rectangle.split(QLatin1Char(' '));
+        if (values.size() == 4)
+            region +=
+                QRect(values[0].toInt(), values[1].toInt(), values[2].toInt(), values[3].toInt());
+    }
+    return region;
+}
+
+QRect fittedInto(const QRect &area, const QSize &size) {
+    QRect fitted(area.topLeft(), size.boundedTo(area.size()));
+    fitted.moveLeft(qBound(area.left(), fitted.left(), area.right() - fitted.width() + 1));
+    fitted.moveTop(qBound(area.top(), fitted.top(), area.bottom() - fitted.height() + 1));
+    return fitted;
+}
+
+QRect helpViewerFrame(const QRect &area, const QSize &preferred, const QRegion &keepClear,
+                      const QRect &asking) {
+    const QSize size = preferred.boundedTo(area.size());
+    const int left = area.left();
+    const int right = area.right() + 1 - size.width();
+    const int middleX = area.left() + (area.width() - size.width()) / 2;
+    const int top = area.top();
+    const int bottom = area.bottom() + 1 - size.height();
+    const int middleY = area.top() + (area.height() - size.height()) / 2;
+    const std::array<QPoint, 9> places = {
+        QPoint(right, bottom),  QPoint(left, bottom),    QPoint(right, top),
+        QPoint(left, top),      QPoint(middleX, bottom), QPoint(middleX, top),
+        QPoint(right, middleY), QPoint(left, middleY),   QPoint(middleX, middleY)};
+    QRect best;
+    qint64 bestOnKept = -1;
+    qint64 bestOnAsking = -1;
+    for (const QPoint &place : places) {
+        const QRect frame(place, size);
+        const qint64 onKept = overlap(frame, keepClear);
+        const qint64 onAsking = overlap(frame, asking);
+        if (bestOnKept < 0 || onKept < bestOnKept ||
+            (onKept == bestOnKept && onAsking < bestOnAsking)) {
+            best = frame;
+            bestOnKept = onKept;
+            bestOnAsking = onAsking;
+        }
+    }
+    return best;
+}
+
+} // namespace tavorim

@@ -1,0 +1,128 @@
+// The application's chain of windows (backdrop, main window, a modal drill) against what a
+// window manager may do to it: minimise one window of it, bring one back, give the focus to a
+// blocked window, send keys to a minimised one.
+#include "Application.h"
+
+#include <QDialog>
+#include <QLineEdit>
+#include <QWindow>
+#include <QtTest>
+
+using tavorim::TApplication;
+
+namespace {
+
+struct Chain {
+    QWidget backdrop;
+    QDialog main{nullptr, Qt::Window};
+    QDialog drill;
+    QLineEdit *answer = nullptr;
+
+    Chain() {
+        TApplication::instance().resetForTests();
+        TApplication::instance().setMainForm(&backdrop);
+        backdrop.show();
+        main.setWindowModality(Qt::WindowModal);
+        main.show();
+        answer = new QLineEdit(&drill);
+        drill.setWindowModality(Qt::ApplicationModal);
+        drill.winId();
+        drill.windowHandle()->setTransientParent(main.windowHandle());
+        drill.show();
+    }
+    ~Chain() { TApplication::instance().resetForTests(); }
+
+    QList<const QWidget *> windows() const { return {&backdrop, &main, &drill}; }
+    bool allMinimised() const {
+        return std::all_of(windows().begin(), windows().end(),
+                           [](const QWidget *w) { return w->isMinimized(); });
+    }
+    bool noneMinimised() const {
+        return std::none_of(windows().begin(), windows().end(),
+                            [](const QWidget *w) { return w->isMinimized(); });
+    }
+};
+
+void minimise(QWidget &window, bool minimised) {
+    // As the window manager reports it.
+    window.setWindowState(minimised ? window.windowState() | Qt::WindowMinimized
+                                    : window.windowState() & ~Qt::WindowMinimized);
+}
+
+} // namespace
+
+class TestApplication : public QObject {
+    Q_OBJECT
+
+private slots:
+    void windowManagerActs_data();
+    void windowManagerActs();
+    void keysForAMinimisedWindowBringItBack();
+    void modalWindowBelongsToItsOpener();
+};
+
+void TestApplication::windowManagerActs_data() {
+    QTest::addColumn<QString>("minimised");
+    QTest::addColumn<QString>("broughtBack");
+    QTest::addColumn<bool>("endsMinimised");
+    // The modal window minimised (with or without its owner) takes the chain with it.
+    QTest::newRow("the drill alone") << "drill"
+                                     << "" << true;
+    QTest::newRow("the drill and the main window") << "drill main"
+                                                   << "" << true;
+    // The owner minimised while the modal window stays: the owner comes back.
+    QTest::newRow("the main window alone") << "main"
+                                           << "" << false;
+    QTest::newRow("the backdrop alone") << "backdrop"
+                                        << "" << false;
+    // Bringing back any window of a minimised chain brings back all of it.
+    QTest::newRow("chain, then the main window back") << "drill main backdrop"
+                                                      << "main" << false;
+    QTest::newRow("chain, then the backdrop back") << "drill main backdrop"
+                                                   << "backdrop" << false;
+}
+
+void TestApplication::windowManagerActs() {
+    QFETCH(QString, minimised);
+    QFETCH(QString, broughtBack);
+    QFETCH(bool, endsMinimised);
+    Chain chain;
+    QWidget *byName[] = {&chain.backdrop, &chain.main, &chain.drill};
+    const QStringList names{"backdrop", "main", "drill"};
+    for (const QString &name : minimised.split(QLatin1Char(' '), Qt::SkipEmptyParts))
+        minimise(*byName[names.indexOf(name)], true);
+    if (!broughtBack.isEmpty()) {
+        QTRY_VERIFY(chain.allMinimised());
+        minimise(*byName[names.indexOf(broughtBack)], false);
+    }
+    if (endsMinimised) {
+        QTRY_VERIFY(chain.allMinimised());
+    } else {
+        QTRY_VERIFY(chain.noneMinimised());
+        QTRY_COMPARE(QApplication::activeModalWidget(), &chain.drill);
+    }
+}
+
+void TestApplication::keysForAMinimisedWindowBringItBack() {
+    Chain chain;
+    chain.answer->setFocus();
+    minimise(chain.drill, true);
+    QTest::keyClick(chain.answer, Qt::Key_C, Qt::AltModifier);
+    QTest::keyClick(chain.answer, Qt::Key_X);
+    QVERIFY(chain.answer->text().isEmpty());
+    QTRY_VERIFY(chain.noneMinimised());
+}
+
+void TestApplication::modalWindowBelongsToItsOpener() {
+    Chain chain;
+    // Opened from the drill, an application-owned dialog (a message box) belongs to it.
+    QDialog box;
+    QTimer::singleShot(0, &box, &QDialog::reject);
+    QWindow *opener = chain.drill.windowHandle();
+    TApplication::instance().ShowModal(&box);
+    QCOMPARE(box.windowHandle()->transientParent(), opener);
+}
+
+QTEST_MAIN(TestApplication)
+
+#include "tst_application.moc"
