@@ -141,6 +141,14 @@ class StatsProxy:
 class Desktop:
     """Xvfb + openbox + a session bus + the accessibility bus, all private to one run."""
 
+    kind = "openbox"
+    packages = "xvfb openbox"
+
+    @classmethod
+    def missing_packages(cls):
+        """What this kind of desktop lacks beyond the harness's own tools (empty: nothing)."""
+        return []
+
     def __init__(self, artifacts):
         self.artifacts = artifacts
         self.tmp = tempfile.mkdtemp(prefix="tavorim-e2e-")
@@ -314,6 +322,23 @@ class Desktop:
     def click(self, x, y):
         self.run(["xdotool", "mousemove", "--sync", str(x), str(y), "click", "1"])
 
+    def real_click(self, x, y):
+        """A click the window manager sees as well as the window (here the X server is the
+        seat)."""
+        self.click(x, y)
+
+    def minimise_as_task_bar(self, window_id, owner_id):
+        """Minimises a window as a task bar or a title bar button does."""
+        self.run(["xdotool", "windowminimize", window_id])
+
+    def activate_as_task_bar(self, window_id):
+        """Asks the window manager to activate a window, as a task bar does."""
+        self.run(["xdotool", "windowactivate", window_id], check=False)
+
+    def close_focused(self):
+        """The window manager's close key on the focused window."""
+        self.key("alt+F4")
+
     # Windows, as xwininfo shows them.
 
     _TREE_LINE = re.compile(
@@ -342,6 +367,14 @@ class Desktop:
     def is_viewable(self, window_id):
         out = self.run(["xwininfo", "-id", window_id], check=False)
         return "Map State: IsViewable" in out
+
+    def is_shown(self, window_id):
+        """Viewable and not minimised: a compositor may keep a minimised X window mapped, so
+        the window manager's state says it too."""
+        if not self.is_viewable(window_id):
+            return False
+        out = self.run(["xprop", "-id", window_id, "WM_STATE", "_NET_WM_STATE"], check=False)
+        return "Iconic" not in out and "_NET_WM_STATE_HIDDEN" not in out
 
     def toplevel_of(self, window_id):
         """The child of the root that holds the window (its window manager frame)."""
@@ -377,6 +410,19 @@ class Desktop:
             match = re.search(rf"^\s*{label}:\s+(-?\d+)", out, re.M)
             values[key] = int(match.group(1))
         return values
+
+    def visible_frame(self, window_id):
+        """The window and the frame the window manager draws around it, as it publishes it
+        (_NET_FRAME_EXTENTS: without the invisible borders some keep for resizing)."""
+        out = self.run(["xwininfo", "-id", window_id])
+        box = [int(re.search(rf"^\s*{label}:\s+(-?\d+)", out, re.M).group(1)) for label in
+               ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")]
+        extents = re.search(r"= (\d+), (\d+), (\d+), (\d+)",
+                            self.run(["xprop", "-id", window_id, "_NET_FRAME_EXTENTS"],
+                                     check=False))
+        left, right, top, bottom = (int(v) for v in extents.groups()) if extents else (0,) * 4
+        return {"x": box[0] - left, "y": box[1] - top, "width": box[2] + left + right,
+                "height": box[3] + top + bottom}
 
     def focused_window_title(self):
         out = self.run(["xdotool", "getwindowfocus", "getwindowname"], check=False)
@@ -427,16 +473,23 @@ def _unescape_xwininfo(title):
 class Program:
     """One copy of Tavorim, started from its program folder as a user would start it."""
 
-    def __init__(self, desktop, program_dir, proxy, log_name):
+    def __init__(self, desktop, program_dir, proxy, log_name, platform="xcb"):
+        """platform: the QT_QPA_PLATFORM given, or None to leave the choice to the program
+        as a desktop session does."""
         self.desktop = desktop
         self.log_path = os.path.join(desktop.artifacts, log_name)
         env = dict(desktop.env)
         env.update({
-            "QT_QPA_PLATFORM": "xcb",
             "QT_LINUX_ACCESSIBILITY_ALWAYS_ON": "1",
             "http_proxy": proxy.address,
             "HTTP_PROXY": proxy.address,
         })
+        if platform:
+            env["QT_QPA_PLATFORM"] = platform
+        else:
+            env.pop("QT_QPA_PLATFORM", None)
+            if env.get("WAYLAND_DISPLAY"):
+                env["XDG_SESSION_TYPE"] = "wayland"
         self.process = desktop.spawn([os.path.join(program_dir, "tavorim")], log_name,
                                      cwd=program_dir, env=env)
         self.pid = self.process.pid

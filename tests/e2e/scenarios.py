@@ -6,7 +6,8 @@ program folder as a user would, drives it with keys and clicks only, and reads b
 person or a screen reader sees. Steps are named; a failure says which step failed and why,
 keeps a screenshot of that moment and prints the end of the program's output.
 
-Usage: scenarios.py [--artifacts DIR] SCENARIO...   (SCENARIO: shell, drills, help)
+Usage: scenarios.py [--artifacts DIR] SCENARIO...   (SCENARIO: shell, drills, help, and those
+of window_scenarios.py)
 Environment: TAVORIM_PROGRAM_DIR, the program folder (the binary `tavorim` is there).
 Exit status: 0 all passed, 1 a step failed, 77 a prerequisite of the harness is missing.
 """
@@ -118,8 +119,9 @@ def visible_texts(nodes):
 class Scenario:
     """One run: a desktop, a loopback proxy standing in for the statistics host, the program."""
 
-    def __init__(self, name, program_dir, artifacts):
+    def __init__(self, name, program_dir, artifacts, desktop_class=None):
         self.name = name
+        self.desktop_class = desktop_class or harness.Desktop
         self.program_dir = program_dir
         self.artifacts = os.path.join(artifacts, name)
         os.makedirs(self.artifacts, exist_ok=True)
@@ -133,7 +135,7 @@ class Scenario:
 
     def __enter__(self):
         self.proxy = harness.StatsProxy()
-        self.desktop = harness.Desktop(self.artifacts)
+        self.desktop = self.desktop_class(self.artifacts)
         return self
 
     def __exit__(self, *exc):
@@ -183,10 +185,11 @@ class Scenario:
 
     # -- the program ------------------------------------------------------------------------
 
-    def start_program(self, program_dir=None):
-        """Starts a copy from the program folder, or from another folder given."""
+    def start_program(self, program_dir=None, platform="xcb"):
+        """Starts a copy from the program folder, or from another folder given; platform as
+        harness.Program takes it."""
         program = harness.Program(self.desktop, program_dir or self.program_dir, self.proxy,
-                                  f"tavorim-{len(self.programs) + 1}.log")
+                                  f"tavorim-{len(self.programs) + 1}.log", platform)
         program.started_at = time.monotonic()
         self.programs.append(program)
         return program
@@ -267,6 +270,13 @@ class Scenario:
         """Clicks the title bar of a window where no other window covers it, as a person does
         to bring it to the front; when another window hides the whole title bar, clicks a
         picture of the window where it shows, away from every control."""
+        self.desktop.click(*self.uncovered_spot(window))
+        poll(lambda: self.desktop.focused_window_title() == window["title"], APPEAR,
+             f"the focus on {window['title']!r}")
+
+    def uncovered_spot(self, window):
+        """A point of the window's title bar that no other window covers, or else of a picture
+        of the window, away from every control."""
         desktop = self.desktop
         frame = desktop.frame_of(window["id"])
         order = desktop.stacking()
@@ -287,9 +297,7 @@ class Scenario:
             spots = self._picture_spots(window, uncovered)
         if not spots:
             raise StepFailure(f"{window['title']!r} is covered")
-        desktop.click(*spots[0])
-        poll(lambda: self.desktop.focused_window_title() == window["title"], APPEAR,
-             f"the focus on {window['title']!r}")
+        return spots[0]
 
     def _picture_spots(self, window, uncovered):
         """Points inside the window that lie on a picture and on no control (a click there
@@ -674,6 +682,8 @@ def scenario_help(run):
 
 
 SCENARIOS = {"shell": scenario_shell, "drills": scenario_drills, "help": scenario_help}
+# Scenarios that need another desktop than Xvfb + openbox: name -> desktop class.
+DESKTOPS = {}
 
 
 # -- helpers of the scenarios ------------------------------------------------------------------
@@ -822,6 +832,8 @@ def _silver_pixels(desktop, region):
 def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--artifacts", default=os.path.join(os.getcwd(), "e2e-artifacts"))
+    import window_scenarios
+    window_scenarios.register(SCENARIOS, DESKTOPS)
     parser.add_argument("scenarios", nargs="+", choices=sorted(SCENARIOS))
     args = parser.parse_args()
 
@@ -850,8 +862,14 @@ def main():
     for name in args.scenarios:
         print(f"== scenario {name}", flush=True)
         try:
-            with Scenario(name, program_dir, args.artifacts) as run:
-                with run.step("private X server, window manager and accessibility bus"):
+            desktop_class = DESKTOPS.get(name, harness.Desktop)
+            missing = desktop_class.missing_packages()
+            if missing:
+                print(f"SKIPPED: scenario {name} needs {', '.join(missing)} (Debian: "
+                      f"{desktop_class.packages}; scripts/setup installs them)")
+                return 77
+            with Scenario(name, program_dir, args.artifacts, desktop_class) as run:
+                with run.step(f"private desktop ({desktop_class.kind}) and accessibility bus"):
                     run.desktop.start()
                     print(f"    display {run.desktop.display}")
                 SCENARIOS[name](run)

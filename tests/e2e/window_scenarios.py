@@ -1,0 +1,300 @@
+"""End-to-end scenarios of the program's windows on the desktops pupils have: how the window
+manager stacks, minimises, restores and frames them.
+
+windows_openbox, windows_mutter, windows_kwin: the same run under Xvfb + openbox, GNOME's
+mutter and KDE's KWin (both Wayland compositors with Xwayland, where the program is started as
+a desktop session starts it, without QT_QPA_PLATFORM). bare: Xvfb without any window manager.
+"""
+import glob
+import os
+
+import compositors
+import harness
+from harness import StepFailure, poll
+from scenarios import (APP, APPEAR, BACKDROP_TITLE, CONFIRM_TITLE, EXIT_BOUND, LOCK_KEY_BOUND,
+                       MAIN_TITLE, ROMAN_TITLE, SANITIZER_REPORT, _red_pixels)
+
+# The backdrop's clock and lock-key indicators: (x, y, width, height), the indicators by their
+# distance from the right edge.
+CLOCK = (16, 24, 117, 41)
+INDICATORS = [(136, 24, 91, 41), (16, 24, 91, 41)]
+HELP_PREFERRED = (860, 620)
+
+
+class BareDesktop(harness.Desktop):
+    """Xvfb alone: a kiosk session, or X started without a window manager."""
+
+    kind = "no window manager"
+
+    def _start_window_manager(self):
+        pass
+
+
+def _panels(width):
+    panels = [CLOCK]
+    for right, y, w, h in INDICATORS:
+        panels.append((width - right - w, y, w, h))
+    return panels
+
+
+def _intersects(a, b):
+    return (a[0] < b[0] + b[2] and b[0] < a[0] + a[2] and a[1] < b[1] + b[3]
+            and b[1] < a[1] + a[3])
+
+
+def _box(frame):
+    return frame["x"], frame["y"], frame["width"], frame["height"]
+
+
+def check_covering_and_centred(run, program_platform, framed=True):
+    """The start: the backdrop over the whole screen the first time it is seen (the program
+    running as an X client), the main window centred frame included."""
+    with run.step("start: the backdrop covers the screen when first seen, the main window is "
+                  "centred with its frame"):
+        run.start_program(platform=program_platform)
+        backdrop = run.window(BACKDROP_TITLE)
+        geometry = _box(backdrop)
+        screen = (0, 0, harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT)
+        assert geometry == screen, f"backdrop at {geometry}, not covering the screen {screen}"
+        main = run.window(MAIN_TITLE)
+        desktop = run.desktop
+
+        def centred():
+            frame = desktop.visible_frame(main["id"])
+            centre = (frame["x"] + frame["width"] / 2, frame["y"] + frame["height"] / 2)
+            off = (centre[0] - harness.SCREEN_WIDTH / 2, centre[1] - harness.SCREEN_HEIGHT / 2)
+            run.last_off = (off, _box(frame))
+            return abs(off[0]) <= 1 and abs(off[1]) <= 1
+
+        try:
+            poll(centred, APPEAR, "the main window's frame centred on the screen")
+        except StepFailure as failure:
+            raise StepFailure(f"{failure}; frame {run.last_off[1]}, off centre by "
+                              f"{run.last_off[0]}") from None
+        off, frame = run.last_off
+        if framed:
+            assert frame[3] > main["height"], \
+                f"the main window has no frame ({frame}) under a window manager"
+        print(f"    main window frame {frame}, off centre by {off}")
+        run.save_window_picture(main, "main.png")
+        return main
+
+
+def check_help_placement(run, main):
+    desktop = run.desktop
+    with run.step("F1: the help viewer whole on the screen, at its size, off the clock and the "
+                  "indicators, above the backdrop"):
+        before = {w["id"] for w in desktop.windows()}
+        run.press("F1")
+        viewer = poll(lambda: next((w for w in desktop.windows() if w["id"] not in before
+                                    and w["width"] > 100 and w["height"] > 100), None),
+                      APPEAR, "the help window")
+        backdrop = run.window(BACKDROP_TITLE)
+
+        def placed():
+            frame = _box(desktop.visible_frame(viewer["id"]))
+            run.viewer_frame = frame
+            return (frame[0] >= 0 and frame[1] >= 0
+                    and frame[0] + frame[2] <= harness.SCREEN_WIDTH
+                    and frame[1] + frame[3] <= harness.SCREEN_HEIGHT)
+
+        poll(placed, APPEAR, "the help window's frame inside the screen")
+        frame = run.viewer_frame
+        client = desktop.windows()
+        client = next(w for w in client if w["id"] == viewer["id"])
+        assert (client["width"], client["height"]) == HELP_PREFERRED, \
+            f"help window {client['width']}x{client['height']}, not {HELP_PREFERRED} on a " \
+            "screen that has room"
+        covered = [p for p in _panels(harness.SCREEN_WIDTH) if _intersects(frame, p)]
+        assert not covered, f"the help window {frame} covers {covered}"
+        poll(lambda: desktop.is_above(viewer["id"], backdrop["id"]), APPEAR,
+             "the help window above the backdrop")
+        print(f"    help window frame {frame}")
+
+    with run.step("a real click on the main window: the main window in front, the help window "
+                  "still above the backdrop"):
+        spot = run.uncovered_spot(main)
+        desktop.real_click(*spot)
+        poll(lambda: desktop.focused_window_title() == MAIN_TITLE, APPEAR,
+             "the focus on the main window")
+        poll(lambda: desktop.is_above(main["id"], viewer["id"]), APPEAR,
+             "the main window above the help window")
+        assert desktop.is_above(viewer["id"], backdrop["id"]), \
+            "the help window went behind the backdrop"
+        desktop.screenshot(os.path.join(run.artifacts, "help-after-click.png"))
+        # Not covered by the main window at least somewhere, the help window is still usable.
+        assert desktop.is_shown(viewer["id"]), "the help window is gone"
+        desktop.activate_as_task_bar(viewer["id"])
+        poll(lambda: desktop.focused_window_title() == viewer["title"], APPEAR,
+             "the focus on the help window")
+        desktop.close_focused()
+        run.window_gone(viewer["title"])
+
+
+def check_minimised_drill(run, main):
+    desktop = run.desktop
+    with run.step("the drill minimised, then the main window activated: the drill back on top, "
+                  "with the keys"):
+        drill = run.open_menu_item("alt+c", "r", ROMAN_TITLE)
+        # The window manager handles the two requests in turn; the drill may even come back
+        # before the second, as the focus falls back on the window it blocks.
+        desktop.minimise_as_task_bar(drill["id"], main["id"])
+        desktop.activate_as_task_bar(main["id"])
+        poll(lambda: desktop.is_shown(drill["id"]) and desktop.is_shown(main["id"]),
+             APPEAR, "the drill and the main window on screen")
+        poll(lambda: desktop.is_above(drill["id"], main["id"]), APPEAR,
+             "the drill above the main window")
+        poll(lambda: desktop.focused_window_title() == ROMAN_TITLE, APPEAR,
+             "the focus on the drill")
+        desktop.type_text("x")
+        run.read(drill, "X", "the letter typed in the drill's answer box", editable=True)
+        desktop.screenshot(os.path.join(run.artifacts, "drill-back.png"))
+        run.press("alt+q")
+        run.window_gone(ROMAN_TITLE)
+
+
+def check_second_copy_restores_chain(run, main, program_platform):
+    desktop = run.desktop
+    # mutter and KWin do not minimise a modal window for good (mutter brings it back with its
+    # owner when it falls back on it for the focus, KWin keeps it on screen, and the program
+    # then brings its owner back): there the chain is the main window and the backdrop.
+    with_drill = desktop.kind == "openbox"
+    with run.step("a second copy restores the minimised chain"
+                  + (", the drill on top" if with_drill else "")):
+        drill = run.open_menu_item("alt+c", "r", ROMAN_TITLE) if with_drill else main
+        desktop.minimise_as_task_bar(drill["id"], main["id"])
+        desktop.minimise_as_task_bar(main["id"], main["id"])
+        poll(lambda: not desktop.is_shown(drill["id"])
+             and not desktop.is_shown(main["id"]), APPEAR, "the program minimised")
+        second = run.start_program(platform=program_platform)
+        try:
+            status = second.process.wait(timeout=30)
+        except harness.subprocess.TimeoutExpired:
+            raise StepFailure("the second copy still runs after 30 s") from None
+        assert status == 0, f"the second copy ended with status {status}"
+        poll(lambda: desktop.is_shown(drill["id"]) and desktop.is_shown(main["id"]),
+             APPEAR, "the drill and the main window back")
+        if with_drill:
+            poll(lambda: desktop.is_above(drill["id"], main["id"]), APPEAR,
+                 "the drill above the main window")
+        poll(lambda: desktop.focused_window_title() == drill["title"], APPEAR,
+             f"the focus on {drill['title']!r}")
+        assert run.programs[0].running(), "the first copy ended"
+        if with_drill:
+            run.press("alt+q")
+            run.window_gone(ROMAN_TITLE)
+
+
+def check_caps_indicator(run):
+    desktop = run.desktop
+    region = (harness.SCREEN_WIDTH - 136 - 91, 24, 91, 41)
+    with run.step("Caps Lock from the keyboard lights \"Maj\""):
+        assert _red_pixels(desktop, region) == 0, "\"Maj\" is red before Caps Lock"
+        press = getattr(desktop, "real_key", None)
+        if press:
+            press(compositors.XK_CAPS_LOCK)
+        else:
+            desktop.key("Caps_Lock")
+        poll(lambda: _red_pixels(desktop, region) > 10, LOCK_KEY_BOUND + 3,
+             "red text in \"Maj\"", interval=0.2)
+        desktop.screenshot(os.path.join(run.artifacts, "backdrop-maj.png"))
+        if press:
+            press(compositors.XK_CAPS_LOCK)
+        else:
+            desktop.key("Caps_Lock")
+        poll(lambda: _red_pixels(desktop, region) == 0, LOCK_KEY_BOUND + 3,
+             "\"Maj\" no longer red", interval=0.2)
+
+
+def _x_client_check(run):
+    """The program runs on X although Wayland is there: its windows are Xwayland's."""
+    with run.step("on a Wayland session the program runs as an X client"):
+        program = run.programs[0]
+        with open(f"/proc/{program.pid}/environ", "rb") as environ:
+            names = dict(item.split(b"=", 1) for item in environ.read().split(b"\0")
+                         if b"=" in item)
+        assert b"WAYLAND_DISPLAY" in names and b"QT_QPA_PLATFORM" not in names, \
+            "the program was not started as a Wayland session starts it"
+        assert glob.glob("/usr/lib/*/qt6/plugins/platforms/libqwayland-*.so"), \
+            "qt6-wayland is not installed: Qt would not have chosen Wayland anyway"
+        maps = open(f"/proc/{program.pid}/maps", encoding="utf-8", errors="replace").read()
+        assert "libqxcb.so" in maps and "libqwayland" not in maps, \
+            "the program did not load the X11 platform alone"
+
+
+def scenario_windows(run):
+    on_compositor = isinstance(run.desktop, compositors.CompositorDesktop)
+    platform = None if on_compositor else "xcb"
+    main = check_covering_and_centred(run, platform)
+    if on_compositor:
+        _x_client_check(run)
+        check_caps_indicator(run)
+    check_help_placement(run, main)
+    check_minimised_drill(run, main)
+    check_second_copy_restores_chain(run, main, platform)
+    quit_confirmed(run, main)
+
+
+def quit_confirmed(run, main):
+    """The window manager's close on the main window, "&Oui": one report, the program ends."""
+    desktop = run.desktop
+    with run.step("the main window closed, \"&Oui\": the exit report, the program ends"):
+        program = run.programs[0]
+        desktop.activate_as_task_bar(main["id"])
+        poll(lambda: desktop.focused_window_title() == MAIN_TITLE, APPEAR,
+             "the focus on the main window")
+        desktop.close_focused()
+        run.window(CONFIRM_TITLE)
+        run.press("alt+o")
+        try:
+            status = program.process.wait(timeout=EXIT_BOUND + 5)
+        except harness.subprocess.TimeoutExpired:
+            raise StepFailure("the program still runs after \"&Oui\"") from None
+        assert status == 0, f"the program ended with status {status}"
+        requests = run.proxy.received()
+        assert len(requests) == 1, f"expected one exit report, the proxy got {requests}"
+        with open(program.log_path, encoding="utf-8", errors="replace") as log:
+            report = SANITIZER_REPORT.search(log.read())
+        assert not report, f"the program's output has a sanitizer report ({report.group(0)!r})"
+
+
+def scenario_bare(run):
+    main = check_covering_and_centred(run, "xcb", framed=False)
+    desktop = run.desktop
+    with run.step("no window manager: the help viewer placed as under one"):
+        before = {w["id"] for w in desktop.windows()}
+        run.press("F1")
+        viewer = poll(lambda: next((w for w in desktop.windows() if w["id"] not in before
+                                    and w["width"] > 100 and w["height"] > 100), None),
+                      APPEAR, "the help window")
+        frame = _box(viewer)
+        assert frame[2:] == HELP_PREFERRED, f"help window {frame}, not at its size"
+        assert frame[0] + frame[2] <= harness.SCREEN_WIDTH and \
+            frame[1] + frame[3] <= harness.SCREEN_HEIGHT, f"help window {frame} off the screen"
+        covered = [p for p in _panels(harness.SCREEN_WIDTH) if _intersects(frame, p)]
+        assert not covered, f"the help window {frame} covers {covered}"
+        assert desktop.is_above(viewer["id"], run.window(BACKDROP_TITLE)["id"]), \
+            "the help window is behind the backdrop"
+
+    with run.step("\"&Fermer\", \"&Oui\": the program ends"):
+        # No window manager gives the focus: the pointer does.
+        spot = run.uncovered_spot(main)
+        desktop.click(*spot)
+        run.press("alt+f")
+        run.window(CONFIRM_TITLE)
+        run.press("alt+o")
+        try:
+            status = run.programs[0].process.wait(timeout=EXIT_BOUND + 5)
+        except harness.subprocess.TimeoutExpired:
+            raise StepFailure("the program still runs after \"&Oui\"") from None
+        assert status == 0, f"the program ended with status {status}"
+
+
+def register(scenarios, desktops):
+    for kind, desktop_class in (("openbox", harness.Desktop),
+                                ("mutter", compositors.MutterDesktop),
+                                ("kwin", compositors.KWinDesktop)):
+        scenarios[f"windows_{kind}"] = scenario_windows
+        desktops[f"windows_{kind}"] = desktop_class
+    scenarios["bare"] = scenario_bare
+    desktops["bare"] = BareDesktop
