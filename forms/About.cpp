@@ -7,8 +7,6 @@
 #include "Globals.h"
 #include "Web.h"
 
-#include <QMouseEvent>
-
 TAboutBox::TAboutBox(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
@@ -41,8 +39,8 @@ TAboutBox::TAboutBox(QWidget *parent)
     QPalette black = ui->OKButton->palette();
     black.setColor(QPalette::ButtonText, Qt::black);
     ui->OKButton->setPalette(black);
-    ui->Label2->installEventFilter(this);
-    ui->Label3->installEventFilter(this);
+    connect(ui->Label2, &tavorim::LinkLabel::clicked, this, &TAboutBox::Label2Click);
+    connect(ui->Label3, &tavorim::LinkLabel::clicked, this, &TAboutBox::Label3Click);
 
     tavorim::centerOnScreen(this);
     tavorim::installDialogKeys(this, ui->OKButton);
@@ -93,15 +91,4 @@ void TAboutBox::Label2Click() {
 
 void TAboutBox::Label3Click() {
     tavorim::shellOpen(siteLinkAddress());
-}
-
-bool TAboutBox::eventFilter(QObject *watched, QEvent *event) {
-    if (event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton) {
-        if (watched == ui->Label2)
-            Label2Click();
-        else if (watched == ui->Label3)
-            Label3Click();
-    }
-    return QDialog::eventFilter(watched, event);
 }

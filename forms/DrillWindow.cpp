@@ -11,12 +11,13 @@
 #include "Shape.h"
 #include "SoundPlayer.h"
 
-#include <QAccessible>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QValidator>
+
+#include <algorithm>
 
 namespace {
 
@@ -68,6 +69,45 @@ char16_t typedCharacter(const QKeyEvent *event) {
     }
     const QString text = event->text();
     return text.isEmpty() ? 0 : text.at(0).unicode();
+}
+
+// Roman numerals of two letters or more spelt out, letter by letter: "C'est : XIV" becomes
+// "C'est : X, I, V", which a speech engine reads as letters rather than as a word.
+QString spelledNumerals(const QString &text) {
+    static const QString romanLetters = QStringLiteral("IVXLCDM");
+    QString spoken;
+    qsizetype start = 0;
+    while (start < text.size()) {
+        qsizetype end = start;
+        while (end < text.size() && text.at(end).isLetter())
+            ++end;
+        const QString word = text.mid(start, end - start);
+        const bool numeral = word.size() > 1 && std::all_of(word.begin(), word.end(), [](QChar c) {
+                                 return romanLetters.contains(c);
+                             });
+        if (numeral) {
+            QStringList letters;
+            for (const QChar letter : word)
+                letters.append(QString(letter));
+            spoken += letters.join(QStringLiteral(", "));
+        } else {
+            spoken += word;
+        }
+        if (end < text.size())
+            spoken += text.at(end);
+        start = end + 1;
+    }
+    return spoken;
+}
+
+// The score as it is said: "1/2" reads "1 juste sur 2".
+QString spokenScore(const QString &score) {
+    const QStringList parts = score.split(QLatin1Char('/'));
+    if (parts.size() != 2)
+        return score;
+    const bool plural = parts.at(0).toInt() > 1;
+    return parts.at(0) + (plural ? QStringLiteral(" justes sur ") : QStringLiteral(" juste sur ")) +
+           parts.at(1);
 }
 
 void setTextColor(QWidget *widget, const QColor &color) {
@@ -131,7 +171,7 @@ void DrillWindow::setUpControls(const Controls &controls, const QColor &windowCo
     c.level->setAccessibleDescription(QStringLiteral("Niveau"));
     c.verdict->setAccessibleDescription(QStringLiteral("Verdict"));
     c.correction->setAccessibleDescription(QStringLiteral("Correction"));
-    c.gauge->setAccessibleDescription(QStringLiteral("Pourcentage de réponses justes"));
+    c.gauge->setAccessibleName(QStringLiteral("Pourcentage de réponses justes"));
     c.score->setAccessibleName(QStringLiteral("Score"));
     c.shape->setAccessibleName(QStringLiteral("Cadre du verdict"));
     c.picture->setAccessibleName(QStringLiteral("Illustration"));
@@ -158,6 +198,12 @@ void DrillWindow::setUpQuestion(Sens_Exercice sens) {
     c.number->setText(fromCore(question.Texte_Numero));
     c.level->setText(fromCore(question.Texte_Niveau));
     c.shown->setText(fromCore(question.Texte_Montre));
+    // Screen readers read the question with the answer box as the focus lands on it; a label
+    // that changes away from the focus is not read.
+    const QString shown = spelledNumerals(fromCore(question.Texte_Montre));
+    c.answer->setAccessibleDescription(
+        sens == Sens_Romain ? QStringLiteral("Écris %1 en chiffres romains.").arg(shown)
+                            : QStringLiteral("Écris en chiffres arabes : %1.").arg(shown));
     playCue("TAVORD.WAV");
     if (question.Avec_Score)
         showScore(sens);
@@ -174,36 +220,46 @@ void DrillWindow::markAnswer(Sens_Exercice sens) {
     c.verdict->setText(fromCore(verdict.Texte_Verdict));
     if (!right)
         c.correction->setText(fromCore(verdict.Texte_Correction));
-    // Announced at once: the verdict appears away from the focus.
-    QAccessibleEvent announcement(c.verdict, QAccessible::Alert);
-    QAccessible::updateAccessibility(&announcement);
 
     playCue(verdict.Nom_Son);
     // Also after a cue that failed: the pupil has seen the error box, and the window must
     // stay ready for "&Continuer".
-    showScore(sens);
+    const QString score = showScore(sens);
+    // Screen readers say the verdict, the correction and the score with "&Continuer" as the
+    // focus lands on it, or at once when it already has the focus; the labels that show them
+    // are away from the focus, and Qt here has no announcement that reaches them.
+    QString spoken = fromCore(verdict.Texte_Verdict) + QStringLiteral(". ");
+    if (!right)
+        spoken += spelledNumerals(fromCore(verdict.Texte_Correction)) + QStringLiteral(". ");
+    c.next->setAccessibleDescription(spoken + score + QLatin1Char('.'));
     c.next->setEnabled(true);
     c.next->setFocus();
     c.validate->setEnabled(false);
 }
 
 void DrillWindow::clearForNextQuestion() {
+    // The focus first: a screen reader takes a box whose text changes for the focus, and would
+    // then not read the box, with its question, when the focus comes to it.
+    c.answer->setFocus();
     c.answer->clear();
     c.verdict->clear();
     c.correction->clear();
+    c.next->setAccessibleDescription(QString());
     c.validate->setEnabled(false);
     c.next->setEnabled(false);
-    c.answer->setFocus();
 }
 
 void DrillWindow::enableValidation() {
     c.validate->setEnabled(!c.answer->text().isEmpty());
 }
 
-void DrillWindow::showScore(Sens_Exercice sens) {
+QString DrillWindow::showScore(Sens_Exercice sens) {
     const Score score = Calcule_Score(sens);
     c.gauge->setProgress(score.Pourcentage);
     c.score->setCaption(fromCore(score.Texte_Score));
+    const QString spoken = spokenScore(fromCore(score.Texte_Score));
+    c.score->setAccessibleName(QStringLiteral("Score : ") + spoken);
+    return spoken;
 }
 
 void DrillWindow::playCue(const std::string &bareName) {

@@ -83,7 +83,8 @@ protected:
     Controls c{};
 
 private:
-    void showScore(Sens_Exercice sens);
+    // Shows the score and the gauge; returns the score as it is said.
+    QString showScore(Sens_Exercice sens);
 
     bool activationPending_ = false;
 };

@@ -17,6 +17,18 @@
 
 using tavorim::TApplication;
 
+namespace {
+
+// A lock indicator's name says whether the lock is on. It is renamed only when that changes, so
+// that screen readers are told of each change once.
+void nameLockState(QWidget *panel, const QString &lock, bool on) {
+    const QString name = lock + (on ? QStringLiteral(" : activé") : QStringLiteral(" : désactivé"));
+    if (panel->accessibleName() != name)
+        panel->setAccessibleName(name);
+}
+
+} // namespace
+
 // Kept below the other windows, for the window manager too: whatever raises the main window
 // (a click, the window manager's own rules for related windows) cannot bring the backdrop up
 // over the help viewer or a drill.
@@ -112,6 +124,8 @@ void TForm2::TimerLedsTimer() {
     const QColor off(192, 192, 192);
     ui->panelMaj->setFontColor(keys.capsLock() ? on : off);
     ui->PanelVernum->setFontColor(keys.numLock() ? on : off);
+    nameLockState(ui->panelMaj, QStringLiteral("Verrouillage des majuscules"), keys.capsLock());
+    nameLockState(ui->PanelVernum, QStringLiteral("Verrouillage numérique"), keys.numLock());
 }
 
 void TForm2::paintEvent(QPaintEvent *) {

@@ -1,12 +1,15 @@
 #include "BevelPanel.h"
 
+#include "Accessibility.h"
 #include "Bevel.h"
 
 #include <QPainter>
 
 namespace tavorim {
 
-BevelPanel::BevelPanel(QWidget *parent) : QWidget(parent) {}
+BevelPanel::BevelPanel(QWidget *parent) : QWidget(parent) {
+    installWidgetAccessibility();
+}
 
 void BevelPanel::setBevelOuter(BevelKind kind) {
     outer_ = kind;
@@ -32,7 +35,6 @@ void BevelPanel::setCaption(const QString &caption) {
     if (caption == caption_)
         return;
     caption_ = caption;
-    setAccessibleDescription(caption);
     update();
 }
 

@@ -32,7 +32,7 @@ public:
     int borderWidth() const { return borderWidth_; }
     void setBorderWidth(int width);
 
-    // The caption is also offered to screen readers as the panel's description.
+    // Screen readers read the caption when they ask for it (see Accessibility.h).
     QString caption() const { return caption_; }
     void setCaption(const QString &caption);
 

@@ -1,6 +1,8 @@
 #include "DialogKeys.h"
 
 #include "Beeper.h"
+#include "FocusFrame.h"
+#include "LinkLabel.h"
 
 #include <QAbstractButton>
 #include <QApplication>
@@ -129,6 +131,9 @@ private:
         if (isEnter(event)) {
             if (held != Qt::NoModifier)
                 return nullptr;
+            // A link with the focus is followed, as a button with the focus is clicked.
+            if (qobject_cast<LinkLabel *>(focus) != nullptr)
+                return nullptr;
             if (isPushButton(focus))
                 return focus->isEnabled() ? static_cast<QAbstractButton *>(focus) : nullptr;
             // Only the button named at installation: Qt also makes the first button of a dialog
@@ -193,6 +198,7 @@ private:
 void installDialogKeys(QDialog *dialog, QPushButton *defaultButton) {
     if (!dialog)
         return;
+    showFocusFrames();
     if (defaultButton)
         defaultButton->setDefault(true);
     DialogKeys::instance().add(dialog, defaultButton);

@@ -1,5 +1,8 @@
 #include "Gauge.h"
 
+#include "Accessibility.h"
+
+#include <QAccessible>
 #include <QImage>
 #include <QPainter>
 
@@ -8,8 +11,8 @@
 namespace tavorim {
 
 Gauge::Gauge(QWidget *parent) : QWidget(parent) {
+    installWidgetAccessibility();
     setFocusPolicy(Qt::NoFocus);
-    setAccessibleName(text());
 }
 
 void Gauge::setProgress(int value) {
@@ -17,7 +20,8 @@ void Gauge::setProgress(int value) {
     if (value == progress_)
         return;
     progress_ = value;
-    setAccessibleName(text());
+    QAccessibleValueChangeEvent changed(this, progress_);
+    QAccessible::updateAccessibility(&changed);
     update();
 }
 

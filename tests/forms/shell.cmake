@@ -26,3 +26,8 @@ add_dependencies(tst_program tavorim)
 # Its X server and window manager start beside the end-to-end ones: one at a time is kinder
 # to a loaded machine.
 set_tests_properties(tst_program PROPERTIES RESOURCE_LOCK x11-e2e)
+# What a screen reader finds in the backdrop and the About box.
+tavorim_add_qtest(tst_screenreader
+    SOURCES shell/tst_screenreader.cpp
+    LIBRARIES tavorim_forms
+    ENVIRONMENT DISPLAY=tst_screenreader)
