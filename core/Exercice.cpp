@@ -9,6 +9,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <limits>
 #include <random>
 #include <string>
@@ -24,6 +25,7 @@ std::mt19937_64 &generator() {
 }
 
 RandomSource *testSource = nullptr;
+std::function<std::uint64_t()> seedSource;
 
 // ---- The two directions: one set of rules, two tables ----
 
@@ -115,23 +117,30 @@ int Hasard(int n) {
 }
 
 void Resseme_Hasard() {
-    if (testSource != nullptr) {
-        testSource->reseed();
+    if (seedSource) {
+        const std::uint64_t seed = seedSource();
+        std::seed_seq sequence{static_cast<std::uint32_t>(seed),
+                               static_cast<std::uint32_t>(seed >> 32)};
+        generator().seed(sequence);
         return;
     }
     // The clock ticks in nanoseconds here; the call count keeps two reseeds apart even
     // should they read the same tick.
-    static std::uint64_t appels = 0;
-    const auto tic = static_cast<std::uint64_t>(
+    static std::uint64_t calls = 0;
+    const auto tick = static_cast<std::uint64_t>(
         std::chrono::high_resolution_clock::now().time_since_epoch().count());
-    ++appels;
-    std::seed_seq graine{static_cast<std::uint32_t>(tic), static_cast<std::uint32_t>(tic >> 32),
-                         static_cast<std::uint32_t>(appels)};
-    generator().seed(graine);
+    ++calls;
+    std::seed_seq sequence{static_cast<std::uint32_t>(tick), static_cast<std::uint32_t>(tick >> 32),
+                           static_cast<std::uint32_t>(calls)};
+    generator().seed(sequence);
 }
 
 void setRandomSourceForTests(RandomSource *source) {
     testSource = source;
+}
+
+void setSeedSourceForTests(std::function<std::uint64_t()> source) {
+    seedSource = std::move(source);
 }
 
 void seedRandomForTests(std::uint64_t seed) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <string>
 
 // The rules of the two drills, free of any window. Every rule that takes a direction reads and
@@ -51,15 +52,17 @@ Verdict Juge_Reponse(Sens_Exercice sens, const std::string &reponse);
 // The score of the answers given so far; meant for when at least one was given.
 Score Calcule_Score(Sens_Exercice sens);
 
-// Replaces the generator behind Hasard and Resseme_Hasard, so that tests can choose the draws.
+// Replaces the generator behind Hasard, so that tests can choose the draws.
 class RandomSource {
 public:
     virtual ~RandomSource() = default;
     virtual int next(int n) = 0;
-    virtual void reseed() = 0;
 };
 
-// Installs a source for Hasard and Resseme_Hasard; nullptr restores the real generator.
+// Installs a source for Hasard; nullptr restores the real generator.
 void setRandomSourceForTests(RandomSource *source);
+// Replaces the clock as the seed of Resseme_Hasard, read once per reseed; an empty function
+// restores the clock.
+void setSeedSourceForTests(std::function<std::uint64_t()> source);
 // Puts the real generator in a known state.
 void seedRandomForTests(std::uint64_t seed);

@@ -16,8 +16,6 @@ public:
     explicit TAboutBox(QWidget *parent = nullptr);
     ~TAboutBox() override;
 
-    std::unique_ptr<Ui::TAboutBox> ui;
-
     // The addresses the two links open, for the current version.
     static QString writeAddress();
     static QString siteLinkAddress();
@@ -31,4 +29,7 @@ public slots:
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
+
+private:
+    std::unique_ptr<Ui::TAboutBox> ui;
 };

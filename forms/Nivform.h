@@ -16,8 +16,6 @@ public:
     explicit Tnivform(QWidget *parent = nullptr);
     ~Tnivform() override;
 
-    std::unique_ptr<Ui::Tnivform> ui;
-
 public slots:
     void FormActivate();
     void Button1Click();
@@ -27,5 +25,6 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    std::unique_ptr<Ui::Tnivform> ui;
     bool activatedSinceShown_ = false;
 };

@@ -39,11 +39,12 @@ TForm1::TForm1(QWidget *parent)
     ui->setupUi(this);
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
 
-    // The client area is 414 x 396 below the menu bar, whatever height the bar takes.
+    // The client area keeps its design size below the menu bar, whatever height the bar takes.
+    const QSize client = ui->ClientArea->size();
     const int menuHeight = ui->MainMenu1->sizeHint().height();
-    ui->MainMenu1->setGeometry(0, 0, 414, menuHeight);
+    ui->MainMenu1->setGeometry(0, 0, client.width(), menuHeight);
     ui->ClientArea->move(0, menuHeight);
-    setFixedSize(414, 396 + menuHeight);
+    setFixedSize(client.width(), client.height() + menuHeight);
     tavorim::centerOnScreen(this);
 
     ui->Label1->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));

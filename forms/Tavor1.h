@@ -20,8 +20,6 @@ public:
     explicit TForm1(QWidget *parent = nullptr);
     ~TForm1() override;
 
-    std::unique_ptr<Ui::TForm1> ui;
-
     // The caption set at every activation.
     static QString caption();
     // The program's name as the exit report gives it: the file name without folder and without
@@ -56,4 +54,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     // Escape does nothing here: the window has no cancel button.
     void reject() override {}
+
+private:
+    std::unique_ptr<Ui::TForm1> ui;
 };

@@ -49,9 +49,9 @@ TForm2::TForm2(QWidget *parent)
     setPalette(background);
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
-    Timer1.setInterval(200);
+    Timer1.setInterval(TimerPeriodMs);
     TimerLeds.setObjectName(QStringLiteral("TimerLeds"));
-    TimerLeds.setInterval(200);
+    TimerLeds.setInterval(TimerPeriodMs);
     connect(&Timer1, &QTimer::timeout, this, &TForm2::Timer1Timer);
     connect(&TimerLeds, &QTimer::timeout, this, &TForm2::TimerLedsTimer);
     Timer1.start();

@@ -27,15 +27,8 @@ public:
     // The window shown modally at activation (the main window, set by the entry routine).
     void setMainWindow(TForm1 *form) { mainWindow_ = form; }
 
-    // Controls, under their designer names.
-    tavorim::TOnlyOne *OnlyOne1;
-    std::unique_ptr<Ui::TForm2> ui;
-    QTimer Timer1;
-    QTimer TimerLeds;
-
-    // Clock readings, as fractions of a day.
-    double Heure_Debut = 0;
-    double Heure_Derniere = 0;
+    // The period of both timers: the clock and the lock-key indicators.
+    static constexpr int TimerPeriodMs = 200;
 
     // Design distances of the indicators from the right edge, kept at any width.
     static constexpr int RightOfPanelMaj = 136;
@@ -62,6 +55,16 @@ private:
     void FormPaint(QPainter &canvas);
     void coverScreen();
     void keepPanelsClear();
+
+    // Controls, under their designer names.
+    tavorim::TOnlyOne *OnlyOne1;
+    std::unique_ptr<Ui::TForm2> ui;
+    QTimer Timer1{this};
+    QTimer TimerLeds{this};
+
+    // Clock readings, as fractions of a day.
+    double Heure_Debut = 0;
+    double Heure_Derniere = 0;
 
     std::unique_ptr<QPixmap> Tuile_Fond;
     TForm1 *mainWindow_ = nullptr;

@@ -24,19 +24,6 @@ double SystemClock::timeOfDay() const {
     return QTime::currentTime().msecsSinceStartOfDay() / MillisecondsPerDay;
 }
 
-void ManualClock::set(int hours, int minutes, int seconds, int milliseconds) {
-    now_ = QTime(hours, minutes, seconds, milliseconds).msecsSinceStartOfDay() / MillisecondsPerDay;
-}
-
-void ManualClock::advance(int milliseconds) {
-    const double day = MillisecondsPerDay;
-    double ms = std::round(now_ * day) + milliseconds;
-    ms = std::fmod(ms, day);
-    if (ms < 0)
-        ms += day;
-    now_ = ms / day;
-}
-
 QString longTimeFormat() {
     // Qt's long format ends with the time zone ("t"), which a duration must not show. Drop
     // every unquoted "t" with the spaces around it.

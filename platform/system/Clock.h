@@ -21,19 +21,6 @@ public:
     double timeOfDay() const override;
 };
 
-// A clock that shows what it is told.
-class ManualClock : public Clock {
-public:
-    double timeOfDay() const override { return now_; }
-    void set(int hours, int minutes, int seconds, int milliseconds = 0);
-    void setFraction(double dayFraction) { now_ = dayFraction; }
-    // Moves on, wrapping at midnight.
-    void advance(int milliseconds);
-
-private:
-    double now_ = 0;
-};
-
 constexpr double MillisecondsPerDay = 24.0 * 60 * 60 * 1000;
 
 // The user's long time format without any time-zone part.

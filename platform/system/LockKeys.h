@@ -21,13 +21,4 @@ public:
     bool numLock() const override;
 };
 
-// Keys that stay as tests set them.
-class FixedLockKeys : public LockKeys {
-public:
-    bool capsLock() const override { return caps; }
-    bool numLock() const override { return num; }
-    bool caps = false;
-    bool num = false;
-};
-
 } // namespace tavorim

@@ -19,6 +19,9 @@ MessageBox::Button &autoAnswer() {
     return answer;
 }
 
+// Boxes are kept only while a test asked for them: a long run must not pile them up.
+bool recording = false;
+
 QList<MessageBox::Shown> &shownBoxes() {
     static QList<MessageBox::Shown> boxes;
     return boxes;
@@ -45,7 +48,8 @@ QMessageBox::Icon toQtIcon(MessageBox::Icon icon) {
 MessageBox::Button MessageBox::show(QWidget *parent, Icon icon, const QString &title,
                                     const QString &text, int buttons, Button defaultButton,
                                     Button escapeButton) {
-    shownBoxes().append({title, text, icon, buttons});
+    if (recording)
+        shownBoxes().append({title, text, icon, buttons});
     // After a termination request a box would only flash: it counts as dismissed.
     if (TApplication::instance().terminated())
         return NoButton;
@@ -86,19 +90,25 @@ void MessageBox::showError(QWidget *parent, const QString &title, const QString 
     show(parent, Error, title, text, Ok, Ok, Ok);
 }
 
-void MessageBox::setNextAnswer(Button answer) {
+void MessageBox::setNextAnswerForTests(Button answer) {
     queuedAnswers().append(answer);
 }
 
-void MessageBox::setAutoAnswer(Button answer) {
+void MessageBox::setAutoAnswerForTests(Button answer) {
     autoAnswer() = answer;
 }
 
-const QList<MessageBox::Shown> &MessageBox::shown() {
+void MessageBox::setRecordingForTests(bool on) {
+    recording = on;
+    if (!on)
+        shownBoxes().clear();
+}
+
+const QList<MessageBox::Shown> &MessageBox::shownForTests() {
     return shownBoxes();
 }
 
-void MessageBox::clearShown() {
+void MessageBox::clearShownForTests() {
     shownBoxes().clear();
 }
 

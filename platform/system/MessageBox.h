@@ -8,7 +8,8 @@ class QWidget;
 namespace tavorim {
 
 // The stock message boxes, in French, with a seam that lets tests answer a box without a
-// real modal loop (setNextAnswer) and read back every box that was asked for (shown()).
+// real modal loop (setNextAnswerForTests) and read back the boxes asked for while recording
+// (shownForTests()).
 class MessageBox {
 public:
     enum Icon { NoIcon, Information, Warning, Error, Question };
@@ -30,11 +31,13 @@ public:
     static void showError(QWidget *parent, const QString &title, const QString &text);
 
     // Tests: the next box answers this at once, without a modal loop. Answers queue up.
-    static void setNextAnswer(Button answer);
+    static void setNextAnswerForTests(Button answer);
     // Tests: answer every box at once with this (NoButton switches it off).
-    static void setAutoAnswer(Button answer);
-    static const QList<Shown> &shown();
-    static void clearShown();
+    static void setAutoAnswerForTests(Button answer);
+    // Tests: keep every box asked for from now on (off forgets them).
+    static void setRecordingForTests(bool on);
+    static const QList<Shown> &shownForTests();
+    static void clearShownForTests();
 };
 
 } // namespace tavorim

@@ -46,7 +46,7 @@ void Shape::paintEvent(QPaintEvent *) {
     if (kind_ == Ellipse) {
         painter.drawEllipse(figure);
     } else {
-        // Corners rounded over a quarter of the shorter side.
+        // Each corner is a quarter ellipse a quarter of the shorter side across.
         const qreal radius = std::min(figure.width(), figure.height()) / 8.0;
         painter.drawRoundedRect(figure, radius, radius);
     }

@@ -26,10 +26,8 @@ public:
         }
         return value % n;
     }
-    void reseed() override { ++reseeds; }
 
     std::vector<int> counts; // the n of every call of next, in order
-    int reseeds = 0;
 
 private:
     std::deque<int> pending;

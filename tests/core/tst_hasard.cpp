@@ -46,7 +46,6 @@ public:
         const auto raw = static_cast<int>(engine() % static_cast<unsigned>(n + (n + 1) / 2));
         return raw % n;
     }
-    void reseed() override {}
 
 private:
     std::mt19937 engine{12345};
@@ -63,7 +62,10 @@ class TestHasard : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() { setRandomSourceForTests(nullptr); }
+    void cleanup() {
+        setRandomSourceForTests(nullptr);
+        setSeedSourceForTests({});
+    }
 
     void uniform_data();
     void uniform();
@@ -128,8 +130,20 @@ void TestHasard::seeding() {
     QCOMPARE(drawSequence(), first);
     seedRandomForTests(43);
     QVERIFY(drawSequence() != first);
-    // ...while two reseeds in quick succession, well within one tick of a millisecond clock,
-    // still differ.
+    // A reseed starts the sequence its seed gives, whatever was drawn before...
+    std::uint64_t seed = 7;
+    setSeedSourceForTests([&seed] { return seed; });
+    Resseme_Hasard();
+    const std::array<int, 4> fromSeven = drawSequence();
+    drawSequence();
+    Resseme_Hasard();
+    QCOMPARE(drawSequence(), fromSeven);
+    seed = 8;
+    Resseme_Hasard();
+    QVERIFY(drawSequence() != fromSeven);
+    // ...and two reseeds from the clock in quick succession, well within one tick of a
+    // millisecond clock, still differ.
+    setSeedSourceForTests({});
     Resseme_Hasard();
     const std::array<int, 4> reseeded = drawSequence();
     Resseme_Hasard();

@@ -31,11 +31,10 @@ using tavorim::SoundPlayer;
 
 namespace {
 
-// Chance under the test's control: queued values first, then 0; reseeds are counted.
+// Chance under the test's control: queued values first, then 0.
 class ScriptedChance : public RandomSource {
 public:
     std::deque<int> values;
-    int reseeds = 0;
     int next(int n) override {
         if (values.empty())
             return 0;
@@ -43,7 +42,6 @@ public:
         values.pop_front();
         return value % n;
     }
-    void reseed() override { ++reseeds; }
 };
 
 // One drill window seen through the roles both windows share.
@@ -158,6 +156,7 @@ class TestDrillWindows : public QObject {
 
 private:
     ScriptedChance chance;
+    int reseeds = 0; // seeds read by Resseme_Hasard
     QTemporaryDir cueDir;
     QString previousDir;
 
@@ -182,6 +181,7 @@ private:
 private slots:
     void initTestCase() {
         QVERIFY(cueDir.isValid());
+        MessageBox::setRecordingForTests(true);
         previousDir = QDir::currentPath();
         QDir::setCurrent(cueDir.path());
     }
@@ -189,21 +189,24 @@ private slots:
     void cleanupTestCase() {
         QDir::setCurrent(previousDir);
         setRandomSourceForTests(nullptr);
+        setSeedSourceForTests({});
     }
 
     void init() {
         Etat_Global = T_Etat_Global{};
         chance = ScriptedChance{};
         setRandomSourceForTests(&chance);
+        reseeds = 0;
+        setSeedSourceForTests([this] { return std::uint64_t(++reseeds); });
         Beeper::resetCountForTests();
-        MessageBox::clearShown();
-        MessageBox::setAutoAnswer(MessageBox::Ok);
+        MessageBox::clearShownForTests();
+        MessageBox::setAutoAnswerForTests(MessageBox::Ok);
         FakeAudioOutput::install();
     }
 
     void cleanup() {
         FakeAudioOutput::uninstall();
-        MessageBox::setAutoAnswer(MessageBox::NoButton);
+        MessageBox::setAutoAnswerForTests(MessageBox::NoButton);
     }
 
     void typing_data() {
@@ -382,7 +385,7 @@ private slots:
         QCOMPARE(d.score->caption(), QString());
         QCOMPARE(d.gauge->progress(), 0);
         checkAsked(d);
-        QCOMPARE(chance.reseeds, 1);
+        QCOMPARE(reseeds, 1);
 
         type(d, pick(roman, "X", "1"));
         QStringList tabbed;
@@ -395,9 +398,9 @@ private slots:
 
         press(d, Qt::Key_Return);
         QVERIFY(!d.correction->text().isEmpty());
-        QCOMPARE(chance.reseeds, roman ? 1 : 2);
+        QCOMPARE(reseeds, roman ? 1 : 2);
         press(d, Qt::Key_Return);
-        QCOMPARE(chance.reseeds, 2);
+        QCOMPARE(reseeds, 2);
         QCOMPARE(d.number->text(), QStringLiteral("Exercice n° : 2"));
         QCOMPARE(d.level->text(), QStringLiteral("Niveau I"));
         QCOMPARE(d.score->caption(), QStringLiteral("0/1"));
@@ -445,6 +448,98 @@ private slots:
         QCOMPARE(again.score->caption(), validated ? QStringLiteral("1/1") : QString());
         QCOMPARE(again.gauge->progress(), validated ? 100 : 0);
         QCOMPARE(again.shown->text(), shown);
+    }
+
+    // The design of both windows, once open: captions, texts, fonts, colors, tooltips. A
+    // property is a control's own (Q_PROPERTY) or one of: "caption" (the window's), "fg" and
+    // "bg" (the colors a label paints with; "bg" only where it paints its ground), "font"
+    // ("family pixels [bold]").
+    void designValues_data() {
+        QTest::addColumn<bool>("roman");
+        QTest::addColumn<QString>("control"); // empty: the window
+        QTest::addColumn<QString>("property");
+        QTest::addColumn<QString>("expected");
+        const struct {
+            bool roman;
+            const char *control, *property, *expected;
+        } rows[] = {
+            {true, "", "caption", "Convertir en chiffres romains :"},
+            {true, "", "font", "Arial 13"},
+            {true, "Label3", "text", "Taper votre réponse puis valider"},
+            {true, "Label2", "font", "Arial 19"},
+            {true, "Label2", "fg", "#000000"},
+            {true, "Label2", "bg", "#ffffff"},
+            {true, "Label1", "font", "MS Serif 24 bold"},
+            {true, "Label4", "font", "Arial 13 bold"},
+            {true, "Label4", "fg", "#000080"},
+            {true, "Label6", "font", "Arial 13 bold"},
+            {true, "Label6", "fg", "#000000"},
+            {true, "Button3", "font", "Arial 13 bold"},
+            {true, "Button3", "text", "&Continuer"},
+            {true, "Button2", "toolTip", "Revenir au menu"},
+            {true, "Gauge1", "foreColor", "#ff0000"},
+            {true, "Gauge1", "backColor", "#ffffff"},
+            {true, "Shape1", "penColor", "#ff00ff"},
+            {true, "Shape1", "brushColor", "#ffeaea"},
+            {true, "Shape1", "penWidth", "5"},
+            {true, "Panel2", "color", "#008080"},
+            {true, "Panel2", "fontColor", "#ffffff"},
+            {false, "", "caption", "Convertir en chiffres arabes  :"},
+            {false, "", "font", "Arial 13"},
+            {false, "Label3", "text", "Taper votre réponse puis valider"},
+            {false, "Label2", "font", "Arial 19"},
+            {false, "Label2", "bg", "#ffffff"},
+            {false, "Label1", "font", "MS Serif 24 bold"},
+            {false, "Label5", "font", "Arial 13 bold"},
+            {false, "Label5", "fg", "#ffffff"},
+            {false, "Label5", "bg", "#bf00bf"},
+            {false, "Label6", "font", "Arial 13 bold"},
+            {false, "Button3", "font", "Arial 13"},
+            {false, "Button2", "toolTip", "Revenir au menu"},
+            {false, "Gauge1", "foreColor", "#00ff00"},
+            {false, "Gauge1", "backColor", "#ffffff"},
+            {false, "Gauge1", "font", "Arial 11"},
+            {false, "Shape1", "penColor", "#800080"},
+            {false, "Shape1", "brushColor", "#eaeaff"},
+            {false, "Panel2", "color", "#008080"},
+            {false, "Panel2", "fontColor", "#ffffff"},
+        };
+        for (const auto &row : rows)
+            QTest::addRow("%s %s %s", row.roman ? "romain" : "arabe",
+                          *row.control ? row.control : "window", row.property)
+                << row.roman << QString::fromUtf8(row.control) << QString::fromUtf8(row.property)
+                << QString::fromUtf8(row.expected);
+    }
+
+    void designValues() {
+        QFETCH(bool, roman);
+        QFETCH(QString, control);
+        QFETCH(QString, property);
+        QFETCH(QString, expected);
+        Drill d = open(roman);
+        QWidget *widget =
+            control.isEmpty() ? d.window.get() : d.window->findChild<QWidget *>(control);
+        QVERIFY(widget);
+        QString actual;
+        if (property == QLatin1String("caption")) {
+            actual = widget->windowTitle();
+        } else if (property == QLatin1String("font")) {
+            const QFont font = widget->font();
+            actual = QStringLiteral("%1 %2").arg(font.family()).arg(font.pixelSize());
+            if (font.bold())
+                actual += QStringLiteral(" bold");
+        } else if (property == QLatin1String("fg")) {
+            actual = widget->palette().color(widget->foregroundRole()).name();
+        } else if (property == QLatin1String("bg")) {
+            QVERIFY2(widget->autoFillBackground(), "the label does not paint its ground");
+            actual = widget->palette().color(widget->backgroundRole()).name();
+        } else {
+            const QVariant value = widget->property(property.toLatin1().constData());
+            QVERIFY2(value.isValid(), "no such property");
+            actual = value.typeId() == QMetaType::QColor ? value.value<QColor>().name()
+                                                         : value.toString();
+        }
+        QCOMPARE(actual, expected);
     }
 
     void lowColors_data() {
@@ -521,24 +616,24 @@ private slots:
         chance.values = {0, 3};
         Drill d = open(roman);
         QCOMPARE(FakeAudioOutput::played(), cues.mid(0, 1));
-        QCOMPARE(MessageBox::shown().size(), boxes);
+        QCOMPARE(MessageBox::shownForTests().size(), boxes);
         QVERIFY(d.window->isVisible());
 
         type(d, right ? pick(roman, "I", "1") : pick(roman, "II", "2"));
         press(d, Qt::Key_Return);
         QCOMPARE(FakeAudioOutput::played(), cues.mid(0, 2));
         QCOMPARE(FakeAudioOutput::stopped(), cues.mid(0, 1));
-        QCOMPARE(MessageBox::shown().size(), 2 * boxes);
+        QCOMPARE(MessageBox::shownForTests().size(), 2 * boxes);
         QCOMPARE(d.verdict->text(), right ? QStringLiteral("EXACT") : QStringLiteral("Faux"));
         QCOMPARE(d.score->caption(), right ? QStringLiteral("1/1") : QStringLiteral("0/1"));
         QCOMPARE(focused(d), d.continuer);
 
         press(d, Qt::Key_Return);
         QCOMPARE(FakeAudioOutput::played(), cues);
-        QCOMPARE(MessageBox::shown().size(), 3 * boxes);
+        QCOMPARE(MessageBox::shownForTests().size(), 3 * boxes);
         QCOMPARE(d.number->text(), QStringLiteral("Exercice n° : 2"));
         checkAsked(d);
-        for (const MessageBox::Shown &box : MessageBox::shown()) {
+        for (const MessageBox::Shown &box : MessageBox::shownForTests()) {
             QCOMPARE(box.title, tavorim::TApplication::instance().title());
             QCOMPARE(box.text, SoundPlayer::errorBoxText(SoundError(error)));
             QCOMPARE(box.icon, MessageBox::Error);

@@ -2,12 +2,16 @@
 // across midnight, across whole days and when started just before midnight.
 #include "Application.h"
 #include "BevelPanel.h"
-#include "Clock.h"
+#include "FixedLockKeys.h"
 #include "Globals.h"
-#include "LockKeys.h"
+#include "ManualClock.h"
 #include "Unit2.h"
 
+#include <QElapsedTimer>
 #include <QtTest>
+
+#include <algorithm>
+#include <functional>
 
 using tavorim::ManualClock;
 using tavorim::MillisecondsPerDay;
@@ -16,6 +20,32 @@ namespace {
 
 tavorim::BevelPanel *panel(const QWidget &form, const char *name) {
     return form.findChild<tavorim::BevelPanel *>(QLatin1String(name));
+}
+
+QTimer *timer(const QWidget &form, const char *name) {
+    return form.findChild<QTimer *>(QLatin1String(name));
+}
+
+// The shortest of a few periods of a timer, measured through what it shows: right after a
+// tick has shown the last change, the next change is made, and the tick after shows it.
+// Load only lengthens a period, so the shortest one is the timer's own.
+qint64 shortestPeriodMs(QTimer *timer, const std::function<bool()> &changeShown,
+                        const std::function<void()> &change) {
+    QElapsedTimer sinceChange;
+    QList<qint64> periods;
+    const auto connection = QObject::connect(timer, &QTimer::timeout, [&] {
+        if (!changeShown())
+            return;
+        if (sinceChange.isValid())
+            periods.append(sinceChange.elapsed());
+        change();
+        sinceChange.start();
+    });
+    change();
+    for (QDeadlineTimer deadline(20000); periods.size() < 4 && !deadline.hasExpired();)
+        QTest::qWait(10);
+    QObject::disconnect(connection);
+    return periods.size() < 4 ? -1 : *std::min_element(periods.begin(), periods.end());
 }
 
 int shownSeconds(const QString &caption) {
@@ -40,6 +70,7 @@ private slots:
     void clockCounts_data();
     void clockCounts();
     void startJustBeforeMidnight();
+    void timersTickEvery200Ms();
 
 private:
     ManualClock clock_;
@@ -51,7 +82,7 @@ void TestBackdrop::init() {
     tavorim::TApplication::instance().resetForTests();
     tavorim::Clock::setCurrentForTests(&clock_);
     tavorim::LockKeys::setCurrentForTests(&keys_);
-    keys_ = tavorim::FixedLockKeys{};
+    keys_.set(false, false);
 }
 
 void TestBackdrop::cleanup() {
@@ -135,13 +166,11 @@ void TestBackdrop::lockKeysColorTheIndicators() {
     const QColor red(255, 0, 0);
     const QColor silver(192, 192, 192);
     TForm2 form;
-    keys_.caps = caps;
-    keys_.num = num;
+    keys_.set(caps, num);
     QTRY_COMPARE(panel(form, "panelMaj")->fontColor(), caps ? red : silver);
     QTRY_COMPARE(panel(form, "PanelVernum")->fontColor(), num ? red : silver);
     // Switched off again, both go back to silver.
-    keys_.caps = false;
-    keys_.num = false;
+    keys_.set(false, false);
     QTRY_COMPARE(panel(form, "panelMaj")->fontColor(), silver);
     QTRY_COMPARE(panel(form, "PanelVernum")->fontColor(), silver);
 }
@@ -161,7 +190,7 @@ void TestBackdrop::clockCounts() {
     QFETCH(int, stepMs);
     QFETCH(int, runSeconds);
     TForm2 form;
-    form.Timer1.stop(); // the ticks are driven here
+    timer(form, "Timer1")->stop(); // the ticks are driven here
     clock_.setFraction(start.msecsSinceStartOfDay() / MillisecondsPerDay);
     form.FormActivate();
     const int day = 24 * 3600;
@@ -195,7 +224,7 @@ void TestBackdrop::clockCounts() {
 void TestBackdrop::startJustBeforeMidnight() {
     // No tick comes between the start and midnight: the span would come out below zero.
     TForm2 form;
-    form.Timer1.stop();
+    timer(form, "Timer1")->stop();
     clock_.set(23, 59, 59, 900);
     form.FormActivate();
     clock_.advance(200);
@@ -206,6 +235,33 @@ void TestBackdrop::startJustBeforeMidnight() {
     clock_.advance(5000);
     form.Timer1Timer();
     QCOMPARE(panel(form, "Panel1")->caption(), QStringLiteral("00:00:05"));
+}
+
+// Both timers tick every 200 ms: the indicators follow the lock keys and the clock its
+// readings within one period.
+void TestBackdrop::timersTickEvery200Ms() {
+    TForm2 form;
+    form.FormActivate();
+    const QColor red(255, 0, 0);
+    bool caps = false;
+    const qint64 indicators = shortestPeriodMs(
+        timer(form, "TimerLeds"),
+        [&] {
+            return panel(form, "panelMaj")->fontColor() == (caps ? red : QColor(192, 192, 192));
+        },
+        [&] {
+            caps = !caps;
+            keys_.set(caps, false);
+        });
+    QString lastCaption;
+    const qint64 clock = shortestPeriodMs(
+        timer(form, "Timer1"), [&] { return panel(form, "Panel1")->caption() != lastCaption; },
+        [&] {
+            lastCaption = panel(form, "Panel1")->caption();
+            clock_.advance(1000);
+        });
+    for (const qint64 period : {indicators, clock})
+        QVERIFY2(period >= 150 && period <= 450, qPrintable(QString::number(period)));
 }
 
 QTEST_MAIN(TestBackdrop)

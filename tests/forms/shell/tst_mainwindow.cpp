@@ -2,6 +2,7 @@
 // exit report they lead to.
 #include "Application.h"
 #include "Display.h"
+#include "Exercice.h"
 #include "Globals.h"
 #include "GlyphButton.h"
 #include "MessageBox.h"
@@ -57,7 +58,8 @@ private:
 void TestMainWindow::init() {
     Etat_Global = T_Etat_Global{};
     TApplication::instance().resetForTests();
-    MessageBox::clearShown();
+    MessageBox::setRecordingForTests(true);
+    MessageBox::clearShownForTests();
     sent_.clear();
     help_.clear();
     tavorim::setNavigateForTests([this](const QUrl &url) { sent_.append(url); });
@@ -78,7 +80,11 @@ void TestMainWindow::cleanup() {
 }
 
 void TestMainWindow::startsAtLevelOneWithSoundOff() {
+    int reseeds = 0;
+    setSeedSourceForTests([&reseeds] { return std::uint64_t(++reseeds); });
     TForm1 form;
+    setSeedSourceForTests({});
+    QCOMPARE(reseeds, 1); // the generator is reseeded as the window is created
     QVERIFY(Etat_Global.Niveau_I);
     QVERIFY(!Etat_Global.Niveau_II && !Etat_Global.Niveau_III);
     QVERIFY(!Etat_Global.Son_Actif);
@@ -144,13 +150,13 @@ void TestMainWindow::everyCloseAsksTheSameQuestion() {
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     Etat_Global.Duree_Texte = "00:01:00";
     const T_Etat_Global before = Etat_Global;
-    MessageBox::setNextAnswer(static_cast<MessageBox::Button>(answer));
+    MessageBox::setNextAnswerForTests(static_cast<MessageBox::Button>(answer));
     if (useButton)
         form.findChild<tavorim::GlyphButton *>(QStringLiteral("BitBtn1"))->click();
     else
         form.close(); // what the close box and Alt+F4 ask for
-    QCOMPARE(MessageBox::shown().size(), 1);
-    const MessageBox::Shown box = MessageBox::shown().first();
+    QCOMPARE(MessageBox::shownForTests().size(), 1);
+    const MessageBox::Shown box = MessageBox::shownForTests().first();
     QCOMPARE(box.title, QStringLiteral("Confirmation"));
     QCOMPARE(box.text, QStringLiteral("Voulez-vous vraiment quitter le logiciel"));
     QCOMPARE(box.icon, MessageBox::Question);
@@ -170,7 +176,7 @@ void TestMainWindow::escapeDoesNothing() {
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QTest::keyClick(&form, Qt::Key_Escape);
     QVERIFY(form.isVisible());
-    QVERIFY(MessageBox::shown().isEmpty());
+    QVERIFY(MessageBox::shownForTests().isEmpty());
 }
 
 void TestMainWindow::confirmedCloseSendsTheReportAndEnds() {
@@ -181,13 +187,17 @@ void TestMainWindow::confirmedCloseSendsTheReportAndEnds() {
     Etat_Global.Duree_Texte = "00:12:05";
     Etat_Global.Justes_Rom = 7;
     Etat_Global.Question_Rom = 10;
-    MessageBox::setNextAnswer(MessageBox::Yes);
+    MessageBox::setNextAnswerForTests(MessageBox::Yes);
     form.close();
-    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::shownForTests().size(), 1);
     QCOMPARE(help_, (QList<HelpCall>{{tavorim::HELP_QUIT, 0}}));
     QCOMPARE(sent_.size(), 1);
-    QCOMPARE(sent_.first(), QUrl(TForm1::exitReportAddress(TApplication::instance().exeName()),
-                                 QUrl::TolerantMode));
+    // The program's file name in capitals: this test's own.
+    QCOMPARE(
+        sent_.first(),
+        QUrl(tavorim::statsAddress() +
+                 QStringLiteral("?envoi= ve=TST_MAINWINDOW 2.4 T=00:12:05  jRom=7/9  jArb=0/0"),
+             QUrl::TolerantMode));
     QVERIFY(TApplication::instance().terminated());
     QVERIFY(!form.isVisible());
 }
@@ -209,13 +219,14 @@ void TestMainWindow::helpHookLivesWithTheWindow() {
         QVERIFY(QTest::qWaitForWindowActive(&form));
         // No viewer is loaded here: the hook answers F1 with its "not installed" box.
         QTest::keyClick(&form, Qt::Key_F1);
-        QCOMPARE(MessageBox::shown().size(), 1);
-        QCOMPARE(MessageBox::shown().first().text,
+        QCOMPARE(MessageBox::shownForTests().size(), 1);
+        QCOMPARE(MessageBox::shownForTests().first().text,
                  QString::fromLatin1(tavorim::HHNotInstalledText));
         // "&Documentation" without a viewer says the same instead of failing.
         form.findChild<QAction *>(QStringLiteral("Documentation1"))->trigger();
-        QCOMPARE(MessageBox::shown().size(), 2);
-        QCOMPARE(MessageBox::shown().last().text, QString::fromLatin1(tavorim::HHNotInstalledText));
+        QCOMPARE(MessageBox::shownForTests().size(), 2);
+        QCOMPARE(MessageBox::shownForTests().last().text,
+                 QString::fromLatin1(tavorim::HHNotInstalledText));
     }
     // Destroying the window gives the application its previous (empty) handler back.
     QVERIFY(!TApplication::instance().onHelp());

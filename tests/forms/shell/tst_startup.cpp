@@ -37,17 +37,18 @@ private:
 
 void TestStartup::init() {
     Etat_Global = T_Etat_Global{};
+    MessageBox::setRecordingForTests(true);
     TApplication::instance().resetForTests();
     TApplication::instance().setNoteListenerForTests(
         [this](const QString &step) { notes_.append(step); });
-    MessageBox::clearShown();
+    MessageBox::clearShownForTests();
     notes_.clear();
     sent_.clear();
     tavorim::setNavigateForTests([this](const QUrl &url) { sent_.append(url); });
 }
 
 void TestStartup::cleanup() {
-    MessageBox::setAutoAnswer(MessageBox::NoButton);
+    MessageBox::setAutoAnswerForTests(MessageBox::NoButton);
     tavorim::setNavigateForTests({});
     TApplication::instance().resetForTests();
 }
@@ -71,7 +72,7 @@ void TestStartup::startAndEndInOrder() {
         QVERIFY(!form1->windowHandle()->transientParent());
         QVERIFY(Etat_Global.Niveau_I);
         QCOMPARE(AtomTable::references(tavorim::TOnlyOne::atomName()), 1);
-        MessageBox::setAutoAnswer(MessageBox::Yes);
+        MessageBox::setAutoAnswerForTests(MessageBox::Yes);
         form1->close();
     });
     poll.start(10);
@@ -82,7 +83,7 @@ void TestStartup::startAndEndInOrder() {
         "Form1 shown modally", "Form1 modal loop ended", "Form1.FormDestroy", "Form1 destroyed",
         "Form2.FormDestroy",   "Form2 destroyed"};
     QCOMPARE(notes_, expected);
-    QCOMPARE(MessageBox::shown().size(), 1);
+    QCOMPARE(MessageBox::shownForTests().size(), 1);
     QCOMPARE(sent_.size(), 1);
     // The guard went with the backdrop.
     QCOMPARE(AtomTable::references(tavorim::TOnlyOne::atomName()), 0);
@@ -96,10 +97,10 @@ void TestStartup::secondCopyEndsWithoutAsking() {
     first.start(QCoreApplication::applicationFilePath(), {QStringLiteral("first")});
     QVERIFY(first.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(first.canReadLine(), 30000);
-    MessageBox::setAutoAnswer(MessageBox::Yes); // a box would be answered, and counted
+    MessageBox::setAutoAnswerForTests(MessageBox::Yes); // a box would be answered, and counted
     QCOMPARE(runTavorim(), 0);
     QVERIFY(TApplication::instance().terminated());
-    QVERIFY(MessageBox::shown().isEmpty());
+    QVERIFY(MessageBox::shownForTests().isEmpty());
     QVERIFY(sent_.isEmpty());
     QVERIFY(!notes_.contains(QStringLiteral("Form1 shown modally")));
     QCOMPARE(notes_.first(), QStringLiteral("Form2 created"));

@@ -68,7 +68,7 @@ bool WriteFile(const QString &path, const QByteArray &bytes) {
 // Every message box shown, as "title|text|icon|buttons".
 QStringList ShownBoxes() {
     QStringList boxes;
-    for (const MessageBox::Shown &box : MessageBox::shown())
+    for (const MessageBox::Shown &box : MessageBox::shownForTests())
         boxes.append(
             QStringLiteral("%1|%2|%3|%4").arg(box.title, box.text).arg(box.icon).arg(box.buttons));
     return boxes;
@@ -142,6 +142,7 @@ private:
 };
 
 void TestHelpBinding::init() {
+    MessageBox::setRecordingForTests(true);
     root_.emplace();
     QVERIFY(root_->isValid());
     const QDir root(root_->path());
@@ -153,8 +154,8 @@ void TestHelpBinding::init() {
     environment_.tempDir = root.filePath(QStringLiteral("temp"));
     setHelpEnvironmentForTests(&environment_);
     TApplication::instance().resetForTests();
-    MessageBox::clearShown();
-    MessageBox::setAutoAnswer(MessageBox::Ok);
+    MessageBox::clearShownForTests();
+    MessageBox::setAutoAnswerForTests(MessageBox::Ok);
 }
 
 void TestHelpBinding::cleanup() {
@@ -164,7 +165,7 @@ void TestHelpBinding::cleanup() {
     QVERIFY(!HtmlHelpA && !HtmlHelpW);
     QVERIFY(ViewerWindows().isEmpty());
     _hhInstalled = false;
-    MessageBox::setAutoAnswer(MessageBox::NoButton);
+    MessageBox::setAutoAnswerForTests(MessageBox::NoButton);
     TApplication::instance().resetForTests();
     setHelpEnvironmentForTests(nullptr);
     root_.reset();
@@ -228,12 +229,12 @@ void TestHelpBinding::helpCommandsFollowTheLoadedViewer() {
         QTRY_COMPARE(ShownPage(), help_test::ProjectContextTopic(100));
         // An unmapped context is the viewer's silence, not an error of ours.
         QVERIFY(TApplication::instance().HelpCommand(HELP_CONTEXT, 4242));
-        QVERIFY(MessageBox::shown().isEmpty());
+        QVERIFY(MessageBox::shownForTests().isEmpty());
     }
     QApplication::processEvents();
     QCOMPARE(ViewerWindows().isEmpty(), !f1Shows);
 
-    MessageBox::clearShown();
+    MessageBox::clearShownForTests();
     hhDisplayTopic();
     QCOMPARE(ShownBoxes(), NotInstalledBoxes(loaded ? 0 : 1));
     if (loaded)
@@ -316,7 +317,7 @@ void TestHelpBinding::helpHookCommandTable() {
                      .arg(hook.popupY()),
                  QLatin1String(step.outcome));
     }
-    QVERIFY(MessageBox::shown().isEmpty());
+    QVERIFY(MessageBox::shownForTests().isEmpty());
 }
 
 void TestHelpBinding::chainingAndRestoringThePreviousHandler() {
@@ -340,7 +341,7 @@ void TestHelpBinding::chainingAndRestoringThePreviousHandler() {
     }
     QVERIFY(!TApplication::instance().HelpCommand(HELP_CONTEXT, 100));
     QCOMPARE(previousCalls, 2);
-    QVERIFY(MessageBox::shown().isEmpty());
+    QVERIFY(MessageBox::shownForTests().isEmpty());
 }
 
 void TestHelpBinding::traceOfADebugRun() {
