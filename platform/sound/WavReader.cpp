@@ -80,18 +80,6 @@ WavError ReadFormat(std::span<const std::uint8_t> body, WavSound &sound) {
 
 } // namespace
 
-std::size_t WavSound::frameCount() const {
-    const std::size_t frame = bytesPerFrame();
-    return frame == 0 ? 0 : samples.size() / frame;
-}
-
-std::int16_t WavSound::sample(std::size_t frame, unsigned channel) const {
-    const std::size_t offset = frame * bytesPerFrame() + channel * (bitsPerSample / 8u);
-    if (bitsPerSample == 8)
-        return static_cast<std::int16_t>((samples[offset] - 128) * 256);
-    return static_cast<std::int16_t>(Read16(&samples[offset]));
-}
-
 WavReadResult readWav(std::span<const std::uint8_t> bytes) {
     WavReadResult result;
     if (bytes.size() < 12 || !IsId(bytes.data(), "RIFF") || !IsId(bytes.data() + 8, "WAVE"))

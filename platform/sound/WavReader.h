@@ -16,9 +16,6 @@ struct WavSound {
     std::vector<std::uint8_t> samples; // whole frames only
 
     std::size_t bytesPerFrame() const { return std::size_t{channels} * (bitsPerSample / 8u); }
-    std::size_t frameCount() const;
-    // One sample on the 16-bit signed scale (an 8-bit sample v gives (v - 128) * 256).
-    std::int16_t sample(std::size_t frame, unsigned channel) const;
 };
 
 enum class WavError {

@@ -2,6 +2,8 @@
 
 // Builds wave files, good and bad, byte by byte, for the sound tests.
 
+#include "WavReader.h"
+
 #include <QByteArray>
 #include <QList>
 
@@ -84,6 +86,20 @@ inline QByteArray Samples16(const QList<std::int16_t> &values) {
 
 inline QByteArray Wav(const Format &format, const QByteArray &data) {
     return Riff({{"fmt ", FormatBody(format)}, {"data", data}});
+}
+
+// Reading back what the reader decoded.
+inline std::size_t FrameCount(const tavorim::WavSound &sound) {
+    const std::size_t frame = sound.bytesPerFrame();
+    return frame == 0 ? 0 : sound.samples.size() / frame;
+}
+
+// One sample on the 16-bit signed scale (an 8-bit sample v gives (v - 128) * 256).
+inline std::int16_t Sample(const tavorim::WavSound &sound, std::size_t frame, unsigned channel) {
+    const std::size_t offset = frame * sound.bytesPerFrame() + channel * (sound.bitsPerSample / 8u);
+    if (sound.bitsPerSample == 8)
+        return static_cast<std::int16_t>((sound.samples[offset] - 128) * 256);
+    return static_cast<std::int16_t>(sound.samples[offset] | (sound.samples[offset + 1] << 8));
 }
 
 } // namespace wavtest

@@ -1,6 +1,6 @@
 // Feeds arbitrary bytes to the wave reader: it must never crash nor read outside them, and a
 // file it accepts must be self-consistent.
-#include "WavReader.h"
+#include "WavBuilder.h"
 
 #include <cstdlib>
 
@@ -14,8 +14,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
                           sound.samples.size() <= size;
         if (!sane)
             std::abort();
-        if (sound.frameCount() > 0)
-            (void)sound.sample(sound.frameCount() - 1, sound.channels - 1u);
+        if (wavtest::FrameCount(sound) > 0)
+            (void)wavtest::Sample(sound, wavtest::FrameCount(sound) - 1, sound.channels - 1u);
     }
     return 0;
 }

@@ -319,10 +319,10 @@ void TestSoundPlayer::shippedCuesAreShortAudibleWaves() {
         QCOMPARE(sound.channels, std::uint16_t{1});
         QCOMPARE(sound.bitsPerSample, std::uint16_t{16});
         QVERIFY2(sound.sampleRate == 22050 || sound.sampleRate == 44100, qPrintable(name));
-        QVERIFY2(sound.frameCount() <= sound.sampleRate * 3 / 2, qPrintable(name));
+        QVERIFY2(FrameCount(sound) <= sound.sampleRate * 3 / 2, qPrintable(name));
         int peak = 0;
-        for (std::size_t frame = 0; frame < sound.frameCount(); ++frame)
-            peak = std::max(peak, std::abs(int(sound.sample(frame, 0))));
+        for (std::size_t frame = 0; frame < FrameCount(sound); ++frame)
+            peak = std::max(peak, std::abs(int(Sample(sound, frame, 0))));
         QVERIFY2(peak > 8000, qPrintable(name));
     }
 }

@@ -149,11 +149,11 @@ void TestWavReader::decodesGoodFiles() {
     QCOMPARE(int(sound.channels), channels);
     QCOMPARE(int(sound.sampleRate), rate);
     QCOMPARE(int(sound.bitsPerSample), bits);
-    QCOMPARE(sound.frameCount(), std::size_t(samples.size() / channels));
+    QCOMPARE(FrameCount(sound), std::size_t(samples.size() / channels));
     QList<int> decoded;
-    for (std::size_t frame = 0; frame < sound.frameCount(); ++frame)
+    for (std::size_t frame = 0; frame < FrameCount(sound); ++frame)
         for (unsigned channel = 0; channel < sound.channels; ++channel)
-            decoded.append(sound.sample(frame, channel));
+            decoded.append(Sample(sound, frame, channel));
     QCOMPARE(decoded, samples);
 }
 
