@@ -2,6 +2,7 @@
 
 #include "ui_About.h"
 
+#include "Appearance.h"
 #include "DialogKeys.h"
 #include "Display.h"
 #include "Globals.h"
@@ -13,10 +14,12 @@ TAboutBox::TAboutBox(QWidget *parent)
       ui(std::make_unique<Ui::TAboutBox>()) {
     ui->setupUi(this);
     setFixedSize(size());
-    QPalette colors = palette();
+    // Colors of our own, whatever the desktop's scheme: black where the box gives no color.
+    QPalette colors = tavorim::classicPalette();
     colors.setColor(QPalette::Window, QColor(0x80, 0x80, 0xC0));
     setPalette(colors);
     setAutoFillBackground(true);
+    ui->ProgramIcon->setPixmap(tavorim::picture(QStringLiteral(":/pictures/apropos.png"), this));
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
 
     auto paint = [](QWidget *widget, const QFont &font, const QColor &color) {

@@ -1,5 +1,6 @@
 #include "DrillWindow.h"
 
+#include "Appearance.h"
 #include "Application.h"
 #include "Beeper.h"
 #include "BevelPanel.h"
@@ -132,7 +133,9 @@ void DrillWindow::setUpControls(const Controls &controls, const QColor &windowCo
                                 const QString &picture, int answerLength, bool upperCase) {
     c = controls;
     setFixedSize(size());
-    QPalette palette = this->palette();
+    // All colors of our own: a dark desktop scheme would put its pale text on the pale window
+    // and on the white question.
+    QPalette palette = tavorim::classicPalette();
     palette.setColor(QPalette::Window, windowColor);
     setPalette(palette);
 
@@ -147,10 +150,10 @@ void DrillWindow::setUpControls(const Controls &controls, const QColor &windowCo
     c.score->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, false));
     c.instruction->adjustSize();
 
-    const QPixmap pixmap(picture);
+    const QPixmap pixmap = tavorim::picture(picture, this);
     if (!pixmap.isNull()) {
         c.picture->setPixmap(pixmap);
-        c.picture->resize(pixmap.size());
+        c.picture->resize(pixmap.deviceIndependentSize().toSize());
     }
 
     c.answer->setMaxLength(answerLength);
@@ -241,7 +244,9 @@ void DrillWindow::clearForNextQuestion() {
     // The focus first: a screen reader takes a box whose text changes for the focus, and would
     // then not read the box, with its question, when the focus comes to it.
     c.answer->setFocus();
-    c.answer->clear();
+    // Set rather than cleared, which the box could undo: its undo history goes with the answer,
+    // so Undo cannot bring the previous answer back and enable "&Valider".
+    c.answer->setText(QString());
     c.verdict->clear();
     c.correction->clear();
     c.next->setAccessibleDescription(QString());

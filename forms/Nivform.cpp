@@ -2,6 +2,7 @@
 
 #include "ui_Nivform.h"
 
+#include "Appearance.h"
 #include "DialogKeys.h"
 #include "Display.h"
 #include "Globals.h"
@@ -11,12 +12,16 @@ Tnivform::Tnivform(QWidget *parent)
       ui(std::make_unique<Ui::Tnivform>()) {
     ui->setupUi(this);
     setFixedSize(size());
+    // Colors of our own, whatever the desktop's scheme: black on the button face.
+    setPalette(tavorim::classicPalette());
     const QFont font = tavorim::pixelFont(QStringLiteral("System"), 13);
     setFont(font);
     for (QRadioButton *radio : {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3}) {
         radio->setFont(font);
+        // A button fills its ground with the button color, not the window's.
         radio->setAutoFillBackground(true);
         QPalette colors = radio->palette();
+        colors.setColor(QPalette::Button, QColor(0xD8, 0xD7, 0xDB));
         colors.setColor(QPalette::Window, QColor(0xD8, 0xD7, 0xDB));
         radio->setPalette(colors);
     }

@@ -9,7 +9,9 @@
 
 #include <QApplication>
 #include <QIcon>
+#include <QLibraryInfo>
 #include <QScreen>
+#include <QTranslator>
 
 #include <algorithm>
 #include <cstdio>
@@ -26,6 +28,12 @@ using tavorim::TApplication;
 
 int runTavorim() {
     TApplication &application = TApplication::instance();
+    // Qt's own texts (the answer box's menu, the stock buttons) in French like the rest,
+    // whatever the user's language; without the translation they stay in English.
+    QTranslator qtTexts;
+    if (qtTexts.load(QStringLiteral("qtbase_fr"),
+                     QLibraryInfo::path(QLibraryInfo::TranslationsPath)))
+        QCoreApplication::installTranslator(&qtTexts);
     // Before any window: the help viewer is loaded and the trace set up for the whole run.
     tavorim::startHelp(QCoreApplication::arguments(),
                        QString::fromStdString(Etat_Global.Version_Texte));

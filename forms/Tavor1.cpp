@@ -3,8 +3,10 @@
 #include "ui_Tavor1.h"
 
 #include "About.h"
+#include "Appearance.h"
 #include "Application.h"
 #include "Arab1.h"
+#include "DialogKeys.h"
 #include "Display.h"
 #include "Exercice.h"
 #include "Globals.h"
@@ -37,6 +39,9 @@ TForm1::TForm1(QWidget *parent)
       ui(std::make_unique<Ui::TForm1>()) {
     TApplication::instance().note(QStringLiteral("Form1 created"));
     ui->setupUi(this);
+    // Colors of our own, whatever the desktop's scheme: black on the button face.
+    setPalette(tavorim::classicPalette());
+    ui->Image1->setPixmap(tavorim::picture(QStringLiteral(":/pictures/buste.png"), this));
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
 
     // The client area keeps its design size below the menu bar, whatever height the bar takes.
@@ -65,6 +70,9 @@ TForm1::TForm1(QWidget *parent)
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
     connect(help, &QShortcut::activated, this,
             [] { TApplication::instance().HelpCommand(tavorim::HELP_CONTEXT, HelpContext); });
+    // The keys of every dialog here: Enter clicks the focused button, and its access letter
+    // alone does too ("&Fermer" has the focus at start).
+    tavorim::installDialogKeys(this);
 
     FormCreate();
 }

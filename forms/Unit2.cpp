@@ -2,6 +2,7 @@
 
 #include "ui_Unit2.h"
 
+#include "Appearance.h"
 #include "Application.h"
 #include "Clock.h"
 #include "Display.h"
@@ -44,9 +45,11 @@ TForm2::TForm2(QWidget *parent)
     const QFont panelFont = tavorim::pixelFont(QStringLiteral("Verdana"), 13, true);
     for (tavorim::BevelPanel *panel : {ui->Panel1, ui->panelMaj, ui->PanelVernum})
         panel->setFont(panelFont);
-    QPalette background = palette();
+    // Colors of our own, whatever the desktop's scheme: the indicators stand on the button face.
+    QPalette background = tavorim::classicPalette();
     background.setColor(QPalette::Window, QColor(0, 128, 0));
     setPalette(background);
+    ui->Image1->setPixmap(tavorim::picture(QStringLiteral(":/pictures/tuile.png"), this));
 
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(TimerPeriodMs);
@@ -114,7 +117,7 @@ void TForm2::Timer1Timer() {
         // start to the last tick before it.
         elapsed = clock.timeOfDay() + (Heure_Derniere - Heure_Debut);
     }
-    ui->Panel1->setCaption(tavorim::formatLongTime(elapsed));
+    ui->Panel1->setCaption(tavorim::formatDuration(elapsed));
     Etat_Global.Duree_Texte = ui->Panel1->caption().toStdString();
 }
 
@@ -137,8 +140,10 @@ void TForm2::FormPaint(QPainter &canvas) {
     canvas.fillRect(rect(), palette().color(QPalette::Window));
     if (!Tuile_Fond || Tuile_Fond->isNull())
         return;
-    const int w = Tuile_Fond->width();
-    const int h = Tuile_Fond->height();
+    // In the window's coordinates: on a screen of a higher ratio the tile has more pixels.
+    const QSize tile = Tuile_Fond->deviceIndependentSize().toSize();
+    const int w = tile.width();
+    const int h = tile.height();
     for (int y = 0; y < height(); y += h) {
         for (int x = 0; x < width(); x += w)
             canvas.drawPixmap(x, y, *Tuile_Fond);

@@ -1,6 +1,5 @@
 #include "Clock.h"
 
-#include <QLocale>
 #include <QTime>
 
 #include <cmath>
@@ -24,30 +23,14 @@ double SystemClock::timeOfDay() const {
     return QTime::currentTime().msecsSinceStartOfDay() / MillisecondsPerDay;
 }
 
-QString longTimeFormat() {
-    // Qt's long format ends with the time zone ("t"), which a duration must not show. Drop
-    // every unquoted "t" with the spaces around it.
-    const QString format = QLocale::system().timeFormat(QLocale::LongFormat);
-    QString result;
-    bool quoted = false;
-    for (const QChar c : format) {
-        if (c == QLatin1Char('\''))
-            quoted = !quoted;
-        if (!quoted && c == QLatin1Char('t'))
-            continue;
-        result += c;
-    }
-    return result.simplified();
-}
-
-QString formatLongTime(double dayFraction) {
+QString formatDuration(double dayFraction) {
     const double day = MillisecondsPerDay;
     // Truncated to the millisecond, as a clock reading is; whole days drop out.
     double ms = std::floor(dayFraction * day + 1e-6);
     if (!(ms > 0))
         ms = 0;
-    ms = std::fmod(ms, day);
-    return QLocale::system().toString(QTime::fromMSecsSinceStartOfDay(int(ms)), longTimeFormat());
+    const int seconds = int(std::fmod(ms, day) / 1000);
+    return QString::asprintf("%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
 }
 
 } // namespace tavorim

@@ -23,11 +23,9 @@ public:
 
 constexpr double MillisecondsPerDay = 24.0 * 60 * 60 * 1000;
 
-// The user's long time format without any time-zone part.
-QString longTimeFormat();
-
-// A span given as a fraction of a day, shown as a time of day in the long time format: whole
-// days drop out, and a span below zero shows as midnight.
-QString formatLongTime(double dayFraction);
+// A span given as a fraction of a day, shown as a duration: hh:mm:ss, 24-hour, in ASCII digits,
+// whatever the user's locale (a 12-hour or non-Latin time format would turn five seconds into
+// "12:00:05 AM"). Whole days drop out, and a span below zero shows as 00:00:00.
+QString formatDuration(double dayFraction);
 
 } // namespace tavorim

@@ -20,13 +20,14 @@ void Bevel::setStyle(Style style) {
 
 QRect drawBevelEdges(QPainter &painter, QRect rect, const QColor &topLeft,
                      const QColor &bottomRight, int width) {
+    // Filled one-pixel strips rather than lines: on a screen of a higher ratio each covers
+    // exactly its device pixels, where a line would straddle them and lose half its width at
+    // the widget's edge.
     for (int i = 0; i < width && rect.isValid(); ++i) {
-        painter.setPen(topLeft);
-        painter.drawLine(rect.left(), rect.bottom(), rect.left(), rect.top());
-        painter.drawLine(rect.left(), rect.top(), rect.right(), rect.top());
-        painter.setPen(bottomRight);
-        painter.drawLine(rect.right(), rect.top(), rect.right(), rect.bottom());
-        painter.drawLine(rect.right(), rect.bottom(), rect.left(), rect.bottom());
+        painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), topLeft);
+        painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), topLeft);
+        painter.fillRect(QRect(rect.right(), rect.top(), 1, rect.height()), bottomRight);
+        painter.fillRect(QRect(rect.left(), rect.bottom(), rect.width(), 1), bottomRight);
         rect.adjust(1, 1, -1, -1);
     }
     return rect;
@@ -50,10 +51,8 @@ void Bevel::paintEvent(QPaintEvent *) {
         drawBevelEdges(painter, QRect(0, 0, w - 1, h - 1), first, first);
         break;
     case TopLine:
-        painter.setPen(first);
-        painter.drawLine(0, 0, w - 1, 0);
-        painter.setPen(second);
-        painter.drawLine(0, 1, w - 1, 1);
+        painter.fillRect(QRect(0, 0, w, 1), first);
+        painter.fillRect(QRect(0, 1, w, 1), second);
         break;
     }
 }

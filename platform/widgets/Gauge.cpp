@@ -45,12 +45,16 @@ QString Gauge::text() const {
 }
 
 void Gauge::paintEvent(QPaintEvent *) {
-    // Drawn on an image of our own: the exclusive-or raster operation that inverts the text's
-    // background needs the raster engine, whatever the window is painted with.
-    QImage image(size(), QImage::Format_RGB32);
+    // Drawn on an image of our own, in the device's pixels: the exclusive-or raster operation
+    // that inverts the text's background needs the raster engine, whatever the window is painted
+    // with, and on a screen of a higher ratio the text takes its full height in device pixels
+    // instead of being enlarged from a small image.
+    const qreal ratio = devicePixelRatioF();
+    QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
     image.fill(Qt::black);
     QPainter painter(&image);
-    const QRect inside = image.rect().adjusted(1, 1, -1, -1);
+    const int border = std::max(1, qRound(ratio));
+    const QRect inside = image.rect().adjusted(border, border, -border, -border);
     painter.fillRect(inside, backColor_);
     QRect filled = inside;
     if (orientation_ == Qt::Horizontal) {
@@ -62,9 +66,13 @@ void Gauge::paintEvent(QPaintEvent *) {
     if (!filled.isEmpty())
         painter.fillRect(filled, foreColor_);
 
-    // White exclusive-or gives each pixel its inverse; without antialiasing every text pixel
-    // is exactly that inverse.
+    // White exclusive-or gives each pixel its inverse. Without antialiasing every text pixel is
+    // exactly that inverse: a smoothed edge pixel would invert a blend and show a third color.
     QFont textFont = font();
+    if (textFont.pixelSize() > 0)
+        textFont.setPixelSize(qRound(textFont.pixelSize() * ratio));
+    else
+        textFont.setPointSizeF(textFont.pointSizeF() * ratio);
     textFont.setStyleStrategy(QFont::NoAntialias);
     painter.setFont(textFont);
     painter.setPen(Qt::white);
@@ -72,7 +80,8 @@ void Gauge::paintEvent(QPaintEvent *) {
     painter.drawText(inside, Qt::AlignCenter, text());
     painter.end();
 
-    QPainter(this).drawImage(0, 0, image);
+    image.setDevicePixelRatio(ratio);
+    QPainter(this).drawImage(QPointF(0, 0), image);
 }
 
 } // namespace tavorim

@@ -6,6 +6,7 @@
 #include <QtTest>
 
 #include <algorithm>
+#include <tuple>
 
 namespace {
 
@@ -78,6 +79,16 @@ void TestPictures::embeddedPicture_data() {
     QTest::newRow("About box bust")
         << ":/pictures/apropos.png" << QSize(78, 104) << Colors::Indexed16;
     QTest::newRow("program icon") << ":/icons/tavorim.png" << QSize(256, 256) << Colors::Icon;
+    // Beside each, its rendering for screens of ratio 2: twice the size, the same kind of colors.
+    const std::tuple<const char *, QSize, Colors> twice[] = {
+        {":/pictures/romain@2x.png", {228, 318}, Colors::Indexed16},
+        {":/pictures/arabe@2x.png", {248, 312}, Colors::Vga16},
+        {":/pictures/tuile@2x.png", {488, 372}, Colors::Rgb24},
+        {":/pictures/buste@2x.png", {888, 778}, Colors::Rgb24},
+        {":/pictures/apropos@2x.png", {156, 208}, Colors::Indexed16},
+        {":/icons/tavorim@2x.png", {512, 512}, Colors::Icon}};
+    for (const auto &[path, size, colors] : twice)
+        QTest::newRow(path) << QString::fromLatin1(path) << size << colors;
 }
 
 void TestPictures::embeddedPicture() {
@@ -110,6 +121,14 @@ void TestPictures::embeddedPicture() {
                 QVERIFY2(vgaColors().contains(color),
                          qPrintable(QColor(color).name() + " is not a standard color"));
         }
+        // A rendering at twice the size is drawn in the very colors of its picture.
+        if (path.contains(QLatin1String("@2x"))) {
+            const QImage single(QString(path).remove(QLatin1String("@2x")));
+            const QSet<QRgb> own = colorsUsed(single);
+            for (const QRgb color : used)
+                QVERIFY2(own.contains(color),
+                         qPrintable(QColor(color).name() + " is not a color of the picture"));
+        }
         break;
     }
     case Colors::Icon:
@@ -123,16 +142,23 @@ void TestPictures::embeddedPicture() {
 
 void TestPictures::iconSize_data() {
     QTest::addColumn<int>("side");
-    for (const int side : {16, 22, 24, 32, 48, 64, 128, 256})
-        QTest::addRow("%dx%d", side, side) << side;
+    QTest::addColumn<int>("scale");
+    for (const int side : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        QTest::addRow("%dx%d", side, side) << side << 1;
+        QTest::addRow("%dx%d@2", side, side) << side << 2;
+    }
 }
 
+// Each size of the icon theme, and the same size for screens of scale 2, with twice the pixels.
 void TestPictures::iconSize() {
     QFETCH(int, side);
-    const QString path = QStringLiteral(TAVORIM_ICON_DIR "/%1x%1/apps/tavorim.png").arg(side);
+    QFETCH(int, scale);
+    const QString path = QStringLiteral(TAVORIM_ICON_DIR "/%1x%1%2/apps/tavorim.png")
+                             .arg(side)
+                             .arg(scale == 1 ? QString() : QStringLiteral("@%1").arg(scale));
     QImage image;
     QVERIFY2(image.load(path), qPrintable(path));
-    QCOMPARE(image.size(), QSize(side, side));
+    QCOMPARE(image.size(), QSize(side, side) * scale);
     QVERIFY(image.hasAlphaChannel());
     QVERIFY(QFile::exists(QStringLiteral(TAVORIM_ICON_DIR "/scalable/apps/tavorim.svg")));
 }

@@ -3,7 +3,7 @@
 tavorim_add_qtest(tst_backdrop
     SOURCES shell/tst_backdrop.cpp
     LIBRARIES tavorim_forms
-    ENVIRONMENT LC_ALL=fr_FR.UTF-8 DISPLAY=tst_backdrop)
+    ENVIRONMENT LC_ALL=en_US.UTF-8 DISPLAY=tst_backdrop)
 tavorim_add_qtest(tst_mainwindow
     SOURCES shell/tst_mainwindow.cpp
     LIBRARIES tavorim_forms

@@ -4,7 +4,9 @@
 #include "HtmlHelpApi.h"
 
 #include <QApplication>
+#include <QDir>
 #include <QFileInfo>
+#include <QMessageBox>
 #include <QPointer>
 #include <QThread>
 
@@ -60,10 +62,25 @@ FileText SplitFileText(const QString &text) {
     return parts;
 }
 
+// A help file that is missing or cannot be read is said in a box of its own, naming the file;
+// the caller then goes on without a window.
+void ReportUnopenedFile(const QString &path) {
+    QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
+                    QStringLiteral("Impossible d'ouvrir le fichier d'aide :\n%1")
+                        .arg(QDir::toNativeSeparators(path)),
+                    QMessageBox::NoButton);
+    box.addButton(QStringLiteral("OK"), QMessageBox::AcceptRole);
+    box.exec();
+}
+
 HelpViewerWindow *WindowFor(const QString &path) {
-    const QFileInfo info(path);
-    if (!info.isFile())
+    if (path.isEmpty())
         return nullptr;
+    const QFileInfo info(path);
+    if (!info.isFile()) {
+        ReportUnopenedFile(info.absoluteFilePath());
+        return nullptr;
+    }
     const QString canonical = info.canonicalFilePath();
     auto &windows = Windows().windows;
     std::erase_if(windows, [](const QPointer<HelpViewerWindow> &w) { return w.isNull(); });
@@ -71,8 +88,10 @@ HelpViewerWindow *WindowFor(const QString &path) {
         if (window->FilePath() == canonical)
             return window.data();
     auto archive = ChmArchive::Open(QFile::encodeName(canonical).toStdString());
-    if (!archive)
+    if (!archive) {
+        ReportUnopenedFile(canonical);
         return nullptr;
+    }
     auto *window = new HelpViewerWindow(std::move(archive), canonical);
     windows.emplace_back(window);
     return window;

@@ -8,6 +8,7 @@
 #include "MessageBox.h"
 #include "Romain1.h"
 #include "Shape.h"
+#include "constnum.h"
 
 #include <QClipboard>
 #include <QDataStream>
@@ -407,6 +408,33 @@ private slots:
         checkAsked(d);
         const auto &history = roman ? Etat_Global.Anciens_Rom : Etat_Global.Anciens_Arab;
         QCOMPARE(int(history[0]), 5);
+        // Undo, from the box's menu, cannot bring back the answer "&Continuer" took away.
+        QVERIFY(!d.edit->isUndoAvailable());
+        d.edit->undo();
+        checkAsked(d);
+    }
+
+    void longestTextsFit_data() { bothWindows(); }
+
+    // Every number's text fits its label whole: the correction in the Roman window ("C'est : "
+    // and up to 15 letters, for 3888), the numeral asked in the Arabic one.
+    void longestTextsFit() {
+        QFETCH(bool, roman);
+        Drill d = makeDrill(roman);
+        QLabel *label = roman ? d.correction : d.shown;
+        const QFontMetrics metrics(label->font());
+        QStringList cut;
+        for (int n = 1; n <= 3999; ++n) {
+            const std::string numeral = Convertit_Romain(std::to_string(n));
+            QString text = QString::fromStdString(numeral);
+            if (roman) {
+                Etat_Global.Attendu_Rom = numeral;
+                text = QString::fromStdString(Juge_Reponse(Sens_Romain, "Z").Texte_Correction);
+            }
+            if (metrics.horizontalAdvance(text) > label->contentsRect().width())
+                cut << QString::number(n);
+        }
+        QVERIFY2(cut.isEmpty(), qPrintable(cut.join(QLatin1Char(' '))));
     }
 
     void reopening_data() {

@@ -134,27 +134,40 @@ void TestMainWindow::captionAtActivation() {
 }
 
 void TestMainWindow::everyCloseAsksTheSameQuestion_data() {
-    QTest::addColumn<bool>("useButton");
+    QTest::addColumn<QString>("way");
     QTest::addColumn<int>("answer");
-    QTest::newRow("Fermer, then Non") << true << int(MessageBox::No);
-    QTest::newRow("close box, then Non") << false << int(MessageBox::No);
-    QTest::newRow("Fermer, box dismissed") << true << int(MessageBox::NoButton);
-    QTest::newRow("close box, box dismissed") << false << int(MessageBox::NoButton);
+    QTest::newRow("Fermer, then Non") << "click" << int(MessageBox::No);
+    QTest::newRow("close box, then Non") << "close" << int(MessageBox::No);
+    QTest::newRow("Fermer, box dismissed") << "click" << int(MessageBox::NoButton);
+    QTest::newRow("close box, box dismissed") << "close" << int(MessageBox::NoButton);
+    // "&Fermer" has the focus at start; the dialog keys act on it.
+    QTest::newRow("Enter on Fermer, then Non") << "Enter" << int(MessageBox::No);
+    QTest::newRow("f alone, then Non") << "f" << int(MessageBox::No);
+    QTest::newRow("Alt+F, then Non") << "Alt+F" << int(MessageBox::No);
 }
 
 void TestMainWindow::everyCloseAsksTheSameQuestion() {
-    QFETCH(bool, useButton);
+    QFETCH(QString, way);
     QFETCH(int, answer);
     TForm1 form;
     form.show();
-    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QVERIFY(QTest::qWaitForWindowActive(&form));
     Etat_Global.Duree_Texte = "00:01:00";
     const T_Etat_Global before = Etat_Global;
     MessageBox::setNextAnswerForTests(static_cast<MessageBox::Button>(answer));
-    if (useButton)
-        form.findChild<tavorim::GlyphButton *>(QStringLiteral("BitBtn1"))->click();
-    else
+    auto *fermer = form.findChild<tavorim::GlyphButton *>(QStringLiteral("BitBtn1"));
+    if (way == QLatin1String("click")) {
+        fermer->click();
+    } else if (way == QLatin1String("close")) {
         form.close(); // what the close box and Alt+F4 ask for
+    } else {
+        QCOMPARE(form.focusWidget(), fermer);
+        if (way == QLatin1String("Enter"))
+            QTest::keyClick(fermer, Qt::Key_Return);
+        else
+            QTest::keyClick(fermer, Qt::Key_F,
+                            way == QLatin1String("f") ? Qt::NoModifier : Qt::AltModifier);
+    }
     QCOMPARE(MessageBox::shownForTests().size(), 1);
     const MessageBox::Shown box = MessageBox::shownForTests().first();
     QCOMPARE(box.title, QStringLiteral("Confirmation"));

@@ -11,6 +11,8 @@
 #include "Unit2.h"
 #include "Web.h"
 
+#include <QLineEdit>
+#include <QMenu>
 #include <QProcess>
 #include <QScreen>
 #include <QWindow>
@@ -71,6 +73,19 @@ void TestStartup::startAndEndInOrder() {
         // Belonging to the backdrop, the main window would raise it over the help viewer.
         QVERIFY(!form1->windowHandle()->transientParent());
         QVERIFY(Etat_Global.Niveau_I);
+        // Qt's own texts are in French: the answer box's menu shows none of its English words.
+        QLineEdit box;
+        const std::unique_ptr<QMenu> menu(box.createStandardContextMenu());
+        const QStringList english{"&Undo",  "&Redo",  "Cu&t",      "&Copy",
+                                  "&Paste", "Delete", "Select All"};
+        QStringList shown;
+        for (const QAction *item : menu->actions()) {
+            if (!item->isSeparator())
+                shown << item->text().section(QLatin1Char('\t'), 0, 0);
+        }
+        QCOMPARE(shown.size(), english.size());
+        for (const QString &text : shown)
+            QVERIFY2(!english.contains(text), qPrintable(text));
         QCOMPARE(AtomTable::references(tavorim::TOnlyOne::atomName()), 1);
         MessageBox::setAutoAnswerForTests(MessageBox::Yes);
         form1->close();

@@ -6,9 +6,12 @@
 
 #include <QApplication>
 #include <QLibrary>
+#include <QMessageBox>
 #include <QPointer>
+#include <QTemporaryFile>
 #include <QTest>
 #include <QTextBrowser>
+#include <QTimer>
 #include <QToolButton>
 #include <QTreeWidget>
 
@@ -46,6 +49,7 @@ private:
     }
 
     QLibrary library_{help_test::BuiltViewer()};
+    QTemporaryFile truncated_{QDir::tempPath() + QStringLiteral("/tavorim-XXXXXX.chm")};
     HtmlHelpAFunction htmlHelpA_ = nullptr;
     HtmlHelpWFunction htmlHelpW_ = nullptr;
     char desktop_ = 0;
@@ -53,6 +57,12 @@ private:
 
 void TestHelpViewer::initTestCase() {
     QVERIFY2(library_.load(), qPrintable(library_.errorString()));
+    // The start of the program's help file: its header promises a directory that is not there.
+    const QByteArray whole = help_test::ReadBytes(help_test::BuiltHelpFile());
+    QVERIFY(whole.size() > 4096);
+    QVERIFY(truncated_.open());
+    truncated_.write(whole.left(512));
+    truncated_.close();
     htmlHelpA_ = reinterpret_cast<HtmlHelpAFunction>(library_.resolve("HtmlHelpA"));
     htmlHelpW_ = reinterpret_cast<HtmlHelpWFunction>(library_.resolve("HtmlHelpW"));
     QVERIFY(htmlHelpA_ && htmlHelpW_);
@@ -105,26 +115,52 @@ void TestHelpViewer::unusableRequestsShowNothing_data() {
     QTest::addColumn<QString>("file");
     QTest::addColumn<uint>("command");
     QTest::addColumn<qulonglong>("data");
+    QTest::addColumn<bool>("reported"); // a box names the file that could not be opened
     const QString chm = help_test::BuiltHelpFile();
-    QTest::newRow("missing file") << chm + ".absent" << uint(HH_HELP_CONTEXT) << 100ull;
-    QTest::newRow("unmapped context") << chm << uint(HH_HELP_CONTEXT) << 4242ull;
+    QTest::newRow("missing file") << chm + ".absent" << uint(HH_HELP_CONTEXT) << 100ull << true;
+    QTest::newRow("missing file, default topic")
+        << chm + ".absent" << uint(HH_DISPLAY_TOPIC) << 0ull << true;
+    QTest::newRow("cut short") << truncated_.fileName() << uint(HH_DISPLAY_TOPIC) << 0ull << true;
+    QTest::newRow("not a help file")
+        << help_test::BuiltViewer() << uint(HH_HELP_CONTEXT) << 100ull << true;
+    QTest::newRow("unmapped context") << chm << uint(HH_HELP_CONTEXT) << 4242ull << false;
     QTest::newRow("context beyond 32 bits")
-        << chm << uint(HH_HELP_CONTEXT) << (100ull | (1ull << 40));
-    QTest::newRow("no file") << QString() << uint(HH_HELP_CONTEXT) << 100ull;
-    QTest::newRow("not a help file") << help_test::BuiltViewer() << uint(HH_DISPLAY_TOPIC) << 0ull;
+        << chm << uint(HH_HELP_CONTEXT) << (100ull | (1ull << 40)) << false;
+    QTest::newRow("no file") << QString() << uint(HH_HELP_CONTEXT) << 100ull << false;
     QTest::newRow("topic not in the file")
-        << chm + "::/pages/absent.htm" << uint(HH_DISPLAY_TOPIC) << 0ull;
-    QTest::newRow("unknown command") << chm << 1u << 100ull;
+        << chm + "::/pages/absent.htm" << uint(HH_DISPLAY_TOPIC) << 0ull << false;
+    QTest::newRow("unknown command") << chm << 1u << 100ull << false;
 }
 
+// No viewer window in any case; a help file that is missing or cannot be read is said in a
+// message box naming it, which the call waits on, as on a stock box.
 void TestHelpViewer::unusableRequestsShowNothing() {
     QFETCH(QString, file);
     QFETCH(uint, command);
     QFETCH(qulonglong, data);
+    QFETCH(bool, reported);
+    QStringList boxes;
+    QTimer answer;
+    connect(&answer, &QTimer::timeout, this, [&] {
+        auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget());
+        if (!box || box->buttons().isEmpty())
+            return;
+        boxes << box->windowTitle() + QLatin1Char('|') + box->text();
+        box->buttons().constFirst()->click();
+    });
+    answer.start(10);
     QCOMPARE(CallA(file, command, data), nullptr);
+    answer.stop();
     QApplication::processEvents();
     for (QWidget *window : ViewerWindows())
         QVERIFY(!window->isVisible());
+    QCOMPARE(boxes.size(), reported ? 1 : 0);
+    if (reported) {
+        const QString path = QDir::toNativeSeparators(
+            QFileInfo(file.section(QStringLiteral("::"), 0, 0)).absoluteFilePath());
+        QCOMPARE(boxes[0], QGuiApplication::applicationDisplayName() +
+                               QStringLiteral("|Impossible d'ouvrir le fichier d'aide :\n") + path);
+    }
 }
 
 void TestHelpViewer::oneWindowPerFileUntilCloseAll() {

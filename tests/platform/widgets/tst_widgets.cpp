@@ -1,5 +1,6 @@
 // The drawn widgets: where their bevels and captions land, and what the stock buttons do.
 #include "Bevel.h"
+#include "BevelColors.h"
 #include "BevelPanel.h"
 #include "GlyphButton.h"
 
@@ -53,11 +54,7 @@ void TestWidgets::bevelEdges() {
     QFETCH(bool, topIsShadow);
     QFETCH(bool, bottomDrawn);
     QWidget parent;
-    QPalette palette;
-    palette.setColor(QPalette::Window, Qt::white);
-    palette.setColor(QPalette::Light, Qt::yellow);
-    palette.setColor(QPalette::Dark, Qt::blue);
-    parent.setPalette(palette);
+    parent.setPalette(bevelColors());
     parent.setAutoFillBackground(true);
     parent.resize(60, 40);
     Bevel bevel(&parent);

@@ -1,0 +1,93 @@
+#include "Appearance.h"
+
+#include <QGuiApplication>
+#include <QIcon>
+#include <QImage>
+#include <QWidget>
+
+namespace tavorim {
+
+namespace {
+
+QColor classicColor(QPalette::ColorRole role, bool disabled) {
+    const QColor face(0xF0, 0xF0, 0xF0);
+    const QColor grayText(0x66, 0x66, 0x66);
+    switch (role) {
+    case QPalette::WindowText:
+    case QPalette::Text:
+    case QPalette::ButtonText:
+        return disabled ? grayText : QColor(Qt::black);
+    case QPalette::Window:
+    case QPalette::Button:
+        return face;
+    case QPalette::Base:
+    case QPalette::Light:
+    case QPalette::BrightText:
+    case QPalette::HighlightedText:
+        return Qt::white;
+    case QPalette::AlternateBase:
+        return QColor(0xF7, 0xF7, 0xF7);
+    case QPalette::Midlight:
+        return QColor(0xE3, 0xE3, 0xE3);
+    case QPalette::Dark:
+    case QPalette::Mid:
+        return QColor(0xA0, 0xA0, 0xA0);
+    case QPalette::Shadow:
+        return QColor(0x69, 0x69, 0x69);
+    case QPalette::Highlight:
+        return QColor(0x00, 0x78, 0xD7);
+    case QPalette::Link:
+        return QColor(0x00, 0x00, 0xFF);
+    case QPalette::LinkVisited:
+        return QColor(0x80, 0x00, 0x80);
+    case QPalette::ToolTipBase:
+        return QColor(0xFF, 0xFF, 0xE1);
+    case QPalette::ToolTipText:
+        return Qt::black;
+    case QPalette::PlaceholderText:
+        return grayText;
+    default:
+        return disabled ? grayText : QColor(Qt::black);
+    }
+}
+
+} // namespace
+
+QPalette classicPalette() {
+    QPalette palette;
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            if (role == QPalette::NoRole)
+                continue;
+            const auto colorRole = static_cast<QPalette::ColorRole>(role);
+            palette.setColor(group, colorRole,
+                             classicColor(colorRole, group == QPalette::Disabled));
+        }
+    }
+    return palette;
+}
+
+QPixmap picture(const QString &path, const QWidget *widget) {
+    const qreal ratio = widget ? widget->devicePixelRatioF() : qGuiApp->devicePixelRatio();
+    // Qt's own rule for renderings of more pixels: "name@2x.png" beside "name.png", taken for
+    // any ratio above 1.
+    qreal fileRatio = 1;
+    const QString file = qt_findAtNxFile(path, ratio, &fileRatio);
+    // Loaded as a pixmap, a picture the form's design already loaded comes from Qt's cache.
+    QPixmap pixmap(file);
+    if (pixmap.isNull() || !(ratio > 1) || fileRatio == ratio) {
+        pixmap.setDevicePixelRatio(fileRatio);
+        return pixmap;
+    }
+    // Smoothed in full color: the 16-color pictures have a palette, which smoothing lacks.
+    QImage image = pixmap.toImage();
+    image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                            : QImage::Format_RGB32);
+    const QSizeF size = QSizeF(image.size()) / fileRatio;
+    image = image.scaled((size * ratio).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    image.setDevicePixelRatio(ratio);
+    return QPixmap::fromImage(std::move(image));
+}
+
+} // namespace tavorim

@@ -1,0 +1,21 @@
+#pragma once
+
+#include <QPalette>
+#include <QPixmap>
+
+class QWidget;
+
+namespace tavorim {
+
+// The classic light scheme the windows were drawn for: black text on white boxes and on a light
+// grey button face, grey text on disabled controls. Every role of every group is set, so a window
+// given it takes no color from the desktop's scheme, dark or light.
+QPalette classicPalette();
+
+// The picture at path as the widget's screen shows it best: where a device pixel is smaller than
+// a pixel of the picture, the rendering at twice its size beside it ("name@2x.png"), scaled down
+// smoothly for ratios between 1 and 2; the picture itself otherwise. Either way it covers the
+// picture's own size in the widget's coordinates.
+QPixmap picture(const QString &path, const QWidget *widget);
+
+} // namespace tavorim
