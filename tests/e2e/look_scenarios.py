@@ -1,10 +1,11 @@
 #!/usr/bin/python3
 """End-to-end scenarios of how the program looks on the desktops pupils have.
 
-dark: a dark desktop colour scheme (qt6ct's "darker") and a 12-hour locale (en_US). Every text
-    of the main window and of the two drills stands out from its ground on the screen, the
-    answer box's own menu (the desktop's) has nothing to undo once "&Continuer" has emptied the
-    box, and the clock and the exit report give the elapsed time as hh:mm:ss.
+dark: a dark desktop colour scheme (qt6ct's "darker") and a 12-hour locale (en_US). The answer
+    box's own menu shows in the desktop's dark scheme, beside the drills in their own colours
+    (the window tests measure every text's contrast under such a scheme), and has nothing to
+    undo once "&Continuer" has emptied the box; the clock and the exit report give the elapsed
+    time as hh:mm:ss.
 hidpi: a screen of device pixel ratio 2 (QT_SCALE_FACTOR=2). The windows are twice their
     size in screen pixels, the drills' pictures carry the detail of their double renderings,
     and the gauges' text is drawn at the screen's resolution, at its full height.
@@ -25,10 +26,6 @@ from scenarios import (APP, APPEAR, ARABIC_TITLE, BACKDROP_TITLE, MAIN_TITLE, RO
 QT6CT_SCHEME = "/usr/share/qt6ct/colors/darker.conf"
 QT6CT_PLUGIN = "/usr/lib/x86_64-linux-gnu/qt6/plugins/platformthemes/libqt6ct.so"
 
-# The contrast every text keeps against its ground, but the verdicts: they keep the colours of
-# the windows' design on their shapes, whose contrast is lower.
-LEAST = 4.5
-VERDICT_COLOURS = {"EXACT": (0, 128, 0), "Faux": (255, 0, 0)}
 CLOCK = r"\d\d:\d\d:\d\d"
 
 
@@ -42,38 +39,11 @@ def luminance(rgb):
     return 0.2126 * channel(r) + 0.7152 * channel(g) + 0.0722 * channel(b)
 
 
-def contrast(a, b):
-    la, lb = luminance(a), luminance(b)
-    return (max(la, lb) + 0.05) / (min(la, lb) + 0.05)
-
-
-def text_contrast(pixels):
-    """The ground is the commonest colour of the pixels; the text's contrast is the one that
-    at least three pixels reach against it (a smoothed stroke has few at full strength):
-    (text colour, ground, contrast)."""
+def commonest(pixels):
     counts = {}
     for pixel in pixels:
         counts[pixel] = counts.get(pixel, 0) + 1
-    ground = max(counts, key=counts.get)
-    strongest = sorted(pixels, key=lambda c: contrast(c, ground), reverse=True)[:3]
-    text = strongest[-1] if len(strongest) == 3 else ground
-    return text, ground, contrast(text, ground)
-
-
-class Picture:
-    """The pixels of a region of the screen, read once."""
-
-    def __init__(self, desktop, region):
-        self.x, self.y, self.width, self.height = region
-        self.rows = desktop.pixels(region)
-
-    def region(self, x, y, width, height):
-        """The pixels of a part of it, in screen coordinates, clipped to it."""
-        left, top = max(x, self.x), max(y, self.y)
-        right = min(x + width, self.x + self.width)
-        bottom = min(y + height, self.y + self.height)
-        return [self.rows[(row - self.y) * self.width + (column - self.x)]
-                for row in range(top, bottom) for column in range(left, right)]
+    return max(counts, key=counts.get)
 
 
 # -- the program -------------------------------------------------------------------------------
@@ -108,13 +78,12 @@ def nodes_of(run, window, ratio=1):
     return poll(probe, APPEAR, f"the accessible window {window['title']!r}")
 
 
-def node(nodes, role=None, name=None, description=None):
+def node(nodes, role=None, name=None):
     for candidate in nodes:
-        if ((role is None or candidate["role"] == role)
-                and (name is None or candidate["name"] == name)
-                and (description is None or candidate["description"] == description)):
+        if (role is None or candidate["role"] == role) and (name is None or
+                                                           candidate["name"] == name):
             return candidate
-    raise StepFailure(f"no {role or 'object'} named {name!r} described {description!r}")
+    raise StepFailure(f"no {role or 'object'} named {name!r}")
 
 
 def read(run, window, pattern, what, ratio=1):
@@ -153,38 +122,6 @@ def dark_desktop(run):
                    "style=Fusion\n")
 
 
-def check_texts(run, window):
-    """Every text of the window against its ground, from the screen: at least LEAST:1, or the
-    window's own colour pair where that is lower."""
-    nodes = nodes_of(run, window)
-    picture = Picture(run.desktop, (window["x"], window["y"], window["width"],
-                                    window["height"]))
-    measured = []
-    for item in nodes:
-        text = item["text"] if item["role"] == "text" else item["name"]
-        if item["role"] in ("filler", "panel") and re.fullmatch(r"\d+/\d+", item["description"]):
-            text = item["description"]  # the score
-        elif item["role"] not in ("label", "push button", "text", "menu item"):
-            continue
-        if not text or (item["role"] == "menu item" and "showing" not in item["states"]):
-            continue
-        x, y, width, height = item["extents"]
-        # Buttons: inside their frame, where only the face and the caption are.
-        inset = 4 if item["role"] == "push button" else 0
-        pixels = picture.region(x + inset, y + inset, width - 2 * inset, height - 2 * inset)
-        colour, ground, ratio = text_contrast(pixels)
-        needed = LEAST
-        if text in VERDICT_COLOURS:
-            needed = min(LEAST, contrast(VERDICT_COLOURS[text], ground))
-        measured.append((text, ratio, needed, colour, ground))
-    shown = "; ".join(f"{t!r} {r:.2f}:1" for t, r, *_ in measured)
-    print(f"    {window['title']}: {shown}")
-    low = [f"{t!r}: {'#%02x%02x%02x' % c} on {'#%02x%02x%02x' % g}, {r:.2f}:1 (needs {n:.2f})"
-           for t, r, n, c, g in measured if r < n]
-    assert not low, f"texts that do not stand out: {low}"
-    assert len(measured) >= 4, f"only {len(measured)} texts found in {window['title']!r}"
-
-
 def undo_after_continue(run, window, roman):
     """The answer box's menu: after "&Continuer" its Undo ("Annuler", the first item) finds
     nothing to bring back. The menu is the desktop's: it shows in the dark scheme."""
@@ -204,8 +141,8 @@ def undo_after_continue(run, window, roman):
     run.desktop.screenshot(os.path.join(run.artifacts, f"{'romain' if roman else 'arabe'}"
                                                        "-sombre-menu.png"),
                            (left, top, right - left, bottom - top))
-    _, ground, _ = text_contrast(Picture(run.desktop, (menu["x"], menu["y"], menu["width"],
-                                                       menu["height"])).rows)
+    ground = commonest(run.desktop.pixels((menu["x"], menu["y"], menu["width"],
+                                            menu["height"])))
     assert luminance(ground) < 0.2, \
         f"the desktop's menu is not dark (ground {ground}): the dark scheme is not in force"
     # Undo is the first item: a click there, then Escape for a menu still open.
@@ -238,26 +175,22 @@ def scenario_dark(run):
         except StepFailure as failure:
             raise StepFailure(f"{failure}; the backdrop shows {seen}") from None
 
-    with run.step("the main window's texts stand out", goes_on=True):
-        check_texts(run, main)
-        run.save_window_picture(main, "main-sombre.png")
+    run.save_window_picture(main, "main-sombre.png")
 
     for roman, title, key in ((True, ROMAN_TITLE, "r"), (False, ARABIC_TITLE, "a")):
         name = "romain" if roman else "arabe"
-        with run.step(f"{name}: after a wrong answer every text stands out"):
+        with run.step(f"{name}: a wrong answer and its correction"):
             window = run.open_menu_item("alt+c", key, title)
             answer_drill(run, window, roman, right=False)
             run.read(window, r"C'est : \w+", "the correction")
-            check_texts(run, window)
             run.save_window_picture(window, f"{name}-sombre.png")
         with run.step(f"{name}: after \"&Continuer\", Undo in the box's menu brings nothing "
                       "back"):
             run.press("alt+c")
             run.read(window, "Exercice n° : 2", "the next question")
             undo_after_continue(run, window, roman)
-        with run.step(f"{name}: after a right answer every text stands out"):
+        with run.step(f"{name}: a right answer"):
             answer_drill(run, window, roman, right=True)
-            check_texts(run, window)
             run.press("alt+q")
             run.window_gone(title)
     # The report's time must read hh:mm:ss under en_US too.
@@ -326,7 +259,7 @@ def scenario_hidpi(run):
                       if border <= index % width < width - border
                       and border <= index // width < height - border]
             # The text is the inverse of the bar beneath it.
-            _, ground, _ = text_contrast([pixel for _, pixel in inside])
+            ground = commonest([pixel for _, pixel in inside])
             inverse = tuple(255 - channel for channel in ground)
             text_rows = {index // width for index, pixel in inside if pixel == inverse}
             rows = max(text_rows) - min(text_rows) + 1 if text_rows else 0

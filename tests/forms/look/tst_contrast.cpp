@@ -271,8 +271,7 @@ QList<Text> TestContrast::drillTexts(bool roman, bool right) {
     if (right) // a changed answer enables "&Valider" again; after a wrong one it stays disabled
         QTest::keyClicks(edit, roman ? "X" : "1");
 
-    const QRgb white = qRgb(255, 255, 255), teal = qRgb(0, 128, 128), red = qRgb(255, 0, 0);
-    const QRgb green = qRgb(0, 128, 0);
+    const QRgb red = qRgb(255, 0, 0), green = qRgb(0, 128, 0);
     const QRgb fill = roman ? qRgb(0xFF, 0xEA, 0xEA) : qRgb(0xEA, 0xEA, 0xFF);
     const char *level = roman ? "Label4" : "Label5";
     const char *correction = roman ? "Label5" : "Label4";
@@ -282,7 +281,7 @@ QList<Text> TestContrast::drillTexts(bool roman, bool right) {
         {"question number", child<QLabel>(w, "Label6"), {}, {}},
         {"level", child<QLabel>(w, level), {}, {}},
         {"verdict", child<QLabel>(w, "Label1"), {}, std::pair{right ? green : red, fill}},
-        {"score", child<tavorim::BevelPanel>(w, "Panel2"), {}, std::pair{white, teal}},
+        {"score", child<tavorim::BevelPanel>(w, "Panel2"), {}, {}},
         {"answer", edit, {}, {}},
         {"Valider", child<QPushButton>(w, "Button1"), {}, {}},
         {"Quitter", child<QPushButton>(w, "Button2"), {}, {}},
