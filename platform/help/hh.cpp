@@ -21,14 +21,14 @@ namespace {
 const HelpEnvironment *testEnvironment = nullptr;
 std::unique_ptr<QLibrary> viewerLibrary;
 
-QString WithoutTrailingSeparator(QString folder) {
+QString withoutTrailingSeparator(QString folder) {
     while (folder.size() > 1 &&
            (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QDir::separator())))
         folder.chop(1);
     return folder;
 }
 
-bool TryLoad(const QString &fileName) {
+bool tryLoad(const QString &fileName) {
     auto library = std::make_unique<QLibrary>(fileName);
     if (!library->load())
         return false;
@@ -46,11 +46,11 @@ bool HelpEnvironment::readRegistryDefault(const QString &, QString &) const {
 }
 
 QString HelpEnvironment::windowsFolder() const {
-    return WithoutTrailingSeparator(programFolder());
+    return withoutTrailingSeparator(programFolder());
 }
 
 QString HelpEnvironment::systemFolder() const {
-    return WithoutTrailingSeparator(programFolder());
+    return withoutTrailingSeparator(programFolder());
 }
 
 QString HelpEnvironment::tempFolder() const {
@@ -116,11 +116,11 @@ void HHLoadViewer() {
     // The platform's search looks in the program's own folder first.
     const QString besideProgram =
         currentHelpEnvironment().programFolder() + QString::fromLatin1(HelpControlFileName);
-    const bool loaded = (QFileInfo(besideProgram).isFile() && TryLoad(besideProgram)) ||
-                        TryLoad(QString::fromLatin1(HelpControlFileName));
+    const bool loaded = (QFileInfo(besideProgram).isFile() && tryLoad(besideProgram)) ||
+                        tryLoad(QString::fromLatin1(HelpControlFileName));
     if (!loaded) {
         const QString registered = hhRegisteredControlPath();
-        if (!QFileInfo(registered).isFile() || !TryLoad(registered))
+        if (!QFileInfo(registered).isFile() || !tryLoad(registered))
             return;
     }
     HtmlHelpA = reinterpret_cast<HtmlHelpAFunction>(viewerLibrary->resolve("HtmlHelpA"));

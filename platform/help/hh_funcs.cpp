@@ -28,7 +28,7 @@ QString Quoted(const QString &text) {
 }
 
 // Raises the viewer's window when it is one of this program's windows.
-void BringToForeground(HelpWindowHandle handle) {
+void bringToForeground(HelpWindowHandle handle) {
     for (QWidget *widget : QApplication::topLevelWidgets()) {
         if (widget == handle) {
             widget->raise();
@@ -38,7 +38,7 @@ void BringToForeground(HelpWindowHandle handle) {
     }
 }
 
-bool IsDebugArgument(const QString &argument) {
+bool isDebugArgument(const QString &argument) {
     return argument.compare(QLatin1String("/debug"), Qt::CaseInsensitive) == 0 ||
            argument.compare(QLatin1String("-debug"), Qt::CaseInsensitive) == 0;
 }
@@ -237,7 +237,7 @@ int ShowContext(const QString &fileText, std::int32_t context, std::uint8_t) {
         HtmlHelpA(desktopWindow(), file.constData(), HH_HELP_CONTEXT,
                   static_cast<std::uintptr_t>(static_cast<std::uint32_t>(context)));
     if (window)
-        BringToForeground(window);
+        bringToForeground(window);
     return 0;
 }
 
@@ -262,7 +262,7 @@ TDLogFile::TDLogFile(const QStringList &arguments, const QString &programVersion
     const HelpEnvironment &environment = currentHelpEnvironment();
     debugMode_ = QFileInfo::exists(environment.programFolder() + QStringLiteral("debug.debug")) ||
                  std::any_of(arguments.begin() + std::min<qsizetype>(1, arguments.size()),
-                             arguments.end(), IsDebugArgument);
+                             arguments.end(), isDebugArgument);
     // The program folder when a file can be created there, else the temporary folder; and the
     // temporary folder as well when a folder of the trace's name stands in the program folder.
     // Unlinking needs no write permission on the file: a read-only trace goes too.

@@ -26,14 +26,14 @@ constexpr qint64 LargestFile = 64 * 1024 * 1024;
 // How long a cue may keep its window waiting for the audio output to answer.
 constexpr qint64 DeviceWaitMs = 400;
 
-SoundPlayer::AudioOutputFactory &Factory() {
+SoundPlayer::AudioOutputFactory &outputFactory() {
     static SoundPlayer::AudioOutputFactory factory;
     return factory;
 }
 
 // The bare name as the system resolves a relative name for us: the working directory first,
 // then the program folder. Empty when neither holds it.
-QString Resolve(const QString &bareName) {
+QString resolvedPath(const QString &bareName) {
     if (bareName.isEmpty())
         return {};
     const QString inWorkingDir = QDir::current().filePath(bareName);
@@ -80,7 +80,7 @@ SoundError readCue(const QString &path, QByteArray &bytes) {
     return SoundError::None;
 }
 
-SoundError ToSoundError(WavError error) {
+SoundError toSoundError(WavError error) {
     switch (error) {
     case WavError::None:
         return SoundError::None;
@@ -111,7 +111,7 @@ QString SoundPlayer::fileName() const {
 SoundError SoundPlayer::open() {
     close();
 
-    const QString path = Resolve(fileName_);
+    const QString path = resolvedPath(fileName_);
     if (path.isEmpty())
         return SoundError::FileNotFound;
     QByteArray bytes;
@@ -121,9 +121,10 @@ SoundError SoundPlayer::open() {
     const WavReadResult wav = readWav(std::span(
         reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())));
     if (wav.error != WavError::None)
-        return ToSoundError(wav.error);
+        return toSoundError(wav.error);
 
-    std::unique_ptr<AudioOutput> output = Factory() ? Factory()() : makeSystemAudioOutput();
+    std::unique_ptr<AudioOutput> output =
+        outputFactory() ? outputFactory()() : makeSystemAudioOutput();
     if (!output)
         return SoundError::NoAudioOutput;
     if (const SoundError error = output->open(fileName_, wav.sound, QDeadlineTimer(DeviceWaitMs));
@@ -185,7 +186,7 @@ QString SoundPlayer::withFinalStop(const QString &text) {
 }
 
 void SoundPlayer::setAudioOutputFactoryForTests(AudioOutputFactory factory) {
-    Factory() = std::move(factory);
+    outputFactory() = std::move(factory);
 }
 
 } // namespace tavorim

@@ -18,31 +18,31 @@ constexpr std::array<std::uint8_t, 16> PcmSubFormat = {
 constexpr std::uint32_t LowestRate = 1000;
 constexpr std::uint32_t HighestRate = 384000;
 
-std::uint16_t Read16(const std::uint8_t *p) {
+std::uint16_t read16(const std::uint8_t *p) {
     return static_cast<std::uint16_t>(p[0] | (p[1] << 8));
 }
 
-std::uint32_t Read32(const std::uint8_t *p) {
+std::uint32_t read32(const std::uint8_t *p) {
     return std::uint32_t{p[0]} | (std::uint32_t{p[1]} << 8) | (std::uint32_t{p[2]} << 16) |
            (std::uint32_t{p[3]} << 24);
 }
 
-bool IsId(const std::uint8_t *p, const char (&id)[5]) {
+bool isId(const std::uint8_t *p, const char (&id)[5]) {
     return std::memcmp(p, id, 4) == 0;
 }
 
 // Checks the body of a "fmt " chunk and fills in the sound's format.
-WavError ReadFormat(std::span<const std::uint8_t> body, WavSound &sound) {
+WavError readFormat(std::span<const std::uint8_t> body, WavSound &sound) {
     // 16: PCMWAVEFORMAT, 18: WAVEFORMATEX, 40: WAVEFORMATEXTENSIBLE; nothing else is a
     // well-formed header for the encodings we play, and a shorter one would be read past.
     if (body.size() != 16 && body.size() != 18 && body.size() != 40)
         return WavError::NotWave;
     const std::uint8_t *p = body.data();
-    const std::uint16_t tag = Read16(p);
-    const std::uint16_t channels = Read16(p + 2);
-    const std::uint32_t rate = Read32(p + 4);
-    const std::uint16_t blockAlign = Read16(p + 12);
-    const std::uint16_t bits = Read16(p + 14);
+    const std::uint16_t tag = read16(p);
+    const std::uint16_t channels = read16(p + 2);
+    const std::uint32_t rate = read32(p + 4);
+    const std::uint16_t blockAlign = read16(p + 12);
+    const std::uint16_t bits = read16(p + 14);
 
     if (channels == 0 || rate == 0 || bits == 0 || blockAlign == 0)
         return WavError::NotWave;
@@ -50,8 +50,8 @@ WavError ReadFormat(std::span<const std::uint8_t> body, WavSound &sound) {
     if (tag == FormatExtensible) {
         if (body.size() != 40)
             return WavError::NotWave;
-        const std::uint16_t extraSize = Read16(p + 16);
-        const std::uint16_t validBits = Read16(p + 18);
+        const std::uint16_t extraSize = read16(p + 16);
+        const std::uint16_t validBits = read16(p + 18);
         if (extraSize < 22)
             return WavError::NotWave;
         if (!std::equal(PcmSubFormat.begin(), PcmSubFormat.end(), p + 24))
@@ -82,11 +82,11 @@ WavError ReadFormat(std::span<const std::uint8_t> body, WavSound &sound) {
 
 WavReadResult readWav(std::span<const std::uint8_t> bytes) {
     WavReadResult result;
-    if (bytes.size() < 12 || !IsId(bytes.data(), "RIFF") || !IsId(bytes.data() + 8, "WAVE"))
+    if (bytes.size() < 12 || !isId(bytes.data(), "RIFF") || !isId(bytes.data() + 8, "WAVE"))
         return result;
     // The RIFF size is often wrong (streamed or hand-edited files); the chunks are walked to
     // the real end of the file instead, each chunk's size checked against what is there.
-    if (Read32(bytes.data() + 4) < 4)
+    if (read32(bytes.data() + 4) < 4)
         return result;
 
     const std::uint64_t end = bytes.size();
@@ -97,20 +97,20 @@ WavReadResult readWav(std::span<const std::uint8_t> bytes) {
 
     while (end - pos >= 8) {
         const std::uint8_t *header = bytes.data() + pos;
-        const std::uint64_t size = Read32(header + 4);
+        const std::uint64_t size = read32(header + 4);
         const std::uint64_t bodyStart = pos + 8;
         const std::uint64_t available = end - bodyStart;
 
-        if (IsId(header, "fmt ")) {
+        if (isId(header, "fmt ")) {
             if (haveFormat || size > available)
                 return result;
-            const WavError error = ReadFormat(bytes.subspan(bodyStart, size), result.sound);
+            const WavError error = readFormat(bytes.subspan(bodyStart, size), result.sound);
             if (error != WavError::None) {
                 result.error = error;
                 return result;
             }
             haveFormat = true;
-        } else if (IsId(header, "data")) {
+        } else if (isId(header, "data")) {
             if (haveData)
                 return result;
             // A data size past the end of the file is cut to what the file holds.

@@ -47,7 +47,7 @@ std::FILE *openRegularFile(const char *filename) {
     return stream;
 }
 
-mspack_file *OpenFile(mspack_system *self, const char *filename, int mode) {
+mspack_file *openFile(mspack_system *self, const char *filename, int mode) {
     auto *file = new ArchiveFile;
     if (mode == MSPACK_SYS_OPEN_READ) {
         file->stream = openRegularFile(filename);
@@ -65,27 +65,27 @@ mspack_file *OpenFile(mspack_system *self, const char *filename, int mode) {
     return reinterpret_cast<mspack_file *>(file);
 }
 
-ArchiveFile *AsFile(mspack_file *file) {
+ArchiveFile *asFile(mspack_file *file) {
     return reinterpret_cast<ArchiveFile *>(file);
 }
 
-void CloseFile(mspack_file *file) {
-    ArchiveFile *f = AsFile(file);
+void closeFile(mspack_file *file) {
+    ArchiveFile *f = asFile(file);
     if (f && f->stream)
         std::fclose(f->stream);
     delete f;
 }
 
-int ReadFile(mspack_file *file, void *buffer, int bytes) {
-    ArchiveFile *f = AsFile(file);
+int readFile(mspack_file *file, void *buffer, int bytes) {
+    ArchiveFile *f = asFile(file);
     if (!f || !f->stream || bytes < 0)
         return -1;
     const std::size_t got = std::fread(buffer, 1, static_cast<std::size_t>(bytes), f->stream);
     return std::ferror(f->stream) ? -1 : static_cast<int>(got);
 }
 
-int WriteFile(mspack_file *file, void *buffer, int bytes) {
-    ArchiveFile *f = AsFile(file);
+int writeFile(mspack_file *file, void *buffer, int bytes) {
+    ArchiveFile *f = asFile(file);
     if (!f || !f->sink || bytes < 0 ||
         f->sink->size() + static_cast<std::size_t>(bytes) >
             static_cast<std::size_t>(ChmArchive::MaxFileSize))
@@ -94,8 +94,8 @@ int WriteFile(mspack_file *file, void *buffer, int bytes) {
     return bytes;
 }
 
-int SeekFile(mspack_file *file, off_t offset, int mode) {
-    ArchiveFile *f = AsFile(file);
+int seekFile(mspack_file *file, off_t offset, int mode) {
+    ArchiveFile *f = asFile(file);
     if (!f || !f->stream)
         return -1;
     const int whence = mode == MSPACK_SYS_SEEK_START ? SEEK_SET
@@ -104,8 +104,8 @@ int SeekFile(mspack_file *file, off_t offset, int mode) {
     return fseeko(f->stream, offset, whence) == 0 ? 0 : -1;
 }
 
-off_t TellFile(mspack_file *file) {
-    ArchiveFile *f = AsFile(file);
+off_t tellFile(mspack_file *file) {
+    ArchiveFile *f = asFile(file);
     if (!f)
         return -1;
     if (f->sink)
@@ -114,31 +114,31 @@ off_t TellFile(mspack_file *file) {
 }
 
 // The library's warnings about damaged files are not for the pupil.
-void IgnoreMessage(mspack_file *, const char *, ...) {}
+void ignoreMessage(mspack_file *, const char *, ...) {}
 
-void *Allocate(mspack_system *, std::size_t bytes) {
+void *allocate(mspack_system *, std::size_t bytes) {
     return std::malloc(bytes);
 }
-void Release(void *pointer) {
+void release(void *pointer) {
     std::free(pointer);
 }
-void Copy(void *source, void *destination, std::size_t bytes) {
+void copy(void *source, void *destination, std::size_t bytes) {
     std::memmove(destination, source, bytes);
 }
 
-MemorySystem MakeSystem() {
+MemorySystem makeSystem() {
     MemorySystem memory;
     mspack_system &system = memory.base;
-    system.open = OpenFile;
-    system.close = CloseFile;
-    system.read = ReadFile;
-    system.write = WriteFile;
-    system.seek = SeekFile;
-    system.tell = TellFile;
-    system.message = IgnoreMessage;
-    system.alloc = Allocate;
-    system.free = Release;
-    system.copy = Copy;
+    system.open = openFile;
+    system.close = closeFile;
+    system.read = readFile;
+    system.write = writeFile;
+    system.seek = seekFile;
+    system.tell = tellFile;
+    system.message = ignoreMessage;
+    system.alloc = allocate;
+    system.free = release;
+    system.copy = copy;
     system.null_ptr = nullptr;
     return memory;
 }
@@ -146,7 +146,7 @@ MemorySystem MakeSystem() {
 } // namespace
 
 struct ChmArchive::Impl {
-    MemorySystem system = MakeSystem();
+    MemorySystem system = makeSystem();
     mschm_decompressor *decompressor = nullptr;
     mschmd_header *header = nullptr;
     std::string path;
@@ -201,7 +201,7 @@ ChmArchive::ChmArchive(std::unique_ptr<Impl> impl) : impl_(std::move(impl)) {
 
 ChmArchive::~ChmArchive() = default;
 
-std::unique_ptr<ChmArchive> ChmArchive::Open(const std::string &path) {
+std::unique_ptr<ChmArchive> ChmArchive::open(const std::string &path) {
     auto impl = std::make_unique<Impl>();
     impl->path = path;
     impl->decompressor = mspack_create_chm_decompressor(&impl->system.base);
@@ -214,7 +214,7 @@ std::unique_ptr<ChmArchive> ChmArchive::Open(const std::string &path) {
     return std::unique_ptr<ChmArchive>(new ChmArchive(std::move(impl)));
 }
 
-std::optional<std::string> ChmArchive::Read(std::string_view name) const {
+std::optional<std::string> ChmArchive::read(std::string_view name) const {
     mschmd_file *found = impl_->find(name);
     if (!found || !found->section)
         return std::nullopt;

@@ -13,7 +13,7 @@ namespace tavorim {
 class ChmArchive {
 public:
     // Null when the file is missing or is no readable compiled help file.
-    static std::unique_ptr<ChmArchive> Open(const std::string &path);
+    static std::unique_ptr<ChmArchive> open(const std::string &path);
     ~ChmArchive();
     ChmArchive(const ChmArchive &) = delete;
     ChmArchive &operator=(const ChmArchive &) = delete;
@@ -21,10 +21,10 @@ public:
     // The content of an archive file ("/dir/page.htm", "#SYSTEM"...); null when it is
     // missing, larger than MaxFileSize or cannot be decompressed.
     static constexpr long long MaxFileSize = 32LL * 1024 * 1024;
-    std::optional<std::string> Read(std::string_view name) const;
+    std::optional<std::string> read(std::string_view name) const;
 
     // The names of the content files (not the internal "#" and "$" ones), with leading "/".
-    const std::vector<std::string> &Files() const { return files_; }
+    const std::vector<std::string> &files() const { return files_; }
 
 private:
     struct Impl;

@@ -7,29 +7,29 @@ namespace tavorim {
 
 namespace {
 
-std::uint32_t ReadLittle(std::string_view bytes, std::size_t pos, std::size_t size) {
+std::uint32_t readLittle(std::string_view bytes, std::size_t pos, std::size_t size) {
     std::uint32_t value = 0;
     for (std::size_t i = 0; i < size; ++i)
         value |= std::uint32_t(static_cast<unsigned char>(bytes[pos + i])) << (8 * i);
     return value;
 }
 
-char LowerAscii(char c) {
+char lowerAscii(char c) {
     return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
 }
 
-bool EqualsNoCase(std::string_view a, std::string_view b) {
+bool equalsNoCase(std::string_view a, std::string_view b) {
     return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-               return LowerAscii(x) == LowerAscii(y);
+               return lowerAscii(x) == lowerAscii(y);
            });
 }
 
-std::string TextUpToNul(std::string_view data) {
+std::string textUpToNul(std::string_view data) {
     return std::string(data.substr(0, data.find('\0')));
 }
 
 // Appends the UTF-8 form of a character reference; ignores values that are no character.
-void AppendUtf8(std::string &out, std::uint32_t code) {
+void appendUtf8(std::string &out, std::uint32_t code) {
     if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
         return;
     if (code < 0x80) {
@@ -49,7 +49,7 @@ void AppendUtf8(std::string &out, std::uint32_t code) {
     }
 }
 
-std::string DecodeEntities(std::string_view text) {
+std::string decodeEntities(std::string_view text) {
     static constexpr std::pair<std::string_view, char> named[] = {
         {"amp", '&'}, {"lt", '<'}, {"gt", '>'}, {"quot", '"'}, {"apos", '\''}};
     std::string out;
@@ -74,7 +74,7 @@ std::string DecodeEntities(std::string_view text) {
             for (const char d : digits) {
                 const int value = std::isdigit(static_cast<unsigned char>(d)) ? d - '0'
                                   : hex && std::isxdigit(static_cast<unsigned char>(d))
-                                      ? LowerAscii(d) - 'a' + 10
+                                      ? lowerAscii(d) - 'a' + 10
                                       : -1;
                 if (value < 0 || code > 0x10FFFF) {
                     valid = false;
@@ -83,12 +83,12 @@ std::string DecodeEntities(std::string_view text) {
                 code = code * (hex ? 16 : 10) + std::uint32_t(value);
             }
             if (valid) {
-                AppendUtf8(out, code);
+                appendUtf8(out, code);
                 done = true;
             }
         } else {
             for (const auto &[name, ch] : named) {
-                if (EqualsNoCase(entity, name)) {
+                if (equalsNoCase(entity, name)) {
                     out += ch;
                     done = true;
                     break;
@@ -119,41 +119,41 @@ struct Tag {
     }
 };
 
-bool IsSpace(char c) {
+bool isSpace(char c) {
     return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f';
 }
 
 // Reads the tag whose "<" is at pos; returns the position after its ">" (or the end).
-std::size_t ReadTag(std::string_view html, std::size_t pos, Tag &tag) {
+std::size_t readTag(std::string_view html, std::size_t pos, Tag &tag) {
     std::size_t i = pos + 1;
     const std::size_t n = html.size();
-    while (i < n && !IsSpace(html[i]) && html[i] != '>' && !(html[i] == '/' && i > pos + 1))
-        tag.name += LowerAscii(html[i++]);
+    while (i < n && !isSpace(html[i]) && html[i] != '>' && !(html[i] == '/' && i > pos + 1))
+        tag.name += lowerAscii(html[i++]);
     while (i < n && html[i] != '>') {
-        if (IsSpace(html[i]) || html[i] == '/') {
+        if (isSpace(html[i]) || html[i] == '/') {
             ++i;
             continue;
         }
         std::string key;
-        while (i < n && !IsSpace(html[i]) && html[i] != '=' && html[i] != '>')
-            key += LowerAscii(html[i++]);
-        while (i < n && IsSpace(html[i]))
+        while (i < n && !isSpace(html[i]) && html[i] != '=' && html[i] != '>')
+            key += lowerAscii(html[i++]);
+        while (i < n && isSpace(html[i]))
             ++i;
         std::string value;
         if (i < n && html[i] == '=') {
             ++i;
-            while (i < n && IsSpace(html[i]))
+            while (i < n && isSpace(html[i]))
                 ++i;
             if (i < n && (html[i] == '"' || html[i] == '\'')) {
                 const char quote = html[i++];
                 const std::size_t end = std::min(html.find(quote, i), n);
-                value = DecodeEntities(html.substr(i, end - i));
+                value = decodeEntities(html.substr(i, end - i));
                 i = end < n ? end + 1 : n;
             } else {
                 const std::size_t start = i;
-                while (i < n && !IsSpace(html[i]) && html[i] != '>')
+                while (i < n && !isSpace(html[i]) && html[i] != '>')
                     ++i;
-                value = DecodeEntities(html.substr(start, i - start));
+                value = decodeEntities(html.substr(start, i - start));
             }
         }
         if (!key.empty())
@@ -166,12 +166,12 @@ std::size_t ReadTag(std::string_view html, std::size_t pos, Tag &tag) {
 std::size_t ivbEntryCount(std::string_view bytes) {
     if (bytes.size() < 4)
         return 0;
-    return std::min<std::size_t>(ReadLittle(bytes, 0, 4), bytes.size() - 4) / 8;
+    return std::min<std::size_t>(readLittle(bytes, 0, 4), bytes.size() - 4) / 8;
 }
 
 ContextEntry ivbEntry(std::string_view bytes, std::size_t index) {
     const std::size_t pos = 4 + 8 * index;
-    return {ReadLittle(bytes, pos, 4), ReadLittle(bytes, pos + 4, 4)};
+    return {readLittle(bytes, pos, 4), readLittle(bytes, pos + 4, 4)};
 }
 
 struct FlatEntry {
@@ -180,7 +180,7 @@ struct FlatEntry {
     int parent;
 };
 
-void AttachChildren(std::vector<SitemapEntry> &into, int parent, const std::vector<FlatEntry> &flat,
+void attachChildren(std::vector<SitemapEntry> &into, int parent, const std::vector<FlatEntry> &flat,
                     const std::vector<std::vector<int>> &children, int depth) {
     const std::vector<int> &list =
         parent < 0 ? children.back() : children[static_cast<std::size_t>(parent)];
@@ -188,7 +188,7 @@ void AttachChildren(std::vector<SitemapEntry> &into, int parent, const std::vect
         const FlatEntry &entry = flat[static_cast<std::size_t>(index)];
         into.push_back(SitemapEntry{entry.name, entry.local, {}});
         if (depth < MaxSitemapDepth)
-            AttachChildren(into.back().children, index, flat, children, depth + 1);
+            attachChildren(into.back().children, index, flat, children, depth + 1);
     }
 }
 
@@ -196,19 +196,19 @@ void AttachChildren(std::vector<SitemapEntry> &into, int parent, const std::vect
 
 bool archiveNameLess(std::string_view a, std::string_view b) {
     return std::lexicographical_compare(a.begin(), a.end(), b.begin(), b.end(), [](char x, char y) {
-        return static_cast<unsigned char>(LowerAscii(x)) <
-               static_cast<unsigned char>(LowerAscii(y));
+        return static_cast<unsigned char>(lowerAscii(x)) <
+               static_cast<unsigned char>(lowerAscii(y));
     });
 }
 
-std::optional<SystemInfo> ParseSystemFile(std::string_view bytes) {
+std::optional<SystemInfo> parseSystemFile(std::string_view bytes) {
     if (bytes.size() < 4)
         return std::nullopt;
     SystemInfo info;
     std::size_t pos = 4;
     while (bytes.size() - pos >= 4) {
-        const std::uint32_t code = ReadLittle(bytes, pos, 2);
-        const std::size_t length = ReadLittle(bytes, pos + 2, 2);
+        const std::uint32_t code = readLittle(bytes, pos, 2);
+        const std::size_t length = readLittle(bytes, pos + 2, 2);
         pos += 4;
         if (length > bytes.size() - pos)
             break;
@@ -216,16 +216,16 @@ std::optional<SystemInfo> ParseSystemFile(std::string_view bytes) {
         pos += length;
         switch (code) {
         case 0:
-            info.contentsFile = TextUpToNul(data);
+            info.contentsFile = textUpToNul(data);
             break;
         case 1:
-            info.indexFile = TextUpToNul(data);
+            info.indexFile = textUpToNul(data);
             break;
         case 2:
-            info.defaultTopic = TextUpToNul(data);
+            info.defaultTopic = textUpToNul(data);
             break;
         case 3:
-            info.title = TextUpToNul(data);
+            info.title = textUpToNul(data);
             break;
         default:
             break;
@@ -234,7 +234,7 @@ std::optional<SystemInfo> ParseSystemFile(std::string_view bytes) {
     return info;
 }
 
-std::vector<ContextEntry> ParseIvbFile(std::string_view bytes) {
+std::vector<ContextEntry> parseIvbFile(std::string_view bytes) {
     std::vector<ContextEntry> entries;
     const std::size_t count = ivbEntryCount(bytes);
     entries.reserve(count);
@@ -243,7 +243,7 @@ std::vector<ContextEntry> ParseIvbFile(std::string_view bytes) {
     return entries;
 }
 
-std::optional<std::string> StringAt(std::string_view strings, std::uint32_t offset) {
+std::optional<std::string> stringAt(std::string_view strings, std::uint32_t offset) {
     if (offset >= strings.size())
         return std::nullopt;
     const std::size_t end = strings.find('\0', offset);
@@ -252,7 +252,7 @@ std::optional<std::string> StringAt(std::string_view strings, std::uint32_t offs
     return std::string(strings.substr(offset, end - offset));
 }
 
-std::optional<std::string> MatchArchivePath(std::string_view alias,
+std::optional<std::string> matchArchivePath(std::string_view alias,
                                             const std::vector<std::string> &archiveFiles) {
     std::string path(alias);
     std::replace(path.begin(), path.end(), '\\', '/');
@@ -264,7 +264,7 @@ std::optional<std::string> MatchArchivePath(std::string_view alias,
     for (const std::string &file : archiveFiles) {
         if (file.size() < 2 || file.front() != '/' || file.size() > path.size())
             continue;
-        if (!EqualsNoCase(std::string_view(path).substr(path.size() - file.size()), file))
+        if (!equalsNoCase(std::string_view(path).substr(path.size() - file.size()), file))
             continue;
         if (!best || file.size() > best->size())
             best = &file;
@@ -274,7 +274,7 @@ std::optional<std::string> MatchArchivePath(std::string_view alias,
     return *best;
 }
 
-std::optional<std::string> TopicForContext(std::string_view ivb, std::string_view strings,
+std::optional<std::string> topicForContext(std::string_view ivb, std::string_view strings,
                                            std::uint32_t context,
                                            const std::vector<std::string> &archiveFiles) {
     // Scanned in place: the map is read once per lookup, never copied.
@@ -283,14 +283,14 @@ std::optional<std::string> TopicForContext(std::string_view ivb, std::string_vie
         const ContextEntry entry = ivbEntry(ivb, i);
         if (entry.context != context)
             continue;
-        if (const auto alias = StringAt(strings, entry.stringOffset))
-            return MatchArchivePath(*alias, archiveFiles);
+        if (const auto alias = stringAt(strings, entry.stringOffset))
+            return matchArchivePath(*alias, archiveFiles);
         return std::nullopt;
     }
     return std::nullopt;
 }
 
-std::vector<SitemapEntry> ParseSitemap(std::string_view html) {
+std::vector<SitemapEntry> parseSitemap(std::string_view html) {
     std::vector<FlatEntry> flat;
     std::vector<int> levels; // the parent of each open list
     int ignoredLevels = 0;   // lists opened beyond the depth limit
@@ -308,7 +308,7 @@ std::vector<SitemapEntry> ParseSitemap(std::string_view html) {
             continue;
         }
         Tag tag;
-        pos = ReadTag(html, open, tag);
+        pos = readTag(html, open, tag);
         if (tag.name == "ul") {
             if (static_cast<int>(levels.size()) >= MaxSitemapDepth) {
                 ++ignoredLevels;
@@ -326,13 +326,13 @@ std::vector<SitemapEntry> ParseSitemap(std::string_view html) {
                 levels.pop_back();
             }
         } else if (tag.name == "object") {
-            inObject = EqualsNoCase(tag.Attribute("type"), "text/sitemap");
+            inObject = equalsNoCase(tag.Attribute("type"), "text/sitemap");
             pending = FlatEntry{};
         } else if (tag.name == "param" && inObject) {
             const std::string key = tag.Attribute("name");
-            if (EqualsNoCase(key, "name") && pending.name.empty())
+            if (equalsNoCase(key, "name") && pending.name.empty())
                 pending.name = tag.Attribute("value");
-            else if (EqualsNoCase(key, "local") && pending.local.empty())
+            else if (equalsNoCase(key, "local") && pending.local.empty())
                 pending.local = tag.Attribute("value");
         } else if (tag.name == "/object" && inObject) {
             inObject = false;
@@ -349,11 +349,11 @@ std::vector<SitemapEntry> ParseSitemap(std::string_view html) {
             .push_back(static_cast<int>(i));
     }
     std::vector<SitemapEntry> tree;
-    AttachChildren(tree, -1, flat, children, 1);
+    attachChildren(tree, -1, flat, children, 1);
     return tree;
 }
 
-std::string ArchivePathFromLocal(std::string_view local) {
+std::string archivePathFromLocal(std::string_view local) {
     const std::size_t separator = local.find("::");
     if (separator != std::string_view::npos)
         local.remove_prefix(separator + 2);

@@ -21,7 +21,7 @@ struct SystemInfo {
 
 // Null when the file is too short to hold its version field; a truncated record ends the
 // reading, keeping what came before.
-std::optional<SystemInfo> ParseSystemFile(std::string_view bytes);
+std::optional<SystemInfo> parseSystemFile(std::string_view bytes);
 
 // Archive names sort and match without regard to letter case, as the archive's own index
 // does.
@@ -32,19 +32,19 @@ struct ContextEntry {
     std::uint32_t context;
     std::uint32_t stringOffset;
 };
-std::vector<ContextEntry> ParseIvbFile(std::string_view bytes);
+std::vector<ContextEntry> parseIvbFile(std::string_view bytes);
 
 // The NUL-terminated text at offset in "#STRINGS"; null when it starts or runs past the end.
-std::optional<std::string> StringAt(std::string_view strings, std::uint32_t offset);
+std::optional<std::string> stringAt(std::string_view strings, std::uint32_t offset);
 
 // The archive file an alias text names. Compilers may store the alias as an absolute path
 // of the build machine, so the longest archive name (with its leading "/") that ends the
 // alias on a folder boundary wins. Letter case is ignored, as the archive's names are.
-std::optional<std::string> MatchArchivePath(std::string_view alias,
+std::optional<std::string> matchArchivePath(std::string_view alias,
                                             const std::vector<std::string> &archiveFiles);
 
 // The topic that a context number maps to, from "#IVB" and "#STRINGS".
-std::optional<std::string> TopicForContext(std::string_view ivb, std::string_view strings,
+std::optional<std::string> topicForContext(std::string_view ivb, std::string_view strings,
                                            std::uint32_t context,
                                            const std::vector<std::string> &archiveFiles);
 
@@ -59,10 +59,10 @@ struct SitemapEntry {
 // MaxSitemapDepth is flattened into the deepest level kept.
 constexpr int MaxSitemapDepth = 64;
 constexpr std::size_t MaxSitemapEntries = 20000;
-std::vector<SitemapEntry> ParseSitemap(std::string_view html);
+std::vector<SitemapEntry> parseSitemap(std::string_view html);
 
 // An archive path ("/dir/page.htm") from a sitemap or link target: "ms-its:file.chm::/x.htm"
 // keeps the part after "::", a fragment is dropped, a relative name gains its leading "/".
-std::string ArchivePathFromLocal(std::string_view local);
+std::string archivePathFromLocal(std::string_view local);
 
 } // namespace tavorim

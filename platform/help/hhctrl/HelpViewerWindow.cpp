@@ -21,7 +21,7 @@ namespace {
 
 constexpr int LocalRole = Qt::UserRole;
 
-QUrl UrlForPath(const std::string &archivePath) {
+QUrl urlForPath(const std::string &archivePath) {
     QUrl url;
     url.setPath(QString::fromStdString(archivePath));
     return url;
@@ -34,7 +34,7 @@ public:
         : QTextBrowser(parent), archive_(archive) {}
 
     bool Has(const std::string &archivePath) const {
-        return archive_.Read(archivePath).has_value();
+        return archive_.read(archivePath).has_value();
     }
 
     QVariant loadResource(int type, const QUrl &name) override {
@@ -44,11 +44,11 @@ public:
         const QUrl resolved = name.isRelative() && !name.path().startsWith(QLatin1Char('/'))
                                   ? source().resolved(name)
                                   : name;
-        const auto bytes = archive_.Read(ArchivePathFromLocal(resolved.path().toStdString()));
+        const auto bytes = archive_.read(archivePathFromLocal(resolved.path().toStdString()));
         if (!bytes)
             return {};
         if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource)
-            return HelpViewerWindow::DecodeText(*bytes);
+            return HelpViewerWindow::decodeText(*bytes);
         return QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()));
     }
 
@@ -58,7 +58,7 @@ private:
 
 } // namespace
 
-QString HelpViewerWindow::DecodeText(const std::string &bytes) {
+QString HelpViewerWindow::decodeText(const std::string &bytes) {
     QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
     QString text = utf8(QByteArrayView(bytes.data(), static_cast<qsizetype>(bytes.size())));
     if (utf8.hasError())
@@ -68,11 +68,11 @@ QString HelpViewerWindow::DecodeText(const std::string &bytes) {
 
 HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QString &filePath)
     : archive_(std::move(archive)), filePath_(filePath) {
-    if (const auto system = archive_->Read("/#SYSTEM"))
-        if (const auto parsed = ParseSystemFile(*system))
+    if (const auto system = archive_->read("/#SYSTEM"))
+        if (const auto parsed = parseSystemFile(*system))
             system_ = *parsed;
 
-    setWindowTitle(system_.title.empty() ? QStringLiteral("Aide") : DecodeText(system_.title));
+    setWindowTitle(system_.title.empty() ? QStringLiteral("Aide") : decodeText(system_.title));
     resize(PreferredSize);
 
     auto *back = new QToolButton(this);
@@ -98,8 +98,8 @@ HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QS
     index_->setRootIsDecorated(false);
     for (QTreeWidget *tree : {contents_, index_}) {
         tree->header()->hide();
-        connect(tree, &QTreeWidget::itemClicked, this, &HelpViewerWindow::ShowEntry);
-        connect(tree, &QTreeWidget::itemActivated, this, &HelpViewerWindow::ShowEntry);
+        connect(tree, &QTreeWidget::itemClicked, this, &HelpViewerWindow::showEntry);
+        connect(tree, &QTreeWidget::itemActivated, this, &HelpViewerWindow::showEntry);
     }
     tabs->addTab(contents_, QStringLiteral("Sommaire"));
     tabs->addTab(index_, QStringLiteral("Index"));
@@ -134,17 +134,17 @@ HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QS
         if (target.path() == page_->source().path() && target.hasFragment())
             page_->scrollToAnchor(target.fragment());
         else
-            ShowTopic(ArchivePathFromLocal(target.path().toStdString()));
+            showTopic(archivePathFromLocal(target.path().toStdString()));
     });
     connect(page_, &QTextBrowser::sourceChanged, this,
-            [this](const QUrl &url) { SelectContentsEntry(url.path()); });
+            [this](const QUrl &url) { selectContentsEntry(url.path()); });
     if (!system_.contentsFile.empty())
-        if (const auto sitemap = archive_->Read(ArchivePathFromLocal(system_.contentsFile)))
-            FillTree(contents_, ParseSitemap(*sitemap), nullptr);
+        if (const auto sitemap = archive_->read(archivePathFromLocal(system_.contentsFile)))
+            fillTree(contents_, parseSitemap(*sitemap), nullptr);
     contents_->expandToDepth(0);
     if (!system_.indexFile.empty())
-        if (const auto sitemap = archive_->Read(ArchivePathFromLocal(system_.indexFile)))
-            FillTree(index_, ParseSitemap(*sitemap), nullptr);
+        if (const auto sitemap = archive_->read(archivePathFromLocal(system_.indexFile)))
+            fillTree(index_, parseSitemap(*sitemap), nullptr);
 }
 
 HelpViewerWindow::~HelpViewerWindow() = default;
@@ -167,45 +167,45 @@ void HelpViewerWindow::placeOnScreen() {
     });
 }
 
-std::string HelpViewerWindow::DefaultTopic() const {
+std::string HelpViewerWindow::defaultTopic() const {
     return system_.defaultTopic.empty() ? std::string()
-                                        : ArchivePathFromLocal(system_.defaultTopic);
+                                        : archivePathFromLocal(system_.defaultTopic);
 }
 
-std::optional<std::string> HelpViewerWindow::TopicForContext(std::uint32_t context) const {
-    const auto ivb = archive_->Read("/#IVB");
-    const auto strings = archive_->Read("/#STRINGS");
+std::optional<std::string> HelpViewerWindow::topicForContext(std::uint32_t context) const {
+    const auto ivb = archive_->read("/#IVB");
+    const auto strings = archive_->read("/#STRINGS");
     if (!ivb || !strings)
         return std::nullopt;
-    return tavorim::TopicForContext(*ivb, *strings, context, archive_->Files());
+    return tavorim::topicForContext(*ivb, *strings, context, archive_->files());
 }
 
-bool HelpViewerWindow::ShowTopic(const std::string &archivePath) {
+bool HelpViewerWindow::showTopic(const std::string &archivePath) {
     auto *page = static_cast<HelpPage *>(page_);
     if (archivePath.empty() || !page->Has(archivePath))
         return false;
-    page_->setSource(UrlForPath(archivePath), QTextDocument::HtmlResource);
+    page_->setSource(urlForPath(archivePath), QTextDocument::HtmlResource);
     return true;
 }
 
-void HelpViewerWindow::ShowEntry(QTreeWidgetItem *item) {
+void HelpViewerWindow::showEntry(QTreeWidgetItem *item) {
     const QString local = item->data(0, LocalRole).toString();
     if (!local.isEmpty())
-        ShowTopic(local.toStdString());
+        showTopic(local.toStdString());
 }
 
-void HelpViewerWindow::FillTree(QTreeWidget *tree, const std::vector<SitemapEntry> &entries,
+void HelpViewerWindow::fillTree(QTreeWidget *tree, const std::vector<SitemapEntry> &entries,
                                 QTreeWidgetItem *parent) {
     for (const SitemapEntry &entry : entries) {
         auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
-        item->setText(0, DecodeText(entry.name));
+        item->setText(0, decodeText(entry.name));
         if (!entry.local.empty())
-            item->setData(0, LocalRole, QString::fromStdString(ArchivePathFromLocal(entry.local)));
-        FillTree(tree, entry.children, item);
+            item->setData(0, LocalRole, QString::fromStdString(archivePathFromLocal(entry.local)));
+        fillTree(tree, entry.children, item);
     }
 }
 
-void HelpViewerWindow::SelectContentsEntry(const QString &archivePath) {
+void HelpViewerWindow::selectContentsEntry(const QString &archivePath) {
     // Several entries may name one page: the one chosen by the pupil stays selected.
     const QTreeWidgetItem *current = contents_->currentItem();
     if (current &&

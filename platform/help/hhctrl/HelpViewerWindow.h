@@ -23,16 +23,16 @@ public:
     HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QString &filePath);
     ~HelpViewerWindow() override;
 
-    const QString &FilePath() const { return filePath_; }
-    std::string DefaultTopic() const;
-    std::optional<std::string> TopicForContext(std::uint32_t context) const;
+    const QString &filePath() const { return filePath_; }
+    std::string defaultTopic() const;
+    std::optional<std::string> topicForContext(std::uint32_t context) const;
 
     // Shows an archive path ("/dir/page.htm"); false when the archive has no such page.
-    bool ShowTopic(const std::string &archivePath);
+    bool showTopic(const std::string &archivePath);
 
     // The text of an archive file as the window shows it: UTF-8 when it is valid UTF-8,
     // otherwise Latin-1.
-    static QString DecodeText(const std::string &bytes);
+    static QString decodeText(const std::string &bytes);
 
     // Size of the page and the contents together when the screen has room.
     static constexpr QSize PreferredSize{860, 620};
@@ -44,10 +44,10 @@ public:
 
 private:
     void placeOnScreen();
-    void FillTree(QTreeWidget *tree, const std::vector<SitemapEntry> &entries,
+    void fillTree(QTreeWidget *tree, const std::vector<SitemapEntry> &entries,
                   QTreeWidgetItem *parent);
-    void ShowEntry(QTreeWidgetItem *item);
-    void SelectContentsEntry(const QString &archivePath);
+    void showEntry(QTreeWidgetItem *item);
+    void selectContentsEntry(const QString &archivePath);
 
     std::unique_ptr<ChmArchive> archive_;
     QString filePath_;

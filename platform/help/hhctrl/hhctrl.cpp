@@ -39,7 +39,7 @@ struct WindowList {
     ~WindowList() { CloseAll(); }
 };
 
-WindowList &Windows() {
+WindowList &viewerWindows() {
     static WindowList list;
     return list;
 }
@@ -50,12 +50,12 @@ struct FileText {
     std::string topic;
 };
 
-FileText SplitFileText(const QString &text) {
+FileText splitFileText(const QString &text) {
     FileText parts;
     QString path = text.section(QLatin1Char('>'), 0, 0);
     const qsizetype separator = path.indexOf(QLatin1String("::"));
     if (separator >= 0) {
-        parts.topic = tavorim::ArchivePathFromLocal(path.mid(separator + 2).toStdString());
+        parts.topic = tavorim::archivePathFromLocal(path.mid(separator + 2).toStdString());
         path.truncate(separator);
     }
     parts.path = path.trimmed();
@@ -64,7 +64,7 @@ FileText SplitFileText(const QString &text) {
 
 // A help file that is missing or cannot be read is said in a box of its own, naming the file;
 // the caller then goes on without a window.
-void ReportUnopenedFile(const QString &path) {
+void reportUnopenedFile(const QString &path) {
     QMessageBox box(QMessageBox::Warning, QGuiApplication::applicationDisplayName(),
                     QStringLiteral("Impossible d'ouvrir le fichier d'aide :\n%1")
                         .arg(QDir::toNativeSeparators(path)),
@@ -73,23 +73,23 @@ void ReportUnopenedFile(const QString &path) {
     box.exec();
 }
 
-HelpViewerWindow *WindowFor(const QString &path) {
+HelpViewerWindow *windowFor(const QString &path) {
     if (path.isEmpty())
         return nullptr;
     const QFileInfo info(path);
     if (!info.isFile()) {
-        ReportUnopenedFile(info.absoluteFilePath());
+        reportUnopenedFile(info.absoluteFilePath());
         return nullptr;
     }
     const QString canonical = info.canonicalFilePath();
-    auto &windows = Windows().windows;
+    auto &windows = viewerWindows().windows;
     std::erase_if(windows, [](const QPointer<HelpViewerWindow> &w) { return w.isNull(); });
     for (const QPointer<HelpViewerWindow> &window : windows)
-        if (window->FilePath() == canonical)
+        if (window->filePath() == canonical)
             return window.data();
-    auto archive = ChmArchive::Open(QFile::encodeName(canonical).toStdString());
+    auto archive = ChmArchive::open(QFile::encodeName(canonical).toStdString());
     if (!archive) {
-        ReportUnopenedFile(canonical);
+        reportUnopenedFile(canonical);
         return nullptr;
     }
     auto *window = new HelpViewerWindow(std::move(archive), canonical);
@@ -97,8 +97,8 @@ HelpViewerWindow *WindowFor(const QString &path) {
     return window;
 }
 
-HelpWindowHandle Present(HelpViewerWindow *window, const std::string &topic) {
-    if (!window->ShowTopic(topic))
+HelpWindowHandle present(HelpViewerWindow *window, const std::string &topic) {
+    if (!window->showTopic(topic))
         return nullptr;
     window->show();
     window->raise();
@@ -114,21 +114,21 @@ HelpWindowHandle Run(const QString &fileText, std::uint32_t command, std::uintpt
 
     switch (command) {
     case HH_CLOSE_ALL:
-        Windows().CloseAll();
+        viewerWindows().CloseAll();
         return nullptr;
     case HH_DISPLAY_TOPIC:
     case HH_HELP_CONTEXT: {
-        const FileText parts = SplitFileText(fileText);
-        HelpViewerWindow *window = WindowFor(parts.path);
+        const FileText parts = splitFileText(fileText);
+        HelpViewerWindow *window = windowFor(parts.path);
         if (!window)
             return nullptr;
         if (command == HH_DISPLAY_TOPIC)
-            return Present(window, parts.topic.empty() ? window->DefaultTopic() : parts.topic);
+            return present(window, parts.topic.empty() ? window->defaultTopic() : parts.topic);
         if (data > std::numeric_limits<std::uint32_t>::max())
             return nullptr;
         // An unmapped context shows nothing: the caller gets no window.
-        const auto topic = window->TopicForContext(static_cast<std::uint32_t>(data));
-        return topic ? Present(window, *topic) : nullptr;
+        const auto topic = window->topicForContext(static_cast<std::uint32_t>(data));
+        return topic ? present(window, *topic) : nullptr;
     }
     default:
         return nullptr;

@@ -69,18 +69,18 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         ::pwrite(memoryFile, file.data(), file.size(), 0) != ssize_t(file.size()))
         return 0;
 
-    const auto archive = tavorim::ChmArchive::Open(memoryPath);
+    const auto archive = tavorim::ChmArchive::open(memoryPath);
     if (!archive)
         return 0;
     std::size_t read = 0;
-    for (const std::string &name : archive->Files()) {
+    for (const std::string &name : archive->files()) {
         if (read++ == NamesRead)
             break;
-        (void)archive->Read(name);
+        (void)archive->read(name);
     }
-    if (const auto system = archive->Read("/#SYSTEM"))
-        (void)tavorim::ParseSystemFile(*system);
-    (void)archive->Read("/absent.htm");
-    (void)archive->Read("/A.HTM");
+    if (const auto system = archive->read("/#SYSTEM"))
+        (void)tavorim::parseSystemFile(*system);
+    (void)archive->read("/absent.htm");
+    (void)archive->read("/A.HTM");
     return 0;
 }

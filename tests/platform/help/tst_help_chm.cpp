@@ -75,12 +75,12 @@ std::optional<QStringList> readWithin(const QString &path, const QStringList &na
     std::future<QStringList> done = result->get_future();
     std::thread([path, names, result] {
         QStringList seen;
-        const auto archive = ChmArchive::Open(path.toStdString());
+        const auto archive = ChmArchive::open(path.toStdString());
         if (!archive)
             seen << QStringLiteral("refused");
         for (const QString &name : names) {
             if (archive)
-                seen << QString::fromStdString(archive->Read(name.toStdString()).value_or("-"));
+                seen << QString::fromStdString(archive->read(name.toStdString()).value_or("-"));
         }
         result->set_value(seen);
     }).detach();
@@ -111,39 +111,39 @@ private slots:
 };
 
 void TestHelpChm::builtFileHoldsTheProject() {
-    const auto archive = ChmArchive::Open(help_test::BuiltHelpFile().toStdString());
+    const auto archive = ChmArchive::open(help_test::BuiltHelpFile().toStdString());
     QVERIFY(archive);
 
-    const auto system = archive->Read("/#SYSTEM");
+    const auto system = archive->read("/#SYSTEM");
     QVERIFY(system);
-    const auto info = ParseSystemFile(*system);
+    const auto info = parseSystemFile(*system);
     QVERIFY(info);
-    QCOMPARE(QString::fromStdString(ArchivePathFromLocal(info->defaultTopic)),
+    QCOMPARE(QString::fromStdString(archivePathFromLocal(info->defaultTopic)),
              help_test::ProjectDefaultTopic());
     QCOMPARE(QString::fromStdString(info->title), help_test::ProjectOption("Title"));
     QCOMPARE(QString::fromStdString(info->contentsFile), help_test::ProjectOption("Contents file"));
 
     // Context 100 maps to the page the project aliases it to, whatever build path the
     // compiler wrote into #STRINGS.
-    const auto ivb = archive->Read("/#IVB");
-    const auto strings = archive->Read("/#STRINGS");
+    const auto ivb = archive->read("/#IVB");
+    const auto strings = archive->read("/#STRINGS");
     QVERIFY(ivb && strings);
-    const auto topic = TopicForContext(*ivb, *strings, 100, archive->Files());
+    const auto topic = topicForContext(*ivb, *strings, 100, archive->files());
     QVERIFY(topic);
     QCOMPARE(QString::fromStdString(*topic), help_test::ProjectContextTopic(100));
-    QVERIFY(!TopicForContext(*ivb, *strings, 101, archive->Files()));
+    QVERIFY(!topicForContext(*ivb, *strings, 101, archive->files()));
 
     // Every page of the contents is in the file, and the contents list all the project's
     // entries.
-    const auto sitemap = archive->Read("/" + info->contentsFile);
+    const auto sitemap = archive->read("/" + info->contentsFile);
     QVERIFY(sitemap);
-    const auto entries = ParseSitemap(*sitemap);
+    const auto entries = parseSitemap(*sitemap);
     const QString source = help_test::ReadText(help_test::ProjectFolder() + "/tavorim.hhc");
     const auto all = Flatten(entries);
     QCOMPARE(qsizetype(all.size()), source.count(QStringLiteral("text/sitemap")));
     QVERIFY(Depth(entries) >= 2);
     for (const SitemapEntry *entry : all)
-        QVERIFY2(archive->Read(ArchivePathFromLocal(entry->local)), entry->local.c_str());
+        QVERIFY2(archive->read(archivePathFromLocal(entry->local)), entry->local.c_str());
 
     // Every listed file comes back byte for byte.
     const QString project = help_test::ReadText(help_test::ProjectFolder() + "/tavorim.hhp");
@@ -152,9 +152,9 @@ void TestHelpChm::builtFileHoldsTheProject() {
     const QStringList names = files.simplified().split(QLatin1Char(' '), Qt::SkipEmptyParts);
     QVERIFY(names.size() > 10);
     for (const QString &name : names)
-        QCOMPARE(QByteArray::fromStdString(archive->Read("/" + name.toStdString()).value_or("")),
+        QCOMPARE(QByteArray::fromStdString(archive->read("/" + name.toStdString()).value_or("")),
                  ReadBytes(help_test::ProjectFolder() + QLatin1Char('/') + name));
-    QVERIFY(!archive->Read("/pages/absent.htm"));
+    QVERIFY(!archive->read("/pages/absent.htm"));
 }
 
 void TestHelpChm::builtFileOpensInChmlib() {
@@ -202,15 +202,15 @@ void TestHelpChm::damagedArchivesAreRefusedOrReadSafely() {
     file.close();
 
     // Whatever opens must read without harm: the sanitizers watch every byte.
-    const auto archive = ChmArchive::Open(path.toStdString());
+    const auto archive = ChmArchive::open(path.toStdString());
     if (cut && position < 0x60)
         QVERIFY(!archive);
     if (!archive)
         return;
-    for (const std::string &name : archive->Files())
-        (void)archive->Read(name);
+    for (const std::string &name : archive->files())
+        (void)archive->read(name);
     for (const char *name : {"/#SYSTEM", "/#IVB", "/#STRINGS"})
-        (void)archive->Read(name);
+        (void)archive->read(name);
 }
 
 void TestHelpChm::loopingArchivesEndInNotFound_data() {
@@ -270,7 +270,7 @@ void TestHelpChm::systemFile_data() {
 void TestHelpChm::systemFile() {
     QFETCH(std::string, bytes);
     QFETCH(QString, read);
-    const auto info = ParseSystemFile(bytes);
+    const auto info = parseSystemFile(bytes);
     QCOMPARE(info ? QString::fromStdString(info->title + '|' + info->defaultTopic)
                   : QStringLiteral("refused"),
              read);
@@ -317,7 +317,7 @@ void TestHelpChm::contextMap() {
     QFETCH(QString, topic);
     const std::vector<std::string> files{"/pages/main.htm", "/pages/b.htm", "/pages/C.htm",
                                          "/main.htm"};
-    const auto found = TopicForContext(ivb, strings, context, files);
+    const auto found = topicForContext(ivb, strings, context, files);
     QCOMPARE(found ? QString::fromStdString(*found).toLower() : QString(), topic);
 }
 
@@ -360,7 +360,7 @@ void TestHelpChm::sitemap_data() {
 void TestHelpChm::sitemap() {
     QFETCH(QString, html);
     QFETCH(QString, outline);
-    QCOMPARE(Outline(ParseSitemap(html.toStdString())), outline);
+    QCOMPARE(Outline(parseSitemap(html.toStdString())), outline);
 }
 
 void TestHelpChm::sitemapDepthAndSizeAreBounded() {
@@ -369,14 +369,14 @@ void TestHelpChm::sitemapDepthAndSizeAreBounded() {
     std::string deep;
     for (int i = 0; i < 5000; ++i)
         deep += "<ul>" + entry;
-    const auto tree = ParseSitemap(deep);
+    const auto tree = parseSitemap(deep);
     QCOMPARE(Depth(tree), MaxSitemapDepth);
     QCOMPARE(Flatten(tree).size(), std::size_t(5000)); // deeper entries join the deepest level
 
     std::string many;
     for (std::size_t i = 0; i < MaxSitemapEntries + 10; ++i)
         many += entry;
-    QCOMPARE(Flatten(ParseSitemap(many)).size(), MaxSitemapEntries);
+    QCOMPARE(Flatten(parseSitemap(many)).size(), MaxSitemapEntries);
 }
 
 QTEST_GUILESS_MAIN(TestHelpChm)
