@@ -1,4 +1,6 @@
+// The audio output module: the system's audio output, built as a shared library of its own.
 #include "AudioOutput.h"
+#include "AudioModule.h"
 
 #include "WavReader.h"
 
@@ -198,8 +200,8 @@ private:
 
 } // namespace
 
-std::unique_ptr<AudioOutput> makeSystemAudioOutput() {
-    return std::make_unique<SystemAudioOutput>();
-}
-
 } // namespace tavorim
+
+extern "C" Q_DECL_EXPORT tavorim::AudioOutput *tavorimNewAudioOutput() {
+    return new tavorim::SystemAudioOutput;
+}

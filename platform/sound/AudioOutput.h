@@ -31,7 +31,10 @@ public:
 
 // The system's default audio output (QAudioSink on QMediaDevices::defaultAudioOutput()),
 // reached from a thread of its own so that a sound server that never answers holds that
-// thread rather than a window.
+// thread rather than a window. It lives in the audio output module, loaded from the program
+// folder on the first call; null when the module cannot be loaded.
 std::unique_ptr<AudioOutput> makeSystemAudioOutput();
+// Tests: the folder the module is loaded from, instead of the program folder.
+void setAudioModuleFolderForTests(const QString &folder);
 
 } // namespace tavorim

@@ -93,7 +93,7 @@ EOF
     fail "the extended description differs from the metainfo's"
 
 echo "-- contents"
-for f in usr/bin/tavorim usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx \
+for f in usr/bin/tavorim usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx usr/lib/tavorim/tavorimaudio.so \
     usr/lib/tavorim/tavorim.chm usr/lib/tavorim/TAVORD.WAV usr/lib/tavorim/TAVORJ7.WAV \
     usr/lib/tavorim/TAVORF0.WAV usr/share/applications/example.quillavo.Tavorim.desktop \
     usr/share/metainfo/example.quillavo.Tavorim.metainfo.xml usr/share/icons/hicolor/48x48/apps/tavorim.png \
@@ -104,11 +104,16 @@ for f in usr/bin/tavorim usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx \
 done
 grep -qx 'Path=/usr/lib/tavorim' "$root/usr/share/applications/example.quillavo.Tavorim.desktop" ||
     fail "desktop file does not start the program in its folder"
-for binary in usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx; do
+for binary in usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx usr/lib/tavorim/tavorimaudio.so; do
     sections=$(readelf -S --wide "$root/$binary")
     [[ "$sections" != *" .symtab "* && "$sections" != *" .debug_"* ]] ||
         fail "$binary is not stripped"
 done
+
+# The sound system comes with the audio output module, on the first cue: a start without sound
+# does not load it.
+needed=$(readelf -d "$root/usr/lib/tavorim/tavorim")
+[[ "$needed" != *"[libQt6Multimedia"* ]] || fail "the program itself needs Qt Multimedia"
 
 # gzip_header_ok <file>: compressed with -9 (XFL 2), with no file name and no time stamp.
 gzip_header_ok() {

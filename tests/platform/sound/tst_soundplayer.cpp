@@ -1,3 +1,4 @@
+#include "AudioOutput.h"
 #include "FakeAudioOutput.h"
 #include "SoundPlayer.h"
 #include "WavBuilder.h"
@@ -85,6 +86,8 @@ private slots:
     void finalStopRule_data();
     void finalStopRule();
     void shippedCuesAreShortAudibleWaves();
+    void missingAudioModuleIsNoAudioOutput();
+    void audioModuleBesideTheProgramGivesAnOutput();
 
 private:
     QTemporaryDir workDir_;
@@ -325,6 +328,33 @@ void TestSoundPlayer::shippedCuesAreShortAudibleWaves() {
             peak = std::max(peak, std::abs(int(Sample(sound, frame, 0))));
         QVERIFY2(peak > 8000, qPrintable(name));
     }
+}
+
+// Without the audio output module in its folder, a cue fails as a missing output does.
+void TestSoundPlayer::missingAudioModuleIsNoAudioOutput() {
+    FakeAudioOutput::uninstall();
+    QTemporaryDir emptyFolder;
+    QVERIFY(emptyFolder.isValid());
+    const QString cue = emptyFolder.filePath(QStringLiteral("TAVORD.WAV"));
+    QVERIFY(WriteFile(cue, GoodCue));
+    setAudioModuleFolderForTests(emptyFolder.path());
+    SoundPlayer player;
+    player.setFileName(cue);
+    const SoundError error = player.open();
+    setAudioModuleFolderForTests(QString());
+    QCOMPARE(error, SoundError::NoAudioOutput);
+    QVERIFY(!player.isOpen());
+}
+
+// The module the build puts beside the program loads and hands out the system's output.
+void TestSoundPlayer::audioModuleBesideTheProgramGivesAnOutput() {
+    const QString programDir = qEnvironmentVariable("TAVORIM_PROGRAM_DIR");
+    if (programDir.isEmpty())
+        QSKIP("TAVORIM_PROGRAM_DIR is not set: run this test through CTest");
+    setAudioModuleFolderForTests(programDir);
+    const bool made = makeSystemAudioOutput() != nullptr;
+    setAudioModuleFolderForTests(QString());
+    QVERIFY(made);
 }
 
 QTEST_GUILESS_MAIN(TestSoundPlayer)
