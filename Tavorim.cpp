@@ -12,14 +12,15 @@ int main(int argc, char *argv[]) {
     std::vector<char *> arguments(argv, argv + argc);
     char platformOption[] = "-platform";
     char x11Platform[] = "xcb";
-    if (tavorim::wantsX11Platform(argc, argv)) {
+    const bool x11Reached = tavorim::wantsX11Platform(argc, argv);
+    if (x11Reached) {
         arguments.insert(arguments.begin() + 1, {platformOption, x11Platform});
     }
     arguments.push_back(nullptr);
     int count = int(arguments.size()) - 1;
     // A display that cannot be opened, or cannot show the windows, ends the run with a French
     // message and code 1 rather than with Qt's abort.
-    if (!displayOpens(count, arguments.data()))
+    if (!displayOpens(count, arguments.data(), x11Reached))
         return 1;
     catchPlatformFailure(true);
     QApplication app(count, arguments.data());

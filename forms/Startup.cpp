@@ -295,9 +295,10 @@ void showX11Box(const QString &title, const QString &text) {
 
 } // namespace
 
-bool displayOpens(int argc, char *argv[]) {
+bool displayOpens(int argc, char *argv[], bool defaultDisplayReached) {
     x11Display = argumentAfter(argc, argv, "-display");
-    if (!runsOnX11Only(argc, argv))
+    // The default display was just opened to choose the platform: no second connection for it.
+    if (!runsOnX11Only(argc, argv) || (defaultDisplayReached && x11Display.isEmpty()))
         return true;
     Display *display = XOpenDisplay(x11Display.isEmpty() ? nullptr : x11Display.constData());
     if (display) {

@@ -18,7 +18,8 @@ inline constexpr int MinimumColorDepth = 15;
 // Before the application object. When the program is to run on X alone (the xcb platform chosen
 // by argument or QT_QPA_PLATFORM, or no choice outside a Wayland session), the X display must
 // open; when it does not, the French message goes to standard error and the answer is false.
-bool displayOpens(int argc, char *argv[]);
+// defaultDisplayReached: the default display ($DISPLAY) is already known to open.
+bool displayOpens(int argc, char *argv[], bool defaultDisplayReached);
 // Around the making of the application object: a platform that fails to start then ends the run
 // with the French message and exit code 1 instead of Qt's abort.
 void catchPlatformFailure(bool on);

@@ -125,10 +125,13 @@ void TForm2::TimerLedsTimer() {
     const tavorim::LockKeys &keys = tavorim::LockKeys::current();
     const QColor on(255, 0, 0);
     const QColor off(192, 192, 192);
-    ui->panelMaj->setFontColor(keys.capsLock() ? on : off);
-    ui->PanelVernum->setFontColor(keys.numLock() ? on : off);
-    nameLockState(ui->panelMaj, QStringLiteral("Verrouillage des majuscules"), keys.capsLock());
-    nameLockState(ui->PanelVernum, QStringLiteral("Verrouillage numérique"), keys.numLock());
+    // Each reading asks the X server: once per key and tick.
+    const bool caps = keys.capsLock();
+    const bool num = keys.numLock();
+    ui->panelMaj->setFontColor(caps ? on : off);
+    ui->PanelVernum->setFontColor(num ? on : off);
+    nameLockState(ui->panelMaj, QStringLiteral("Verrouillage des majuscules"), caps);
+    nameLockState(ui->PanelVernum, QStringLiteral("Verrouillage numérique"), num);
 }
 
 void TForm2::paintEvent(QPaintEvent *) {
