@@ -348,7 +348,18 @@ class Desktop:
     def windows(self, wm_class=None):
         """Top-level client windows that are mapped and viewable, as dicts: id, title, class,
         client width/height and absolute x/y."""
-        out = self.run(["xwininfo", "-root", "-tree"])
+        # A window that goes away while xwininfo walks the tree makes it fail (BadWindow,
+        # BadDrawable): the walk is simply made again.
+        for attempt in range(5):
+            done = subprocess.run(["xwininfo", "-root", "-tree"], env=self.env,
+                                  capture_output=True, timeout=20)
+            if done.returncode == 0 or b"X Error" not in done.stderr or attempt == 4:
+                break
+            time.sleep(0.05)
+        if done.returncode != 0:
+            raise StepFailure(f"xwininfo -root -tree failed ({done.returncode}): "
+                              f"{done.stderr.decode(errors='replace').strip()}")
+        out = done.stdout.decode(errors="replace")
         found = []
         for line in out.splitlines():
             match = self._TREE_LINE.match(line)
