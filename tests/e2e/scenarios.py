@@ -200,6 +200,21 @@ class Scenario:
 
         return poll(probe, timeout, f"a window titled {title!r}")
 
+    def settled_window(self, title, timeout=APPEAR):
+        """The window titled title once the window manager has stopped moving it: a window
+        coming back from the task bar is drawn growing out of it for a while (openbox)."""
+        last = []
+
+        def probe():
+            window = self.window(title, timeout)
+            box = (window["x"], window["y"], window["width"], window["height"])
+            still = bool(last) and last[-1] == box
+            last.append(box)
+            time.sleep(0.15)
+            return window if still else None
+
+        return poll(probe, timeout, f"the window {title!r} at rest")
+
     def window_gone(self, title, timeout=APPEAR):
         poll(lambda: all(w["title"] != title for w in self.desktop.windows(APP)), timeout,
              f"the window {title!r} closed")
@@ -269,7 +284,9 @@ class Scenario:
     def focus_by_title_bar(self, window):
         """Clicks the title bar of a window where no other window covers it, as a person does
         to bring it to the front; when another window hides the whole title bar, clicks a
-        picture of the window where it shows, away from every control."""
+        picture of the window where it shows, away from every control. The window is
+        looked up again: it may have moved since it was found."""
+        window = self.settled_window(window["title"])
         self.desktop.click(*self.uncovered_spot(window))
         poll(lambda: self.desktop.focused_window_title() == window["title"], APPEAR,
              f"the focus on {window['title']!r}")
@@ -513,7 +530,7 @@ def scenario_shell(run):
         except harness.subprocess.TimeoutExpired:
             raise StepFailure("the second copy still runs after 30 s") from None
         assert status == 0, f"the second copy ended with status {status}"
-        main = run.window(MAIN_TITLE)
+        main = run.settled_window(MAIN_TITLE)
         assert first.running(), "the first copy ended"
         assert not run.proxy.received(), "the second copy sent an exit report"
         assert not any(w["title"] == CONFIRM_TITLE for w in desktop.windows(APP)), \
