@@ -13,8 +13,10 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <sys/file.h>
 #include <sys/socket.h>
 #include <sys/stat.h>
@@ -34,23 +36,56 @@ bool peerIsOurUser(qintptr descriptor) {
     return credentials.uid == geteuid();
 }
 
-// Serves the requests of other copies on one accepted connection.
-void serve(QLocalSocket *socket) {
-    auto windowFound = std::make_shared<bool>(false);
-    QObject::connect(socket, &QLocalSocket::disconnected, socket, &QObject::deleteLater);
-    QObject::connect(socket, &QLocalSocket::readyRead, socket, [socket, windowFound] {
-        while (socket->canReadLine()) {
-            const QByteArray line = socket->readLine(AtomTable::MaxLine + 1);
-            if (!line.endsWith('\n')) {
-                socket->abort();
+// Serves the requests of other copies on one accepted connection, for a bounded time.
+class Conversation : public QObject {
+public:
+    Conversation(int descriptor, QObject *parent)
+        : QObject(parent), descriptor_(descriptor), notifier_(descriptor, QSocketNotifier::Read) {
+        connect(&notifier_, &QSocketNotifier::activated, this, &Conversation::readRequests);
+        QTimer::singleShot(AtomTable::ConnectionLifetimeMs, this, &Conversation::end);
+    }
+    ~Conversation() override { ::close(descriptor_); }
+
+    void end() {
+        notifier_.setEnabled(false);
+        deleteLater();
+    }
+
+private:
+    void readRequests() {
+        char buffer[AtomTable::MaxLine + 1];
+        const ssize_t count = ::recv(descriptor_, buffer, sizeof buffer, MSG_DONTWAIT);
+        if (count < 0 && (errno == EAGAIN || errno == EWOULDBLOCK || errno == EINTR))
+            return;
+        if (count <= 0) {
+            end();
+            return;
+        }
+        received_.append(buffer, count);
+        for (qsizetype newline; (newline = received_.indexOf('\n')) >= 0;) {
+            if (newline > AtomTable::MaxLine) {
+                end();
                 return;
             }
-            socket->write(RemoteWindow::answer(line.chopped(1), *windowFound) + '\n');
+            const QByteArray reply =
+                RemoteWindow::answer(received_.left(newline), windowFound_) + '\n';
+            received_.remove(0, newline + 1);
+            // The answers are a few bytes: a peer that does not take them is not worth waiting for.
+            if (::send(descriptor_, reply.constData(), size_t(reply.size()),
+                       MSG_NOSIGNAL | MSG_DONTWAIT) != reply.size()) {
+                end();
+                return;
+            }
         }
-        if (socket->bytesAvailable() > AtomTable::MaxLine)
-            socket->abort();
-    });
-}
+        if (received_.size() > AtomTable::MaxLine)
+            end();
+    }
+
+    int descriptor_;
+    QSocketNotifier notifier_;
+    QByteArray received_;
+    bool windowFound_ = false;
+};
 
 // Listens on a bound socket for as long as the name is held. No failure of one connection ends
 // the listening: an accept that finds no free descriptor pauses it for a moment (the callers wait
@@ -105,24 +140,10 @@ private:
             ::close(connection);
             return;
         }
-        auto *socket = new QLocalSocket(this);
-        if (!socket->setSocketDescriptor(connection)) {
-            ::close(connection);
-            delete socket;
-            return;
-        }
-        connections_.removeIf([](const QPointer<QLocalSocket> &open) { return open.isNull(); });
-        if (connections_.size() >= AtomTable::MaxConnections) {
-            QLocalSocket *oldest = connections_.takeFirst();
-            oldest->abort();
-            oldest->deleteLater();
-        }
-        connections_.append(socket);
-        QTimer::singleShot(AtomTable::ConnectionLifetimeMs, socket, [socket] {
-            socket->abort();
-            socket->deleteLater();
-        });
-        serve(socket);
+        connections_.removeIf([](const QPointer<Conversation> &open) { return open.isNull(); });
+        if (connections_.size() >= AtomTable::MaxConnections)
+            connections_.takeFirst()->end();
+        connections_.append(new Conversation(connection, this));
     }
 
     int descriptor_;
@@ -130,7 +151,7 @@ private:
     QSocketNotifier notifier_;
     dev_t device_ = 0;
     ino_t inode_ = 0;
-    QList<QPointer<QLocalSocket>> connections_;
+    QList<QPointer<Conversation>> connections_;
 };
 
 struct HeldName {
@@ -237,26 +258,97 @@ QString AtomTable::socketName(const QString &atom) {
     return path;
 }
 
-bool AtomTable::connectToHolder(QLocalSocket &socket, const QString &atom,
+namespace {
+// Waits until the descriptor is ready for the events or the deadline passes.
+bool waitFor(int descriptor, short events, QDeadlineTimer deadline) {
+    for (;;) {
+        pollfd watched{descriptor, events, 0};
+        const int ready = ::poll(&watched, 1, int(qMax<qint64>(0, deadline.remainingTime())));
+        if (ready > 0)
+            return true;
+        if (ready == 0 || errno != EINTR)
+            return false;
+    }
+}
+} // namespace
+
+HolderConnection::~HolderConnection() {
+    if (descriptor_ >= 0)
+        ::close(descriptor_);
+}
+
+std::optional<QByteArray> HolderConnection::exchange(const QByteArray &line,
+                                                     QDeadlineTimer deadline) {
+    if (descriptor_ < 0)
+        return std::nullopt;
+    const QByteArray request = line + '\n';
+    for (qsizetype sent = 0; sent < request.size();) {
+        const ssize_t count = ::send(descriptor_, request.constData() + sent,
+                                     size_t(request.size() - sent), MSG_NOSIGNAL);
+        if (count >= 0)
+            sent += count;
+        else if (errno != EINTR && !((errno == EAGAIN || errno == EWOULDBLOCK) &&
+                                     waitFor(descriptor_, POLLOUT, deadline)))
+            return std::nullopt;
+    }
+    for (;;) {
+        const qsizetype newline = received_.indexOf('\n');
+        if (newline >= 0) {
+            const QByteArray answer = received_.left(newline).trimmed();
+            received_.remove(0, newline + 1);
+            return answer;
+        }
+        if (received_.size() > AtomTable::MaxLine)
+            return std::nullopt;
+        char buffer[AtomTable::MaxLine + 1];
+        const ssize_t count = ::recv(descriptor_, buffer, sizeof buffer, 0);
+        if (count > 0)
+            received_.append(buffer, count);
+        else if (count == 0 || (errno != EINTR && !((errno == EAGAIN || errno == EWOULDBLOCK) &&
+                                                    waitFor(descriptor_, POLLIN, deadline))))
+            return std::nullopt;
+    }
+}
+
+bool AtomTable::connectToHolder(HolderConnection &connection, const QString &atom,
                                 QDeadlineTimer deadline) {
-    const QString path = socketName(atom);
-    if (path.isEmpty())
+    const QByteArray path = QFile::encodeName(socketName(atom));
+    if (path.isEmpty() || path.size() >= MaxSocketPath)
         return false;
-    socket.connectToServer(path);
-    if (!socket.waitForConnected(int(qMax<qint64>(0, deadline.remainingTime()))))
+    sockaddr_un address{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    if (descriptor < 0)
         return false;
-    if (!peerIsOurUser(socket.socketDescriptor())) {
-        socket.abort();
+    // A holder whose queue is full is waited for, until the deadline.
+    while (::connect(descriptor, reinterpret_cast<const sockaddr *>(&address), sizeof address) !=
+           0) {
+        if (errno == EINTR)
+            continue;
+        if (errno == EAGAIN && !deadline.hasExpired()) {
+            ::poll(nullptr, 0, 10);
+            continue;
+        }
+        ::close(descriptor);
         return false;
     }
+    if (!peerIsOurUser(descriptor)) {
+        ::close(descriptor);
+        return false;
+    }
+    if (connection.descriptor_ >= 0)
+        ::close(connection.descriptor_);
+    connection.descriptor_ = descriptor;
+    connection.received_.clear();
     return true;
 }
 
 bool AtomTable::find(const QString &atom) {
     if (heldNames().contains(atom))
         return true;
-    QLocalSocket socket;
-    return connectToHolder(socket, atom, QDeadlineTimer(AnswerTimeoutMs));
+    HolderConnection connection;
+    return connectToHolder(connection, atom, QDeadlineTimer(AnswerTimeoutMs));
 }
 
 AtomTable::AddResult AtomTable::add(const QString &atom) {

@@ -2,10 +2,30 @@
 
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QLocalSocket>
 #include <QString>
 
+#include <optional>
+
 namespace tavorim {
+
+// A connection to the copy that holds a name, over a plain socket: the guard runs before the
+// event loop and must wait a bounded time, so every exchange blocks until its deadline at most.
+class HolderConnection {
+public:
+    HolderConnection() = default;
+    ~HolderConnection();
+    HolderConnection(const HolderConnection &) = delete;
+    HolderConnection &operator=(const HolderConnection &) = delete;
+
+    // Sends one request line and reads the answer line. Nothing when the holder has gone, says
+    // more than a line can hold or does not answer before the deadline.
+    std::optional<QByteArray> exchange(const QByteArray &line, QDeadlineTimer deadline);
+
+private:
+    friend class AtomTable;
+    int descriptor_ = -1;
+    QByteArray received_;
+};
 
 // The per-user, per-display table of names that copies of the program use to find each other.
 // A name is a socket in the user's private folder, which no other user can enter, and a lock
@@ -37,7 +57,8 @@ public:
     static int references(const QString &atom);
 
     // Connects to the holder of the name, when it is a live copy of our own user.
-    static bool connectToHolder(QLocalSocket &socket, const QString &atom, QDeadlineTimer deadline);
+    static bool connectToHolder(HolderConnection &connection, const QString &atom,
+                                QDeadlineTimer deadline);
     // Longest request line accepted; anything longer ends the connection.
     static constexpr qsizetype MaxLine = 512;
     // How long a copy waits for the holder to answer: a frozen holder must not hold it up.

@@ -8,7 +8,7 @@ namespace tavorim {
 std::unique_ptr<RemoteWindow> RemoteWindow::FindWindow(const QString &atom, const QString &title,
                                                        QDeadlineTimer deadline) {
     std::unique_ptr<RemoteWindow> window(new RemoteWindow(deadline));
-    if (!AtomTable::connectToHolder(window->socket_, atom, deadline))
+    if (!AtomTable::connectToHolder(window->connection_, atom, deadline))
         return nullptr;
     QString oneLine = title;
     oneLine.replace(QLatin1Char('\n'), QLatin1Char(' '));
@@ -41,17 +41,7 @@ bool RemoteWindow::bringToTop() {
 }
 
 std::optional<QByteArray> RemoteWindow::request(const QByteArray &line) {
-    if (socket_.state() != QLocalSocket::ConnectedState)
-        return std::nullopt;
-    socket_.write(line + '\n');
-    if (!socket_.waitForBytesWritten(int(qMax<qint64>(0, deadline_.remainingTime()))))
-        return std::nullopt;
-    while (!socket_.canReadLine()) {
-        if (socket_.bytesAvailable() > AtomTable::MaxLine ||
-            !socket_.waitForReadyRead(int(qMax<qint64>(0, deadline_.remainingTime()))))
-            return std::nullopt;
-    }
-    return socket_.readLine(AtomTable::MaxLine + 1).trimmed();
+    return connection_.exchange(line, deadline_);
 }
 
 QByteArray RemoteWindow::answer(const QByteArray &request, bool &windowFound) {

@@ -1,8 +1,9 @@
 #pragma once
 
+#include "AtomTable.h"
+
 #include <QByteArray>
 #include <QDeadlineTimer>
-#include <QLocalSocket>
 #include <QString>
 
 #include <memory>
@@ -32,7 +33,7 @@ private:
     explicit RemoteWindow(QDeadlineTimer deadline) : deadline_(deadline) {}
     std::optional<QByteArray> request(const QByteArray &line);
 
-    QLocalSocket socket_;
+    HolderConnection connection_;
     QDeadlineTimer deadline_;
 };
 

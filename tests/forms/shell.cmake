@@ -19,7 +19,7 @@ tavorim_add_qtest(tst_startup
 # The program itself, as real processes (it must be built first).
 tavorim_add_qtest(tst_program
     SOURCES shell/tst_program.cpp
-    LIBRARIES tavorim_forms
+    LIBRARIES tavorim_forms Qt6::Network
     ENVIRONMENT DISPLAY=tst_program
     TIMEOUT 600)
 add_dependencies(tst_program tavorim)

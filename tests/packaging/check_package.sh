@@ -111,9 +111,10 @@ for binary in usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx usr/lib/tavorim
 done
 
 # The sound system comes with the audio output module, on the first cue: a start without sound
-# does not load it.
+# does not load it. Nothing in the program needs Qt Network.
 needed=$(readelf -d "$root/usr/lib/tavorim/tavorim")
 [[ "$needed" != *"[libQt6Multimedia"* ]] || fail "the program itself needs Qt Multimedia"
+[[ "$needed" != *"[libQt6Network"* ]] || fail "the program needs Qt Network"
 
 # gzip_header_ok <file>: compressed with -9 (XFL 2), with no file name and no time stamp.
 gzip_header_ok() {

@@ -9,6 +9,7 @@
 
 #include <QApplication>
 #include <QLocalServer>
+#include <QLocalSocket>
 #include <QProcess>
 #include <QWidget>
 #include <QtTest>
@@ -363,7 +364,8 @@ void TestAtomTable::holderOutlastsIdleClients() {
     std::vector<std::unique_ptr<QLocalSocket>> idle;
     for (int i = 0; i < 3 * AtomTable::MaxConnections; ++i) {
         idle.push_back(std::make_unique<QLocalSocket>());
-        QVERIFY(AtomTable::connectToHolder(*idle.back(), atom, QDeadlineTimer(5000)));
+        idle.back()->connectToServer(AtomTable::socketName(atom));
+        QVERIFY(idle.back()->waitForConnected(5000));
     }
     const QString holderTitle =
         TApplication::titleFromProgramPath(QCoreApplication::applicationFilePath());
