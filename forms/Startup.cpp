@@ -1,5 +1,6 @@
 #include "Startup.h"
 
+#include "Appearance.h"
 #include "Application.h"
 #include "Globals.h"
 #include "Tavor1.h"
@@ -8,7 +9,6 @@
 #include "hh_funcs.h"
 
 #include <QApplication>
-#include <QIcon>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
@@ -37,7 +37,7 @@ int runTavorim() {
     // Before any window: the help viewer is loaded and the trace set up for the whole run.
     tavorim::startHelp(QCoreApplication::arguments(),
                        QString::fromStdString(Etat_Global.Version_Texte));
-    QApplication::setWindowIcon(QIcon(QStringLiteral(":/icons/tavorim.png")));
+    QApplication::setWindowIcon(tavorim::programIcon());
     // Created first, the backdrop is the main form; its guard may already ask for the end.
     auto Form2 = std::make_unique<TForm2>();
     application.setMainForm(Form2.get());

@@ -41,7 +41,9 @@ TForm1::TForm1(QWidget *parent)
     ui->setupUi(this);
     // Colors of our own, whatever the desktop's scheme: black on the button face.
     setPalette(tavorim::classicPalette());
-    ui->Image1->setPixmap(tavorim::picture(QStringLiteral(":/pictures/buste.png"), this));
+    // The bust stretched to its place, once: the label then draws it as it is.
+    ui->Image1->setPixmap(
+        tavorim::picture(QStringLiteral(":/pictures/buste.png"), this, ui->Image1->size()));
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
 
     // The client area keeps its design size below the menu bar, whatever height the bar takes.

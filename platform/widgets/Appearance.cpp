@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
+#include <QImageReader>
 #include <QWidget>
 
 namespace tavorim {
@@ -68,26 +69,35 @@ QPalette classicPalette() {
     return palette;
 }
 
-QPixmap picture(const QString &path, const QWidget *widget) {
+QPixmap picture(const QString &path, const QWidget *widget, QSize shownSize) {
     const qreal ratio = widget ? widget->devicePixelRatioF() : qGuiApp->devicePixelRatio();
     // Qt's own rule for renderings of more pixels: "name@2x.png" beside "name.png", taken for
     // any ratio above 1.
     qreal fileRatio = 1;
     const QString file = qt_findAtNxFile(path, ratio, &fileRatio);
-    // Loaded as a pixmap, a picture the form's design already loaded comes from Qt's cache.
-    QPixmap pixmap(file);
-    if (pixmap.isNull() || !(ratio > 1) || fileRatio == ratio) {
-        pixmap.setDevicePixelRatio(fileRatio);
-        return pixmap;
+    // Named, the format spares probing every image plugin there is.
+    QImage image = QImageReader(file, "png").read();
+    if (image.isNull())
+        return {};
+    const QSizeF shown = shownSize.isValid() ? QSizeF(shownSize) : QSizeF(image.size()) / fileRatio;
+    const QSize device = (shown * ratio).toSize();
+    if (image.size() != device) {
+        // Smoothed in full color: the 16-color pictures have a palette, which smoothing lacks.
+        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
+                                                : QImage::Format_RGB32);
+        image = image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     }
-    // Smoothed in full color: the 16-color pictures have a palette, which smoothing lacks.
-    QImage image = pixmap.toImage();
-    image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                            : QImage::Format_RGB32);
-    const QSizeF size = QSizeF(image.size()) / fileRatio;
-    image = image.scaled((size * ratio).toSize(), Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     image.setDevicePixelRatio(ratio);
     return QPixmap::fromImage(std::move(image));
+}
+
+QIcon programIcon() {
+    QIcon icon;
+    // Sizes in the window manager's pixels: a screen of ratio 2 takes the larger ones.
+    for (const int side : {16, 32, 48, 64})
+        icon.addPixmap(QPixmap::fromImage(
+            QImageReader(QStringLiteral(":/icons/tavorim-%1.png").arg(side), "png").read()));
+    return icon;
 }
 
 } // namespace tavorim

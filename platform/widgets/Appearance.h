@@ -1,7 +1,9 @@
 #pragma once
 
+#include <QIcon>
 #include <QPalette>
 #include <QPixmap>
+#include <QSize>
 
 class QWidget;
 
@@ -14,8 +16,12 @@ QPalette classicPalette();
 
 // The picture at path as the widget's screen shows it best: where a device pixel is smaller than
 // a pixel of the picture, the rendering at twice its size beside it ("name@2x.png"), scaled down
-// smoothly for ratios between 1 and 2; the picture itself otherwise. Either way it covers the
-// picture's own size in the widget's coordinates.
-QPixmap picture(const QString &path, const QWidget *widget);
+// smoothly for ratios between 1 and 2; the picture itself otherwise. It covers shownSize in the
+// widget's coordinates, stretched smoothly once here, or else the picture's own size.
+QPixmap picture(const QString &path, const QWidget *widget, QSize shownSize = {});
+
+// The program's window icon, at the sizes window managers show. The X platform sends every size
+// an icon has with each window, so it holds no large ones.
+QIcon programIcon();
 
 } // namespace tavorim

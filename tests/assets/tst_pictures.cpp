@@ -78,15 +78,16 @@ void TestPictures::embeddedPicture_data() {
     QTest::newRow("main window bust") << ":/pictures/buste.png" << QSize(444, 389) << Colors::Rgb24;
     QTest::newRow("About box bust")
         << ":/pictures/apropos.png" << QSize(78, 104) << Colors::Indexed16;
-    QTest::newRow("program icon") << ":/icons/tavorim.png" << QSize(256, 256) << Colors::Icon;
+    for (const int side : {16, 32, 48, 64})
+        QTest::addRow("program icon %d", side) << QStringLiteral(":/icons/tavorim-%1.png").arg(side)
+                                               << QSize(side, side) << Colors::Icon;
     // Beside each, its rendering for screens of ratio 2: twice the size, the same kind of colors.
     const std::tuple<const char *, QSize, Colors> twice[] = {
         {":/pictures/romain@2x.png", {228, 318}, Colors::Indexed16},
         {":/pictures/arabe@2x.png", {248, 312}, Colors::Vga16},
         {":/pictures/tuile@2x.png", {488, 372}, Colors::Rgb24},
         {":/pictures/buste@2x.png", {888, 778}, Colors::Rgb24},
-        {":/pictures/apropos@2x.png", {156, 208}, Colors::Indexed16},
-        {":/icons/tavorim@2x.png", {512, 512}, Colors::Icon}};
+        {":/pictures/apropos@2x.png", {156, 208}, Colors::Indexed16}};
     for (const auto &[path, size, colors] : twice)
         QTest::newRow(path) << QString::fromLatin1(path) << size << colors;
 }
