@@ -38,6 +38,7 @@ int runTavorim() {
     tavorim::startHelp(QCoreApplication::arguments(),
                        QString::fromStdString(Etat_Global.Version_Texte));
     QApplication::setWindowIcon(tavorim::programIcon());
+    tavorim::useProgramStyle();
     // Created first, the backdrop is the main form; its guard may already ask for the end.
     auto Form2 = std::make_unique<TForm2>();
     application.setMainForm(Form2.get());

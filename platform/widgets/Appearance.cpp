@@ -1,14 +1,24 @@
 #include "Appearance.h"
 
+#include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QImageReader>
+#include <QProxyStyle>
 #include <QWidget>
 
 namespace tavorim {
 
 namespace {
+
+// Our pictures are PNG: named, with no guessing, the format spares loading every image plugin
+// there is to ask it whether the file is its own.
+QImage readPng(const QString &path) {
+    QImageReader reader(path, "png");
+    reader.setAutoDetectImageFormat(false);
+    return reader.read();
+}
 
 QColor classicColor(QPalette::ColorRole role, bool disabled) {
     const QColor face(0xF0, 0xF0, 0xF0);
@@ -69,14 +79,32 @@ QPalette classicPalette() {
     return palette;
 }
 
+namespace {
+
+class ProgramStyle : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption *option,
+                       const QWidget *widget) const override {
+        if (icon == SP_ToolBarHorizontalExtensionButton ||
+            icon == SP_ToolBarVerticalExtensionButton)
+            return {};
+        return QProxyStyle::standardIcon(icon, option, widget);
+    }
+};
+
+} // namespace
+
+void useProgramStyle() {
+    QApplication::setStyle(new ProgramStyle);
+}
+
 QPixmap picture(const QString &path, const QWidget *widget, QSize shownSize) {
     const qreal ratio = widget ? widget->devicePixelRatioF() : qGuiApp->devicePixelRatio();
     // Qt's own rule for renderings of more pixels: "name@2x.png" beside "name.png", taken for
     // any ratio above 1.
     qreal fileRatio = 1;
     const QString file = qt_findAtNxFile(path, ratio, &fileRatio);
-    // Named, the format spares probing every image plugin there is.
-    QImage image = QImageReader(file, "png").read();
+    QImage image = readPng(file);
     if (image.isNull())
         return {};
     const QSizeF shown = shownSize.isValid() ? QSizeF(shownSize) : QSizeF(image.size()) / fileRatio;
@@ -95,8 +123,8 @@ QIcon programIcon() {
     QIcon icon;
     // Sizes in the window manager's pixels: a screen of ratio 2 takes the larger ones.
     for (const int side : {16, 32, 48, 64})
-        icon.addPixmap(QPixmap::fromImage(
-            QImageReader(QStringLiteral(":/icons/tavorim-%1.png").arg(side), "png").read()));
+        icon.addPixmap(
+            QPixmap::fromImage(readPng(QStringLiteral(":/icons/tavorim-%1.png").arg(side))));
     return icon;
 }
 

@@ -20,6 +20,11 @@ QPalette classicPalette();
 // widget's coordinates, stretched smoothly once here, or else the picture's own size.
 QPixmap picture(const QString &path, const QWidget *widget, QSize shownSize = {});
 
+// Makes the application's style the platform's own, but for the overflow arrow of menu bars,
+// which no window of the program is too narrow to need: Qt reads that picture while building every
+// menu bar, in a way that loads every image plugin there is (SVG, JPEG...) to guess its format.
+void useProgramStyle();
+
 // The program's window icon, at the sizes window managers show. The X platform sends every size
 // an icon has with each window, so it holds no large ones.
 QIcon programIcon();
