@@ -28,6 +28,9 @@ using tavorim::TApplication;
 
 int runTavorim() {
     TApplication &application = TApplication::instance();
+    // The two large pictures of the first windows, decoded while the rest is set up.
+    tavorim::decodeAhead(
+        {QStringLiteral(":/pictures/tuile.png"), QStringLiteral(":/pictures/buste.png")});
     // Qt's own texts (the answer box's menu, the stock buttons) in French like the rest,
     // whatever the user's language; without the translation they stay in English.
     QTranslator qtTexts;

@@ -51,6 +51,8 @@ TForm2::TForm2(QWidget *parent)
     setPalette(background);
     ui->Image1->setPixmap(tavorim::picture(QStringLiteral(":/pictures/tuile.png"), this));
 
+    // The tiles cover the whole window: nothing is filled under them first.
+    setAttribute(Qt::WA_OpaquePaintEvent);
     Timer1.setObjectName(QStringLiteral("Timer1"));
     Timer1.setInterval(TimerPeriodMs);
     TimerLeds.setObjectName(QStringLiteral("TimerLeds"));
@@ -140,13 +142,15 @@ void TForm2::paintEvent(QPaintEvent *) {
 }
 
 void TForm2::FormPaint(QPainter &canvas) {
-    canvas.fillRect(rect(), palette().color(QPalette::Window));
-    if (!Tuile_Fond || Tuile_Fond->isNull())
+    if (!Tuile_Fond || Tuile_Fond->isNull()) {
+        canvas.fillRect(rect(), palette().color(QPalette::Window));
         return;
-    // In the window's coordinates: on a screen of a higher ratio the tile has more pixels.
-    const QSize tile = Tuile_Fond->deviceIndependentSize().toSize();
-    const int w = tile.width();
-    const int h = tile.height();
+    }
+    // In the window's coordinates: on a screen of a higher ratio the tile has more pixels. Whole
+    // steps no larger than the tile, so that at any ratio the tiles meet without a gap.
+    const QSizeF tile = Tuile_Fond->deviceIndependentSize();
+    const int w = qMax(1, int(tile.width()));
+    const int h = qMax(1, int(tile.height()));
     for (int y = 0; y < height(); y += h) {
         for (int x = 0; x < width(); x += w)
             canvas.drawPixmap(x, y, *Tuile_Fond);

@@ -8,6 +8,9 @@
 #include <QProxyStyle>
 #include <QWidget>
 
+#include <future>
+#include <vector>
+
 namespace tavorim {
 
 namespace {
@@ -18,6 +21,29 @@ QImage readPng(const QString &path) {
     QImageReader reader(path, "png");
     reader.setAutoDetectImageFormat(false);
     return reader.read();
+}
+
+// Pictures being decoded on another thread, by file.
+struct Ahead {
+    QString file;
+    std::future<QImage> image;
+};
+
+std::vector<Ahead> &decodedAhead() {
+    static std::vector<Ahead> pictures;
+    return pictures;
+}
+
+QImage decoded(const QString &file) {
+    auto &ahead = decodedAhead();
+    for (auto picture = ahead.begin(); picture != ahead.end(); ++picture) {
+        if (picture->file == file) {
+            QImage image = picture->image.get();
+            ahead.erase(picture);
+            return image;
+        }
+    }
+    return readPng(file);
 }
 
 QColor classicColor(QPalette::ColorRole role, bool disabled) {
@@ -98,13 +124,21 @@ void useProgramStyle() {
     QApplication::setStyle(new ProgramStyle);
 }
 
+void decodeAhead(const QStringList &paths) {
+    for (const QString &path : paths) {
+        // The file picture() takes for a window on the screens' highest ratio.
+        const QString file = qt_findAtNxFile(path, qGuiApp->devicePixelRatio());
+        decodedAhead().push_back({file, std::async(std::launch::async, readPng, file)});
+    }
+}
+
 QPixmap picture(const QString &path, const QWidget *widget, QSize shownSize) {
     const qreal ratio = widget ? widget->devicePixelRatioF() : qGuiApp->devicePixelRatio();
     // Qt's own rule for renderings of more pixels: "name@2x.png" beside "name.png", taken for
     // any ratio above 1.
     qreal fileRatio = 1;
     const QString file = qt_findAtNxFile(path, ratio, &fileRatio);
-    QImage image = readPng(file);
+    QImage image = decoded(file);
     if (image.isNull())
         return {};
     const QSizeF shown = shownSize.isValid() ? QSizeF(shownSize) : QSizeF(image.size()) / fileRatio;
