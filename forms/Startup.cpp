@@ -2,6 +2,7 @@
 
 #include "Appearance.h"
 #include "Application.h"
+#include "Display.h"
 #include "Globals.h"
 #include "Tavor1.h"
 #include "Unit2.h"
@@ -9,6 +10,7 @@
 #include "hh_funcs.h"
 
 #include <QApplication>
+#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
@@ -16,6 +18,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
+#include <future>
 #include <memory>
 #include <vector>
 
@@ -31,6 +34,14 @@ int runTavorim() {
     // The two large pictures of the first windows, decoded while the rest is set up.
     tavorim::decodeAhead(
         {QStringLiteral(":/pictures/tuile.png"), QStringLiteral(":/pictures/buste.png")});
+    // Their fonts too: the font database, and the stand-ins it finds for families this system
+    // lacks, are shared by all threads and take milliseconds to set up. Waited for on return.
+    auto fontsResolved = std::async(std::launch::async, [] {
+        for (const QFont &font : {tavorim::pixelFont(QStringLiteral("MS Sans Serif"), 11, true),
+                                  tavorim::pixelFont(QStringLiteral("Verdana"), 13, true),
+                                  tavorim::pixelFont(QStringLiteral("Arial"), 13)})
+            QFontMetrics(font).height();
+    });
     // Qt's own texts (the answer box's menu, the stock buttons) in French like the rest,
     // whatever the user's language; without the translation they stay in English.
     QTranslator qtTexts;
