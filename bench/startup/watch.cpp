@@ -1,8 +1,11 @@
-// Starts a program and waits until one of its windows is on screen: viewable, with a title that
-// begins with the one given. Prints "<milliseconds from launch> <pid>" and leaves the program
-// running. The X tree is read every millisecond from this one process, so that the watching
-// takes next to nothing from the program it measures (a loop of xdotool runs takes a core).
-//   startup_watch <title prefix> <program> [timeout seconds]
+// Starts a program and waits until its main window is on screen. Prints
+// "<ms titled> <pid> <ms shown>" and leaves the program running: the milliseconds from launch
+// until a viewable window has a title beginning with the one given, and until a viewable window
+// of the given width shows, titled or not (the first is the later for a window that takes its
+// title only once activated). The X tree is read every millisecond from this one process, so
+// that the watching takes next to nothing from the program it measures (a loop of xdotool runs
+// takes a core).
+//   startup_watch <title prefix> <width> <program> [timeout seconds]
 #include <X11/Xlib.h>
 
 #include <chrono>
@@ -44,41 +47,54 @@ std::string title(Display *display, Window window) {
     return text;
 }
 
-bool viewable(Display *display, Window window) {
+int viewableWidth(Display *display, Window window) {
     XWindowAttributes attributes;
-    return XGetWindowAttributes(display, window, &attributes) && attributes.map_state == IsViewable;
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
+        return -1;
+    return attributes.width;
 }
 
-// The window titled prefix..., among the top-level windows and their children (the clients a
-// window manager frames), when it is viewable.
-bool found(Display *display, Window window, const std::string &prefix, int depth) {
-    if (depth > 0 && title(display, window).rfind(prefix, 0) == 0 && viewable(display, window))
-        return true;
+struct Seen {
+    bool titled = false;
+    bool shown = false;
+};
+
+// Looks at the top-level windows and their children (the clients a window manager frames).
+void look(Display *display, Window window, const std::string &prefix, int width, int depth,
+          Seen &seen) {
+    if (depth > 0) {
+        const int shownWidth = viewableWidth(display, window);
+        if (shownWidth >= 0) {
+            seen.shown = seen.shown || shownWidth == width;
+            seen.titled = seen.titled || title(display, window).rfind(prefix, 0) == 0;
+        }
+    }
     if (depth == 2)
-        return false;
+        return;
     Window root = 0;
     Window parent = 0;
     Window *children = nullptr;
     unsigned int count = 0;
     if (!XQueryTree(display, window, &root, &parent, &children, &count))
-        return false;
-    bool seen = false;
-    for (unsigned int i = 0; i < count && !seen; ++i)
-        seen = found(display, children[i], prefix, depth + 1);
+        return;
+    for (unsigned int i = 0; i < count; ++i)
+        look(display, children[i], prefix, width, depth + 1, seen);
     if (children)
         XFree(children);
-    return seen;
 }
 
 } // namespace
 
 int main(int argc, char *argv[]) {
-    if (argc < 3) {
-        std::fprintf(stderr, "usage: startup_watch <title prefix> <program> [timeout seconds]\n");
+    if (argc < 4) {
+        std::fprintf(stderr,
+                     "usage: startup_watch <title prefix> <width> <program> [timeout seconds]\n");
         return 2;
     }
     const std::string prefix = argv[1];
-    const double timeout = argc > 3 ? std::atof(argv[3]) : 20;
+    const int width = std::atoi(argv[2]);
+    const char *program = argv[3];
+    const double timeout = argc > 4 ? std::atof(argv[4]) : 20;
     Display *display = XOpenDisplay(nullptr);
     if (!display) {
         std::fprintf(stderr, "startup_watch: no X display\n");
@@ -89,29 +105,34 @@ int main(int argc, char *argv[]) {
     const pid_t pid = fork();
     if (pid == 0) {
         // The program runs in its own folder, as from its desktop entry, with its output away.
-        std::string folder = argv[2];
+        std::string folder = program;
         folder.erase(folder.find_last_of('/') + 1);
         if (!folder.empty() && chdir(folder.c_str()) != 0)
             _exit(127);
         if (!freopen("/dev/null", "w", stdout) || !freopen("/dev/null", "w", stderr))
             _exit(127);
-        execl(argv[2], argv[2], static_cast<char *>(nullptr));
+        execl(program, program, static_cast<char *>(nullptr));
         _exit(127);
     }
     if (pid < 0)
         return 1;
+    double shownAt = -1;
     for (;;) {
         const double elapsed =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
-        if (found(display, DefaultRootWindow(display), prefix, 0)) {
-            std::printf("%.0f %d\n", elapsed, int(pid));
+        Seen seen;
+        look(display, DefaultRootWindow(display), prefix, width, 0, seen);
+        if (seen.shown && shownAt < 0)
+            shownAt = elapsed;
+        if (seen.titled) {
+            std::printf("%.0f %d %.0f\n", elapsed, int(pid), shownAt < 0 ? elapsed : shownAt);
             return 0;
         }
         if (elapsed > timeout * 1000) {
             std::fprintf(stderr, "startup_watch: no window titled %s... after %g s\n",
                          prefix.c_str(), timeout);
-            std::printf("- %d\n", int(pid));
+            std::printf("- %d -\n", int(pid));
             return 1;
         }
         std::this_thread::sleep_for(std::chrono::milliseconds(1));
