@@ -7,6 +7,7 @@
 // takes a core).
 //   startup_watch <title prefix> <width> <program> [timeout seconds]
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 #include <chrono>
 #include <cstdio>
@@ -59,12 +60,19 @@ struct Seen {
     bool shown = false;
 };
 
-// Looks at the top-level windows and their children (the clients a window manager frames).
+// Looks at the viewable top-level windows and their children (the clients a window manager
+// frames); an unviewable window's children cannot be viewable, and are not asked for.
 void look(Display *display, Window window, const std::string &prefix, int width, int depth,
           Seen &seen) {
     if (depth > 0) {
         const int shownWidth = viewableWidth(display, window);
-        if (shownWidth >= 0) {
+        if (shownWidth < 0)
+            return;
+        // Only a program's windows count, not the pieces of a window manager's frames.
+        XClassHint hint{};
+        if (XGetClassHint(display, window, &hint)) {
+            XFree(hint.res_name);
+            XFree(hint.res_class);
             seen.shown = seen.shown || shownWidth == width;
             seen.titled = seen.titled || title(display, window).rfind(prefix, 0) == 0;
         }
@@ -118,11 +126,12 @@ int main(int argc, char *argv[]) {
         return 1;
     double shownAt = -1;
     for (;;) {
+        Seen seen;
+        look(display, DefaultRootWindow(display), prefix, width, 0, seen);
+        // Taken once the tree has been read: a window is known to be there from then on.
         const double elapsed =
             std::chrono::duration<double, std::milli>(std::chrono::steady_clock::now() - start)
                 .count();
-        Seen seen;
-        look(display, DefaultRootWindow(display), prefix, width, 0, seen);
         if (seen.shown && shownAt < 0)
             shownAt = elapsed;
         if (seen.titled) {
