@@ -31,12 +31,12 @@ using tavorim::TApplication;
 
 int runTavorim() {
     TApplication &application = TApplication::instance();
-    // The two large pictures of the first windows, decoded while the rest is set up.
-    tavorim::decodeAhead(
-        {QStringLiteral(":/pictures/tuile.png"), QStringLiteral(":/pictures/buste.png")});
-    // Their fonts too: the font database, and the stand-ins it finds for families this system
-    // lacks, are shared by all threads and take milliseconds to set up. Waited for on return.
-    auto fontsResolved = std::async(std::launch::async, [] {
+    // The first windows' two large pictures and their fonts are set up on another thread while
+    // the help viewer loads. None of the fonts' families may exist here under its name: the font
+    // database, and the stand-ins it finds for them, are shared by all threads.
+    auto aheadOfTheWindows = std::async(std::launch::async, [] {
+        tavorim::decodeAhead(
+            {QStringLiteral(":/pictures/tuile.png"), QStringLiteral(":/pictures/buste.png")});
         for (const QFont &font : {tavorim::pixelFont(QStringLiteral("MS Sans Serif"), 11, true),
                                   tavorim::pixelFont(QStringLiteral("Verdana"), 13, true),
                                   tavorim::pixelFont(QStringLiteral("Arial"), 13)})
@@ -53,6 +53,10 @@ int runTavorim() {
                        QString::fromStdString(Etat_Global.Version_Texte));
     QApplication::setWindowIcon(tavorim::programIcon());
     tavorim::useProgramStyle();
+    // Finished before any window is built: building one may start the session bus, which forks,
+    // and a fork that catches another thread of ours in the middle of an allocation can leave the
+    // child hung (the sanitizers' allocator locks stay taken in it).
+    aheadOfTheWindows.wait();
     // Created first, the backdrop is the main form; its guard may already ask for the end.
     auto Form2 = std::make_unique<TForm2>();
     application.setMainForm(Form2.get());

@@ -2,14 +2,13 @@
 
 #include <QApplication>
 #include <QGuiApplication>
+#include <QHash>
 #include <QIcon>
 #include <QImage>
 #include <QImageReader>
+#include <QMutex>
 #include <QProxyStyle>
 #include <QWidget>
-
-#include <future>
-#include <vector>
 
 namespace tavorim {
 
@@ -23,25 +22,15 @@ QImage readPng(const QString &path) {
     return reader.read();
 }
 
-// Pictures being decoded on another thread, by file.
-struct Ahead {
-    QString file;
-    std::future<QImage> image;
-};
-
-std::vector<Ahead> &decodedAhead() {
-    static std::vector<Ahead> pictures;
-    return pictures;
-}
+// Pictures decoded ahead, by file, until a window takes them.
+QMutex aheadLock;
+QHash<QString, QImage> decodedAhead;
 
 QImage decoded(const QString &file) {
-    auto &ahead = decodedAhead();
-    for (auto picture = ahead.begin(); picture != ahead.end(); ++picture) {
-        if (picture->file == file) {
-            QImage image = picture->image.get();
-            ahead.erase(picture);
-            return image;
-        }
+    {
+        const QMutexLocker locked(&aheadLock);
+        if (decodedAhead.contains(file))
+            return decodedAhead.take(file);
     }
     return readPng(file);
 }
@@ -128,7 +117,9 @@ void decodeAhead(const QStringList &paths) {
     for (const QString &path : paths) {
         // The file picture() takes for a window on the screens' highest ratio.
         const QString file = qt_findAtNxFile(path, qGuiApp->devicePixelRatio());
-        decodedAhead().push_back({file, std::async(std::launch::async, readPng, file)});
+        QImage image = readPng(file);
+        const QMutexLocker locked(&aheadLock);
+        decodedAhead.insert(file, std::move(image));
     }
 }
 

@@ -21,8 +21,8 @@ QPalette classicPalette();
 // widget's coordinates, stretched smoothly once here, or else the picture's own size.
 QPixmap picture(const QString &path, const QWidget *widget, QSize shownSize = {});
 
-// Starts decoding the pictures at paths, as the screen shows them best, on other threads: the
-// windows that show them are built meanwhile, and picture() takes them when it comes to them.
+// Decodes the pictures at paths as the screen shows them best, for picture() to take when a
+// window asks for them: called on another thread while the program sets up something else.
 void decodeAhead(const QStringList &paths);
 
 // Makes the application's style the platform's own, but for the overflow arrow of menu bars,
