@@ -2,7 +2,6 @@
 
 #include "Appearance.h"
 #include "Application.h"
-#include "Display.h"
 #include "Globals.h"
 #include "Tavor1.h"
 #include "Unit2.h"
@@ -10,7 +9,6 @@
 #include "hh_funcs.h"
 
 #include <QApplication>
-#include <QFontMetrics>
 #include <QLibraryInfo>
 #include <QScreen>
 #include <QTranslator>
@@ -18,7 +16,6 @@
 #include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <future>
 #include <memory>
 #include <vector>
 
@@ -31,17 +28,6 @@ using tavorim::TApplication;
 
 int runTavorim() {
     TApplication &application = TApplication::instance();
-    // The first windows' two large pictures and their fonts are set up on another thread while
-    // the help viewer loads. None of the fonts' families may exist here under its name: the font
-    // database, and the stand-ins it finds for them, are shared by all threads.
-    auto aheadOfTheWindows = std::async(std::launch::async, [] {
-        tavorim::decodeAhead(
-            {QStringLiteral(":/pictures/tuile.png"), QStringLiteral(":/pictures/buste.png")});
-        for (const QFont &font : {tavorim::pixelFont(QStringLiteral("MS Sans Serif"), 11, true),
-                                  tavorim::pixelFont(QStringLiteral("Verdana"), 13, true),
-                                  tavorim::pixelFont(QStringLiteral("Arial"), 13)})
-            QFontMetrics(font).height();
-    });
     // Qt's own texts (the answer box's menu, the stock buttons) in French like the rest,
     // whatever the user's language; without the translation they stay in English.
     QTranslator qtTexts;
@@ -53,10 +39,6 @@ int runTavorim() {
                        QString::fromStdString(Etat_Global.Version_Texte));
     QApplication::setWindowIcon(tavorim::programIcon());
     tavorim::useProgramStyle();
-    // Finished before any window is built: building one may start the session bus, which forks,
-    // and a fork that catches another thread of ours in the middle of an allocation can leave the
-    // child hung (the sanitizers' allocator locks stay taken in it).
-    aheadOfTheWindows.wait();
     // Created first, the backdrop is the main form; its guard may already ask for the end.
     auto Form2 = std::make_unique<TForm2>();
     application.setMainForm(Form2.get());

@@ -2,11 +2,9 @@
 
 #include <QApplication>
 #include <QGuiApplication>
-#include <QHash>
 #include <QIcon>
 #include <QImage>
 #include <QImageReader>
-#include <QMutex>
 #include <QProxyStyle>
 #include <QWidget>
 
@@ -20,19 +18,6 @@ QImage readPng(const QString &path) {
     QImageReader reader(path, "png");
     reader.setAutoDetectImageFormat(false);
     return reader.read();
-}
-
-// Pictures decoded ahead, by file, until a window takes them.
-QMutex aheadLock;
-QHash<QString, QImage> decodedAhead;
-
-QImage decoded(const QString &file) {
-    {
-        const QMutexLocker locked(&aheadLock);
-        if (decodedAhead.contains(file))
-            return decodedAhead.take(file);
-    }
-    return readPng(file);
 }
 
 QColor classicColor(QPalette::ColorRole role, bool disabled) {
@@ -113,23 +98,13 @@ void useProgramStyle() {
     QApplication::setStyle(new ProgramStyle);
 }
 
-void decodeAhead(const QStringList &paths) {
-    for (const QString &path : paths) {
-        // The file picture() takes for a window on the screens' highest ratio.
-        const QString file = qt_findAtNxFile(path, qGuiApp->devicePixelRatio());
-        QImage image = readPng(file);
-        const QMutexLocker locked(&aheadLock);
-        decodedAhead.insert(file, std::move(image));
-    }
-}
-
 QPixmap picture(const QString &path, const QWidget *widget, QSize shownSize) {
     const qreal ratio = widget ? widget->devicePixelRatioF() : qGuiApp->devicePixelRatio();
     // Qt's own rule for renderings of more pixels: "name@2x.png" beside "name.png", taken for
     // any ratio above 1.
     qreal fileRatio = 1;
     const QString file = qt_findAtNxFile(path, ratio, &fileRatio);
-    QImage image = decoded(file);
+    QImage image = readPng(file);
     if (image.isNull())
         return {};
     const QSizeF shown = shownSize.isValid() ? QSizeF(shownSize) : QSizeF(image.size()) / fileRatio;

@@ -4,7 +4,6 @@
 #include <QPalette>
 #include <QPixmap>
 #include <QSize>
-#include <QStringList>
 
 class QWidget;
 
@@ -20,10 +19,6 @@ QPalette classicPalette();
 // smoothly for ratios between 1 and 2; the picture itself otherwise. It covers shownSize in the
 // widget's coordinates, stretched smoothly once here, or else the picture's own size.
 QPixmap picture(const QString &path, const QWidget *widget, QSize shownSize = {});
-
-// Decodes the pictures at paths as the screen shows them best, for picture() to take when a
-// window asks for them: called on another thread while the program sets up something else.
-void decodeAhead(const QStringList &paths);
 
 // Makes the application's style the platform's own, but for the overflow arrow of menu bars,
 // which no window of the program is too narrow to need: Qt reads that picture while building every
