@@ -202,6 +202,17 @@ int takeLock(const QByteArray &path, AtomTable::AddResult &result) {
 
 // A socket listening at the path; a leftover of a copy that ended without removing it goes
 // first. -1 when it cannot be made.
+// A non-blocking socket and the address of the path, for binding or connecting. -1 when the
+// path does not fit an address or no socket can be had.
+int socketFor(const QByteArray &path, sockaddr_un &address) {
+    if (path.isEmpty() || path.size() >= MaxSocketPath)
+        return -1;
+    address = sockaddr_un{};
+    address.sun_family = AF_UNIX;
+    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+    return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+}
+
 int listenAt(const QByteArray &path) {
     struct stat status {};
     if (::lstat(path.constData(), &status) == 0) {
@@ -209,12 +220,8 @@ int listenAt(const QByteArray &path) {
             return -1;
         ::unlink(path.constData());
     }
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    if (path.size() >= MaxSocketPath)
-        return -1;
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_un address;
+    const int descriptor = socketFor(path, address);
     if (descriptor < 0)
         return -1;
     if (::bind(descriptor, reinterpret_cast<const sockaddr *>(&address), sizeof address) != 0 ||
@@ -270,6 +277,14 @@ bool waitFor(int descriptor, short events, QDeadlineTimer deadline) {
             return false;
     }
 }
+
+// After a failed send or receive: whether to try again, the call having been interrupted or
+// the descriptor having become ready before the deadline.
+bool mayRetry(int descriptor, short events, QDeadlineTimer deadline) {
+    if (errno == EINTR)
+        return true;
+    return (errno == EAGAIN || errno == EWOULDBLOCK) && waitFor(descriptor, events, deadline);
+}
 } // namespace
 
 HolderConnection::~HolderConnection() {
@@ -287,8 +302,7 @@ std::optional<QByteArray> HolderConnection::exchange(const QByteArray &line,
                                      size_t(request.size() - sent), MSG_NOSIGNAL);
         if (count >= 0)
             sent += count;
-        else if (errno != EINTR && !((errno == EAGAIN || errno == EWOULDBLOCK) &&
-                                     waitFor(descriptor_, POLLOUT, deadline)))
+        else if (!mayRetry(descriptor_, POLLOUT, deadline))
             return std::nullopt;
     }
     for (;;) {
@@ -304,21 +318,15 @@ std::optional<QByteArray> HolderConnection::exchange(const QByteArray &line,
         const ssize_t count = ::recv(descriptor_, buffer, sizeof buffer, 0);
         if (count > 0)
             received_.append(buffer, count);
-        else if (count == 0 || (errno != EINTR && !((errno == EAGAIN || errno == EWOULDBLOCK) &&
-                                                    waitFor(descriptor_, POLLIN, deadline))))
+        else if (count == 0 || !mayRetry(descriptor_, POLLIN, deadline))
             return std::nullopt;
     }
 }
 
 bool AtomTable::connectToHolder(HolderConnection &connection, const QString &atom,
                                 QDeadlineTimer deadline) {
-    const QByteArray path = QFile::encodeName(socketName(atom));
-    if (path.isEmpty() || path.size() >= MaxSocketPath)
-        return false;
-    sockaddr_un address{};
-    address.sun_family = AF_UNIX;
-    std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
-    const int descriptor = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
+    sockaddr_un address;
+    const int descriptor = socketFor(QFile::encodeName(socketName(atom)), address);
     if (descriptor < 0)
         return false;
     // A holder whose queue is full is waited for, until the deadline.

@@ -20,6 +20,18 @@ QImage readPng(const QString &path) {
     return reader.read();
 }
 
+// The platform's style without the menu bars' overflow arrow (see useProgramStyle).
+class ProgramStyle : public QProxyStyle {
+public:
+    QIcon standardIcon(StandardPixmap icon, const QStyleOption *option,
+                       const QWidget *widget) const override {
+        if (icon == SP_ToolBarHorizontalExtensionButton ||
+            icon == SP_ToolBarVerticalExtensionButton)
+            return {};
+        return QProxyStyle::standardIcon(icon, option, widget);
+    }
+};
+
 QColor classicColor(QPalette::ColorRole role, bool disabled) {
     const QColor face(0xF0, 0xF0, 0xF0);
     const QColor grayText(0x66, 0x66, 0x66);
@@ -78,21 +90,6 @@ QPalette classicPalette() {
     }
     return palette;
 }
-
-namespace {
-
-class ProgramStyle : public QProxyStyle {
-public:
-    QIcon standardIcon(StandardPixmap icon, const QStyleOption *option,
-                       const QWidget *widget) const override {
-        if (icon == SP_ToolBarHorizontalExtensionButton ||
-            icon == SP_ToolBarVerticalExtensionButton)
-            return {};
-        return QProxyStyle::standardIcon(icon, option, widget);
-    }
-};
-
-} // namespace
 
 void useProgramStyle() {
     QApplication::setStyle(new ProgramStyle);
