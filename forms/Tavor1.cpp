@@ -20,6 +20,7 @@
 #include <QFileInfo>
 #include <QMouseEvent>
 #include <QShortcut>
+#include <QShowEvent>
 #include <QThread>
 
 using tavorim::TApplication;
@@ -43,7 +44,7 @@ TForm1::TForm1(QWidget *parent)
     setPalette(tavorim::classicPalette());
     // The bust stretched to its place, once: the label then draws it as it is.
     ui->Image1->setPixmap(
-        tavorim::picture(QStringLiteral(":/pictures/buste.png"), this, ui->Image1->size()));
+        tavorim::picture(QStringLiteral(":/pictures/buste.bmp"), this, ui->Image1->size()));
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
 
     // The client area keeps its design size below the menu bar, whatever height the bar takes.
@@ -126,6 +127,15 @@ void TForm1::FormCreate() {
 void TForm1::FormActivate() {
     setWindowTitle(caption());
     TApplication::instance().ProcessMessages();
+}
+
+void TForm1::showEvent(QShowEvent *event) {
+    QDialog::showEvent(event);
+    // Shown, the window is the active one, as Windows makes it as it shows it. An X window
+    // manager's focus comes later, or never (focus stealing prevention): the caption does not
+    // wait for it, and is there as the window manager frames the window.
+    if (!event->spontaneous())
+        QMetaObject::invokeMethod(this, &TForm1::FormActivate, Qt::QueuedConnection);
 }
 
 void TForm1::changeEvent(QEvent *event) {
