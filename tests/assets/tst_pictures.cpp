@@ -75,7 +75,7 @@ void TestPictures::embeddedPicture_data() {
     QTest::newRow("Arabic-writing old man")
         << ":/pictures/arabe.png" << QSize(124, 156) << Colors::Vga16;
     QTest::newRow("backdrop tile") << ":/pictures/tuile.png" << QSize(244, 186) << Colors::Rgb24;
-    QTest::newRow("main window bust") << ":/pictures/buste.png" << QSize(444, 389) << Colors::Rgb24;
+    QTest::newRow("main window bust") << ":/pictures/buste.bmp" << QSize(444, 389) << Colors::Rgb24;
     QTest::newRow("About box bust")
         << ":/pictures/apropos.png" << QSize(78, 104) << Colors::Indexed16;
     for (const int side : {16, 32, 48, 64})
@@ -86,7 +86,7 @@ void TestPictures::embeddedPicture_data() {
         {":/pictures/romain@2x.png", {228, 318}, Colors::Indexed16},
         {":/pictures/arabe@2x.png", {248, 312}, Colors::Vga16},
         {":/pictures/tuile@2x.png", {488, 372}, Colors::Rgb24},
-        {":/pictures/buste@2x.png", {888, 778}, Colors::Rgb24},
+        {":/pictures/buste@2x.bmp", {888, 778}, Colors::Rgb24},
         {":/pictures/apropos@2x.png", {156, 208}, Colors::Indexed16}};
     for (const auto &[path, size, colors] : twice)
         QTest::newRow(path) << QString::fromLatin1(path) << size << colors;
