@@ -135,7 +135,7 @@ void TForm1::showEvent(QShowEvent *event) {
     // manager's focus comes later, or never (focus stealing prevention): the caption does not
     // wait for it, and is there as the window manager frames the window.
     if (!event->spontaneous())
-        QMetaObject::invokeMethod(this, &TForm1::FormActivate, Qt::QueuedConnection);
+        setWindowTitle(caption());
 }
 
 void TForm1::changeEvent(QEvent *event) {
