@@ -75,11 +75,10 @@ std::optional<QMargins> ownFrame(const QWidget *window) {
 }
 
 void apply(QWidget *window, const QRect &frameRect, const QMargins &frame) {
-    const QSize client = frameRect.marginsRemoved(frame).size();
-    if (client != window->size())
-        window->resize(client);
-    // A top-level's position is its frame's.
-    window->move(frameRect.topLeft());
+    // The window's own rectangle inside the frame we know. A top-level's position (move) counts
+    // the frame Qt last measured, which may lag behind the window manager's for a while after
+    // it framed the window: the window would land off by the frame.
+    window->setGeometry(frameRect.marginsRemoved(frame));
 }
 
 // Places the window again, once, when its real frame turns out to differ from the guess.
@@ -95,28 +94,56 @@ public:
         expiry->setSingleShot(true);
         connect(expiry, &QTimer::timeout, this, &QObject::deleteLater);
         expiry->start(WatchMs);
+        retry_.setSingleShot(true);
+        retry_.setInterval(RetryMs);
+        connect(&retry_, &QTimer::timeout, this, &FrameWatcher::place);
     }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
-        if (watched == window_ && !done_ &&
+        if (watched == window_ &&
             (event->type() == QEvent::Move || event->type() == QEvent::Resize ||
-             event->type() == QEvent::Paint || event->type() == QEvent::Show)) {
-            if (const auto frame = ownFrame(window_)) {
-                done_ = true;
-                lastSeenFrame() = *frame;
-                if (*frame != guessed_)
-                    apply(window_, placer_(*frame), *frame);
-                deleteLater();
-            }
-        }
+             event->type() == QEvent::Paint || event->type() == QEvent::Show))
+            place();
         return false;
     }
 
 private:
+    // The window manager may publish the frame and show the window before Qt has measured that
+    // frame (it still counts none), and where a window's position is its frame's (north-west
+    // gravity) Qt turns the rectangle into the X request with the frame it measured. So the
+    // placing waits for Qt to catch up, tried again shortly as no further event may come; after
+    // a while a frame Qt never measures (a window manager that frames without reparenting) no
+    // longer holds it back.
+    void place() {
+        if (done_ || !window_)
+            return;
+        const auto frame = ownFrame(window_);
+        if (!frame)
+            return;
+        const bool qtBehind = !frame->isNull() && window_->windowHandle()->frameMargins().isNull();
+        if (qtBehind && retries_ < MaxRetries) {
+            if (!retry_.isActive()) {
+                ++retries_;
+                retry_.start();
+            }
+            return;
+        }
+        done_ = true;
+        lastSeenFrame() = *frame;
+        if (*frame != guessed_)
+            apply(window_, placer_(*frame), *frame);
+        deleteLater();
+    }
+
+    static constexpr int RetryMs = 20;
+    static constexpr int MaxRetries = 25;
+
     QPointer<QWidget> window_;
     FramePlacer placer_;
     QMargins guessed_;
+    QTimer retry_;
+    int retries_ = 0;
     bool done_ = false;
 };
 
