@@ -371,8 +371,11 @@ class Desktop:
                       "class": match.group(4), "width": int(match.group(5)),
                       "height": int(match.group(6)), "x": int(match.group(9)),
                       "y": int(match.group(10))}
-            if self.is_viewable(window["id"]):
-                found.append(window)
+            # Geometry as of the reading that finds the window viewable: the tree may have been
+            # read while the program was still setting the window up, before it was mapped.
+            info = self.run(["xwininfo", "-id", window["id"]], check=False)
+            if "Map State: IsViewable" in info:
+                found.append(window | _geometry(info))
         return found
 
     def is_viewable(self, window_id):
@@ -414,26 +417,18 @@ class Desktop:
 
     def frame_of(self, window_id):
         """The window with the window manager's frame: x, y, width, height on the screen."""
-        out = self.run(["xwininfo", "-id", self.toplevel_of(window_id)])
-        values = {}
-        for key, label in (("x", "Absolute upper-left X"), ("y", "Absolute upper-left Y"),
-                           ("width", "Width"), ("height", "Height")):
-            match = re.search(rf"^\s*{label}:\s+(-?\d+)", out, re.M)
-            values[key] = int(match.group(1))
-        return values
+        return _geometry(self.run(["xwininfo", "-id", self.toplevel_of(window_id)]))
 
     def visible_frame(self, window_id):
         """The window and the frame the window manager draws around it, as it publishes it
         (_NET_FRAME_EXTENTS: without the invisible borders some keep for resizing)."""
-        out = self.run(["xwininfo", "-id", window_id])
-        box = [int(re.search(rf"^\s*{label}:\s+(-?\d+)", out, re.M).group(1)) for label in
-               ("Absolute upper-left X", "Absolute upper-left Y", "Width", "Height")]
+        box = _geometry(self.run(["xwininfo", "-id", window_id]))
         extents = re.search(r"= (\d+), (\d+), (\d+), (\d+)",
                             self.run(["xprop", "-id", window_id, "_NET_FRAME_EXTENTS"],
                                      check=False))
         left, right, top, bottom = (int(v) for v in extents.groups()) if extents else (0,) * 4
-        return {"x": box[0] - left, "y": box[1] - top, "width": box[2] + left + right,
-                "height": box[3] + top + bottom}
+        return {"x": box["x"] - left, "y": box["y"] - top, "width": box["width"] + left + right,
+                "height": box["height"] + top + bottom}
 
     def focused_window_title(self):
         out = self.run(["xdotool", "getwindowfocus", "getwindowname"], check=False)
@@ -470,6 +465,16 @@ class Desktop:
             raise StepFailure("reading the accessibility tree failed: "
                               + done.stderr.decode(errors="replace").strip()[-2000:])
         return json.loads(done.stdout.decode() or "[]")
+
+
+def _geometry(xwininfo_output):
+    """x, y, width and height of a window from what xwininfo -id prints of it."""
+    values = {}
+    for key, label in (("x", "Absolute upper-left X"), ("y", "Absolute upper-left Y"),
+                       ("width", "Width"), ("height", "Height")):
+        match = re.search(rf"^\s*{label}:\s+(-?\d+)", xwininfo_output, re.M)
+        values[key] = int(match.group(1))
+    return values
 
 
 def _unescape_xwininfo(title):
