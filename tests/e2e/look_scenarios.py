@@ -163,7 +163,7 @@ def scenario_dark(run):
     with run.step("start under the dark scheme and en_US: the clock shows hh:mm:ss"):
         start(run, QT_QPA_PLATFORMTHEME="qt6ct", LC_ALL="en_US.UTF-8", LANG="en_US.UTF-8")
         backdrop = run.window(BACKDROP_TITLE)
-        main = run.window(MAIN_TITLE)
+        main = run.settled_window(MAIN_TITLE)
         seen = []
 
         def clock():
@@ -221,7 +221,7 @@ def scenario_hidpi(run):
         poll(lambda: (run.window(BACKDROP_TITLE)["width"],
                       run.window(BACKDROP_TITLE)["height"]) == screen, APPEAR,
              "the backdrop covering the screen")
-        main = run.window(MAIN_TITLE)
+        main = run.settled_window(MAIN_TITLE)
         assert main["width"] == 414 * RATIO, f"main window {main['width']} pixels wide"
         run.save_window_picture(main, "main-2x.png")
 

@@ -201,8 +201,9 @@ class Scenario:
         return poll(probe, timeout, f"a window titled {title!r}")
 
     def settled_window(self, title, timeout=APPEAR):
-        """The window titled title once the window manager has stopped moving it: a window
-        coming back from the task bar is drawn growing out of it for a while (openbox)."""
+        """The window titled title once it has stopped moving: a window coming back from the
+        task bar is drawn growing out of it for a while (openbox), and a new window is placed
+        again once the program knows the frame the window manager gave it."""
         last = []
 
         def probe():
@@ -344,7 +345,7 @@ class Scenario:
             assert geometry == (0, 0, harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT), \
                 f"backdrop at {geometry}, not covering the {harness.SCREEN_WIDTH}x" \
                 f"{harness.SCREEN_HEIGHT} screen"
-            main = self.window(MAIN_TITLE)
+            main = self.settled_window(MAIN_TITLE)
             nodes = self.accessible(main)
             menu_bars = [n for n in nodes if n["role"] == "menu bar"]
             assert menu_bars, "the main window has no menu bar a screen reader can find"
@@ -685,7 +686,7 @@ def scenario_help(run):
                         ignore=lambda _folder, names: [n for n in names
                                                        if n.lower() == "hhctrl.ocx"])
         program = run.start_program(copy)
-        main = run.window(MAIN_TITLE)
+        main = run.settled_window(MAIN_TITLE)
 
     for attempt in (1, 2):
         with run.step(f"without hhctrl.ocx: F1 no. {attempt} in the main window shows the "

@@ -144,7 +144,7 @@ def focus_main_window(run, orca, mark):
     """The main window focused, and its focused button said since mark: keys pressed while
     Orca is still busy with the focus can reach the program late, without their modifiers."""
     desktop = run.desktop
-    main = run.window(MAIN_TITLE)
+    main = run.settled_window(MAIN_TITLE)
     if desktop.focused_window_title() != MAIN_TITLE:
         desktop.activate_as_task_bar(main["id"])
     poll(lambda: desktop.focused_window_title() == MAIN_TITLE, APPEAR,
