@@ -42,9 +42,6 @@ TForm1::TForm1(QWidget *parent)
     ui->setupUi(this);
     // Colors of our own, whatever the desktop's scheme: black on the button face.
     setPalette(tavorim::classicPalette());
-    // The bust stretched to its place, once: the label then draws it as it is.
-    ui->Image1->setPixmap(
-        tavorim::picture(QStringLiteral(":/pictures/buste.bmp"), this, ui->Image1->size()));
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
 
     // The client area keeps its design size below the menu bar, whatever height the bar takes.
@@ -134,8 +131,19 @@ void TForm1::showEvent(QShowEvent *event) {
     // Shown, the window is the active one, as Windows makes it as it shows it. An X window
     // manager's focus comes later, or never (focus stealing prevention): the caption does not
     // wait for it, and is there as the window manager frames the window.
-    if (!event->spontaneous())
-        setWindowTitle(caption());
+    if (event->spontaneous())
+        return;
+    setWindowTitle(caption());
+    // The bust, stretched to its place once (the label then draws it as it is), is read while
+    // the window manager frames and maps the window: the first paint comes after that.
+    if (ui->Image1->pixmap().isNull())
+        QMetaObject::invokeMethod(
+            this,
+            [this] {
+                ui->Image1->setPixmap(tavorim::picture(QStringLiteral(":/pictures/buste.bmp"), this,
+                                                       ui->Image1->size()));
+            },
+            Qt::QueuedConnection);
 }
 
 void TForm1::changeEvent(QEvent *event) {
