@@ -49,7 +49,7 @@ TForm2::TForm2(QWidget *parent)
     QPalette background = tavorim::classicPalette();
     background.setColor(QPalette::Window, QColor(0, 128, 0));
     setPalette(background);
-    ui->Image1->setPixmap(tavorim::picture(QStringLiteral(":/pictures/tuile.png"), this));
+    ui->Image1->setPixmap(tavorim::picture(QStringLiteral(":/pictures/tuile.bmp"), this));
 
     // The tiles cover the whole window: nothing is filled under them first.
     setAttribute(Qt::WA_OpaquePaintEvent);

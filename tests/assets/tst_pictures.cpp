@@ -74,7 +74,7 @@ void TestPictures::embeddedPicture_data() {
         << ":/pictures/romain.png" << QSize(114, 159) << Colors::Indexed16;
     QTest::newRow("Arabic-writing old man")
         << ":/pictures/arabe.png" << QSize(124, 156) << Colors::Vga16;
-    QTest::newRow("backdrop tile") << ":/pictures/tuile.png" << QSize(244, 186) << Colors::Rgb24;
+    QTest::newRow("backdrop tile") << ":/pictures/tuile.bmp" << QSize(244, 186) << Colors::Rgb24;
     QTest::newRow("main window bust") << ":/pictures/buste.bmp" << QSize(444, 389) << Colors::Rgb24;
     QTest::newRow("About box bust")
         << ":/pictures/apropos.png" << QSize(78, 104) << Colors::Indexed16;
@@ -85,7 +85,7 @@ void TestPictures::embeddedPicture_data() {
     const std::tuple<const char *, QSize, Colors> twice[] = {
         {":/pictures/romain@2x.png", {228, 318}, Colors::Indexed16},
         {":/pictures/arabe@2x.png", {248, 312}, Colors::Vga16},
-        {":/pictures/tuile@2x.png", {488, 372}, Colors::Rgb24},
+        {":/pictures/tuile@2x.bmp", {488, 372}, Colors::Rgb24},
         {":/pictures/buste@2x.bmp", {888, 778}, Colors::Rgb24},
         {":/pictures/apropos@2x.png", {156, 208}, Colors::Indexed16}};
     for (const auto &[path, size, colors] : twice)
@@ -174,7 +174,7 @@ void TestPictures::tileRepeatsWithoutSeam_data() {
 // may differ no more than neighbouring lines do along the tile's edge.
 void TestPictures::tileRepeatsWithoutSeam() {
     QFETCH(bool, columns);
-    const QImage tile = QImage(":/pictures/tuile.png").convertToFormat(QImage::Format_RGB32);
+    const QImage tile = QImage(":/pictures/tuile.bmp").convertToFormat(QImage::Format_RGB32);
     QVERIFY(!tile.isNull());
     const int lines = columns ? tile.width() : tile.height();
 

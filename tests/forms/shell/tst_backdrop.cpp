@@ -102,7 +102,7 @@ void TestBackdrop::tilesCoverTheWindow_data() {
 
 void TestBackdrop::tilesCoverTheWindow() {
     QFETCH(QSize, size);
-    const QImage tile(QStringLiteral(":/pictures/tuile.png"));
+    const QImage tile(QStringLiteral(":/pictures/tuile.bmp"));
     if (tile.isNull())
         QSKIP("the tile picture is not built in yet");
     TForm2 form;
