@@ -200,8 +200,6 @@ int takeLock(const QByteArray &path, AtomTable::AddResult &result) {
     return -1;
 }
 
-// A socket listening at the path; a leftover of a copy that ended without removing it goes
-// first. -1 when it cannot be made.
 // A non-blocking socket and the address of the path, for binding or connecting. -1 when the
 // path does not fit an address or no socket can be had.
 int socketFor(const QByteArray &path, sockaddr_un &address) {
@@ -213,6 +211,8 @@ int socketFor(const QByteArray &path, sockaddr_un &address) {
     return ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC | SOCK_NONBLOCK, 0);
 }
 
+// A socket listening at the path; a leftover of a copy that ended without removing it goes
+// first. -1 when it cannot be made.
 int listenAt(const QByteArray &path) {
     struct stat status {};
     if (::lstat(path.constData(), &status) == 0) {

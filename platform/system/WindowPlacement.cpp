@@ -94,9 +94,6 @@ public:
         expiry->setSingleShot(true);
         connect(expiry, &QTimer::timeout, this, &QObject::deleteLater);
         expiry->start(WatchMs);
-        retry_.setSingleShot(true);
-        retry_.setInterval(RetryMs);
-        connect(&retry_, &QTimer::timeout, this, &FrameWatcher::place);
     }
 
 protected:
@@ -109,26 +106,12 @@ protected:
     }
 
 private:
-    // The window manager may publish the frame and show the window before Qt has measured that
-    // frame (it still counts none), and where a window's position is its frame's (north-west
-    // gravity) Qt turns the rectangle into the X request with the frame it measured. So the
-    // placing waits for Qt to catch up, tried again shortly as no further event may come; after
-    // a while a frame Qt never measures (a window manager that frames without reparenting) no
-    // longer holds it back.
     void place() {
         if (done_ || !window_)
             return;
         const auto frame = ownFrame(window_);
         if (!frame)
             return;
-        const bool qtBehind = !frame->isNull() && window_->windowHandle()->frameMargins().isNull();
-        if (qtBehind && retries_ < MaxRetries) {
-            if (!retry_.isActive()) {
-                ++retries_;
-                retry_.start();
-            }
-            return;
-        }
         done_ = true;
         lastSeenFrame() = *frame;
         if (*frame != guessed_)
@@ -136,14 +119,9 @@ private:
         deleteLater();
     }
 
-    static constexpr int RetryMs = 20;
-    static constexpr int MaxRetries = 25;
-
     QPointer<QWidget> window_;
     FramePlacer placer_;
     QMargins guessed_;
-    QTimer retry_;
-    int retries_ = 0;
     bool done_ = false;
 };
 
