@@ -39,18 +39,24 @@ TForm1::TForm1(QWidget *parent)
                           Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TForm1>()) {
     TApplication::instance().note(QStringLiteral("Form1 created"));
-    ui->setupUi(this);
-    // Colors of our own, whatever the desktop's scheme: black on the button face.
+    // Colors of our own, whatever the desktop's scheme: black on the button face. The font is
+    // set before the children exist, which inherit it: a font change makes the menu bar measure
+    // its texts, and the first measure reads the whole font database.
     setPalette(tavorim::classicPalette());
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
+    ui->setupUi(this);
 
-    // The client area keeps its design size below the menu bar, whatever height the bar takes.
+    // The client area keeps its design size below a menu bar of the standard height, as on
+    // Windows: the window's size needs no font, and it is mapped before any font is read.
     const QSize client = ui->ClientArea->size();
-    const int menuHeight = ui->MainMenu1->sizeHint().height();
+    const int menuHeight = ui->MainMenu1->height();
     ui->MainMenu1->setGeometry(0, 0, client.width(), menuHeight);
     ui->ClientArea->move(0, menuHeight);
     setFixedSize(client.width(), client.height() + menuHeight);
     tavorim::centerOnScreen(this);
+    // Laid out, the menu bar measures its texts: it is shown once the window is on its way to
+    // the screen (showEvent).
+    ui->MainMenu1->hide();
 
     ui->Label1->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
     QPalette labelColors = ui->Label1->palette();
@@ -134,8 +140,11 @@ void TForm1::showEvent(QShowEvent *event) {
     if (event->spontaneous())
         return;
     setWindowTitle(caption());
-    // The bust, stretched to its place once (the label then draws it as it is), is read while
-    // the window manager frames and maps the window: the first paint comes after that.
+    // The menu bar, with the first reading of the fonts, and the bust, stretched to its place
+    // once (the label then draws it as it is), come while the window manager frames and maps the
+    // window: the first paint comes after that.
+    if (ui->MainMenu1->isHidden())
+        QMetaObject::invokeMethod(ui->MainMenu1, &QWidget::show, Qt::QueuedConnection);
     if (ui->Image1->pixmap().isNull())
         QMetaObject::invokeMethod(
             this,

@@ -11,6 +11,7 @@
 #include "hh_funcs.h"
 
 #include <QAction>
+#include <QMenuBar>
 #include <QtTest>
 
 using tavorim::MessageBox;
@@ -37,6 +38,7 @@ private slots:
     void richColorsFollowTheDepth_data();
     void richColorsFollowTheDepth();
     void captionAtActivation();
+    void menuBarAboveTheDesignClientArea();
     void everyCloseAsksTheSameQuestion_data();
     void everyCloseAsksTheSameQuestion();
     void escapeDoesNothing();
@@ -134,6 +136,24 @@ void TestMainWindow::captionAtActivation() {
     form.setWindowTitle(QString());
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QTRY_COMPARE(form.windowTitle(), QStringLiteral("TavoRim v. 2.4 complète et gratuite"));
+}
+
+void TestMainWindow::menuBarAboveTheDesignClientArea() {
+    TForm1 form;
+    // Sized without any font: the menu bar has the standard height.
+    QCOMPARE(form.size(), QSize(414, 416));
+    auto *menu = form.findChild<QMenuBar *>(QStringLiteral("MainMenu1"));
+    auto *client = form.findChild<QWidget *>(QStringLiteral("ClientArea"));
+    QVERIFY(menu && client);
+    form.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&form));
+    QTRY_VERIFY(menu->isVisible());
+    QCOMPARE(menu->geometry(), QRect(0, 0, 414, 20));
+    QCOMPARE(client->geometry(), QRect(0, 20, 414, 396));
+    // The texts, in the fonts the program needs, are not cut by that height.
+    QVERIFY2(menu->sizeHint().height() <= menu->height(),
+             qPrintable(QString::number(menu->sizeHint().height())));
+    QCOMPARE(form.size(), QSize(414, 416));
 }
 
 void TestMainWindow::everyCloseAsksTheSameQuestion_data() {
