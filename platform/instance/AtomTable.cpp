@@ -8,7 +8,6 @@
 #include <QHash>
 #include <QList>
 #include <QPointer>
-#include <QRegularExpression>
 #include <QSocketNotifier>
 #include <QTimer>
 #include <QUrl>
@@ -238,8 +237,20 @@ QString AtomTable::displayName() {
     QString x11 = qEnvironmentVariable("DISPLAY");
     if (x11.startsWith(QLatin1String("unix:")))
         x11 = x11.mid(4);
-    static const QRegularExpression screenNumber(QStringLiteral("(:\\d+)\\.\\d+$"));
-    x11.replace(screenNumber, QStringLiteral("\\1"));
+    // ":0" and ":0.0" are the same display: a screen number after the display's is dropped.
+    const qsizetype colon = x11.lastIndexOf(QLatin1Char(':'));
+    const qsizetype dot = x11.indexOf(QLatin1Char('.'), colon + 1);
+    const auto digits = [&x11](qsizetype from, qsizetype to) {
+        if (from >= to)
+            return false;
+        for (qsizetype i = from; i < to; ++i) {
+            if (!x11.at(i).isDigit())
+                return false;
+        }
+        return true;
+    };
+    if (colon >= 0 && dot > 0 && digits(colon + 1, dot) && digits(dot + 1, x11.size()))
+        x11.truncate(dot);
     const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
     if (x11.isEmpty() && wayland.isEmpty())
         return QStringLiteral("console");

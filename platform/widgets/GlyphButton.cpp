@@ -3,7 +3,6 @@
 #include <QDialog>
 #include <QPainter>
 #include <QPainterPath>
-#include <QRegularExpression>
 #include <QStyleOptionButton>
 #include <QStylePainter>
 
@@ -42,9 +41,8 @@ void GlyphButton::closeOrAccept() {
 }
 
 int GlyphButton::captionWidth() const {
-    QString shown = text();
-    shown.remove(QRegularExpression(QStringLiteral("&(?!&)")));
-    return fontMetrics().horizontalAdvance(shown);
+    // Measured as it is drawn: "&&" is one ampersand, another "&" marks the access key.
+    return fontMetrics().size(Qt::TextShowMnemonic, text()).width();
 }
 
 QRect GlyphButton::glyphRect() const {

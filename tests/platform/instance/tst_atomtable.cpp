@@ -324,6 +324,10 @@ void TestAtomTable::scopeIsOneDisplay_data() {
     QTest::newRow("same X display") << QStringList{":7", ""} << QStringList{":7", ""} << true;
     QTest::newRow("screen number") << QStringList{":7", ""} << QStringList{":7.0", ""} << true;
     QTest::newRow("other X display") << QStringList{":7", ""} << QStringList{":8", ""} << false;
+    QTest::newRow("host and screen number")
+        << QStringList{"localhost:7", ""} << QStringList{"localhost:7.1", ""} << true;
+    QTest::newRow("display number, not screen number")
+        << QStringList{":7.0", ""} << QStringList{":70", ""} << false;
     QTest::newRow("same Wayland session")
         << QStringList{":0", "wayland-1"} << QStringList{":0", "wayland-1"} << true;
     QTest::newRow("other Wayland session")
