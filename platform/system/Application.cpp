@@ -168,7 +168,7 @@ protected:
             auto *widget = qobject_cast<QWidget *>(watched);
             QWidget *window = widget ? widget->window() : nullptr;
             if (window && (window->isMinimized() || !window->isVisible())) {
-                cameUp_ = true;
+                keysToHidden_ = true;
                 settleLater();
                 return true;
             }
@@ -188,6 +188,21 @@ protected:
 private:
     bool inChain(const QWidget *window) const {
         return window == application_.mainForm() || modalChain().contains(window);
+    }
+
+    // The main form and the modal windows in front of it.
+    QList<QWidget *> wholeChain() const {
+        QList<QWidget *> chain = modalChain();
+        if (QWidget *form = application_.mainForm())
+            chain.prepend(form);
+        return chain;
+    }
+
+    bool chainShown() const {
+        const QList<QWidget *> chain = wholeChain();
+        return std::any_of(chain.begin(), chain.end(), [](const QWidget *window) {
+            return window->isVisible() && !window->isMinimized();
+        });
     }
 
     void focusChanged(QWindow *focused) {
@@ -223,8 +238,12 @@ private:
         pending_ = true;
         QTimer::singleShot(SettleMs, this, [this] {
             pending_ = false;
-            const bool up = cameUp_, down = wentDown_, front = focusToFront_;
-            cameUp_ = wentDown_ = focusToFront_ = false;
+            // A window seen back for an instant brings nothing back: on X, a maximised window
+            // being minimised passes through the normal state (its maximised flags are taken
+            // off and put back around the request).
+            const bool up = keysToHidden_ || (cameUp_ && chainShown());
+            const bool down = wentDown_, front = focusToFront_;
+            keysToHidden_ = cameUp_ = wentDown_ = focusToFront_ = false;
 
             if (application_.terminated())
                 return;
@@ -242,9 +261,7 @@ private:
     }
 
     void minimiseChain() {
-        QList<QWidget *> chain = modalChain();
-        if (QWidget *form = application_.mainForm())
-            chain.prepend(form);
+        const QList<QWidget *> chain = wholeChain();
         // A window with an owner goes with it: some window managers refuse to minimise a
         // modal window on its own.
         for (QWidget *window : chain) {
@@ -261,6 +278,7 @@ private:
 
     TApplication &application_;
     bool pending_ = false;
+    bool keysToHidden_ = false;
     bool cameUp_ = false;
     bool wentDown_ = false;
     bool focusToFront_ = false;
