@@ -8,10 +8,11 @@
 
 #include <array>
 #include <optional>
+#include <vector>
 
 // After Qt: the X headers define macros (None, Bool, Status) that clash with Qt's names.
-#include <X11/Xatom.h>
 #include <X11/Xlib.h>
+#include <X11/Xutil.h>
 
 namespace tavorim {
 
@@ -33,33 +34,52 @@ bool hasFrame(const QWidget *window) {
            type != Qt::ToolTip && type != Qt::Desktop;
 }
 
-// The frame extents the X window manager published; Qt may keep a value read before the
-// window was framed.
-std::optional<QMargins> x11FrameExtents(const QWidget *window) {
+// The 32-bit items of one of the window's X properties, of the given type; none off X or
+// while the property is missing.
+std::vector<long> x11Property(const QWidget *window, const char *name, const char *typeName,
+                              long count) {
     auto *x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     if (!x11 || !x11->display())
-        return std::nullopt;
+        return {};
     Display *display = x11->display();
-    const Atom extents = XInternAtom(display, "_NET_FRAME_EXTENTS", True);
-    if (extents == 0)
-        return std::nullopt;
+    const Atom property = XInternAtom(display, name, True);
+    const Atom wanted = XInternAtom(display, typeName, True);
+    if (property == 0 || wanted == 0)
+        return {};
     Atom type = 0;
     int format = 0;
-    unsigned long count = 0;
+    unsigned long items = 0;
     unsigned long after = 0;
     unsigned char *data = nullptr;
     const int status =
-        XGetWindowProperty(display, static_cast<Window>(window->winId()), extents, 0, 4, False,
-                           XA_CARDINAL, &type, &format, &count, &after, &data);
-    std::optional<QMargins> frame;
-    if (status == Success && type == XA_CARDINAL && format == 32 && count == 4 && data) {
-        // left, right, top, bottom; 32-bit items come as longs.
-        const auto *values = reinterpret_cast<const long *>(data);
-        frame = QMargins(int(values[0]), int(values[2]), int(values[1]), int(values[3]));
+        XGetWindowProperty(display, static_cast<Window>(window->winId()), property, 0, count, False,
+                           wanted, &type, &format, &items, &after, &data);
+    std::vector<long> values;
+    if (status == Success && type == wanted && format == 32 && data) {
+        // 32-bit items come as longs.
+        const auto *longs = reinterpret_cast<const long *>(data);
+        values.assign(longs, longs + items);
     }
     if (data)
         XFree(data);
-    return frame;
+    return values;
+}
+
+// The frame extents the X window manager published; Qt may keep a value read before the
+// window was framed.
+std::optional<QMargins> x11FrameExtents(const QWidget *window) {
+    // left, right, top, bottom
+    const std::vector<long> values = x11Property(window, "_NET_FRAME_EXTENTS", "CARDINAL", 4);
+    if (values.size() != 4)
+        return std::nullopt;
+    return QMargins(int(values[0]), int(values[2]), int(values[1]), int(values[3]));
+}
+
+// Whether the X window manager has minimised the window. Qt's own knowledge of it may come
+// after a paint that is already queued.
+bool x11Iconic(const QWidget *window) {
+    const std::vector<long> state = x11Property(window, "WM_STATE", "WM_STATE", 1);
+    return !state.empty() && state.front() == IconicState;
 }
 
 // The frame the window manager gave this window; empty before it is shown and framed.
@@ -111,6 +131,10 @@ private:
             return;
         const auto frame = ownFrame(window_);
         if (!frame)
+            return;
+        // Qt brings a minimised window back when its geometry is set on X: a window minimised
+        // by then is placed once it is back, if that is soon.
+        if (window_->isMinimized() || x11Iconic(window_))
             return;
         done_ = true;
         lastSeenFrame() = *frame;
