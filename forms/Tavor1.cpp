@@ -22,6 +22,7 @@
 #include <QShortcut>
 #include <QShowEvent>
 #include <QThread>
+#include <QWindow>
 
 using tavorim::TApplication;
 
@@ -54,8 +55,8 @@ TForm1::TForm1(QWidget *parent)
     ui->ClientArea->move(0, menuHeight);
     setFixedSize(client.width(), client.height() + menuHeight);
     tavorim::centerOnScreen(this);
-    // Laid out, the menu bar measures its texts: it is shown once the window is on its way to
-    // the screen (showEvent).
+    // Laid out, the menu bar measures its texts: it is shown as the window first comes on
+    // screen, before its first paint (eventFilter).
     ui->MainMenu1->hide();
 
     ui->Label1->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
@@ -140,11 +141,10 @@ void TForm1::showEvent(QShowEvent *event) {
     if (event->spontaneous())
         return;
     setWindowTitle(caption());
-    // The menu bar, with the first reading of the fonts, and the bust, stretched to its place
-    // once (the label then draws it as it is), come while the window manager frames and maps the
-    // window: the first paint comes after that.
     if (ui->MainMenu1->isHidden())
-        QMetaObject::invokeMethod(ui->MainMenu1, &QWidget::show, Qt::QueuedConnection);
+        windowHandle()->installEventFilter(this);
+    // The bust, stretched to its place once (the label then draws it as it is), is read while
+    // the window manager frames and maps the window: the first paint comes after that.
     if (ui->Image1->pixmap().isNull())
         QMetaObject::invokeMethod(
             this,
@@ -239,6 +239,14 @@ void TForm1::Apropos1Click() {
 void TForm1::Label1Click() {}
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {
+    // The first reading of the fonts, with the menu bar, waits until the window is on screen,
+    // just before its first paint: meanwhile the program answers the window manager at once
+    // (a modal window's activation is sent when its map is seen).
+    if (watched == windowHandle() && event->type() == QEvent::Expose &&
+        windowHandle()->isExposed()) {
+        windowHandle()->removeEventFilter(this);
+        ui->MainMenu1->show();
+    }
     if (watched == ui->Label1 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
         Label1Click();
