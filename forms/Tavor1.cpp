@@ -56,7 +56,7 @@ TForm1::TForm1(QWidget *parent)
     setFixedSize(client.width(), client.height() + menuHeight);
     tavorim::centerOnScreen(this);
     // Laid out, the menu bar measures its texts: it is shown as the window first comes on
-    // screen, before its first paint (eventFilter).
+    // screen, before its first paint (eventFilter), and the bust is read then too.
     ui->MainMenu1->hide();
 
     ui->Label1->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
@@ -143,16 +143,6 @@ void TForm1::showEvent(QShowEvent *event) {
     setWindowTitle(caption());
     if (ui->MainMenu1->isHidden())
         windowHandle()->installEventFilter(this);
-    // The bust, stretched to its place once (the label then draws it as it is), is read while
-    // the window manager frames and maps the window: the first paint comes after that.
-    if (ui->Image1->pixmap().isNull())
-        QMetaObject::invokeMethod(
-            this,
-            [this] {
-                ui->Image1->setPixmap(tavorim::picture(QStringLiteral(":/pictures/buste.bmp"), this,
-                                                       ui->Image1->size()));
-            },
-            Qt::QueuedConnection);
 }
 
 void TForm1::changeEvent(QEvent *event) {
@@ -239,13 +229,17 @@ void TForm1::Apropos1Click() {
 void TForm1::Label1Click() {}
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {
-    // The first reading of the fonts, with the menu bar, waits until the window is on screen,
-    // just before its first paint: meanwhile the program answers the window manager at once
-    // (a modal window's activation is sent when its map is seen).
+    // The first reading of the fonts, with the menu bar, and the bust wait until the window is
+    // on screen, just before its first paint: meanwhile the program answers the window manager
+    // at once (a modal window's activation is sent when its map is seen, and brings back a
+    // window minimised in between). The bust is stretched to its place once: the label then
+    // draws it as it is.
     if (watched == windowHandle() && event->type() == QEvent::Expose &&
         windowHandle()->isExposed()) {
         windowHandle()->removeEventFilter(this);
         ui->MainMenu1->show();
+        ui->Image1->setPixmap(
+            tavorim::picture(QStringLiteral(":/pictures/buste.bmp"), this, ui->Image1->size()));
     }
     if (watched == ui->Label1 && event->type() == QEvent::MouseButtonRelease &&
         static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)

@@ -12,6 +12,7 @@
 #include <QTimer>
 #include <QUrl>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -238,18 +239,14 @@ QString AtomTable::displayName() {
     if (x11.startsWith(QLatin1String("unix:")))
         x11 = x11.mid(4);
     // ":0" and ":0.0" are the same display: a screen number after the display's is dropped.
+    const auto digits = [](QStringView text) {
+        return !text.isEmpty() &&
+               std::all_of(text.begin(), text.end(), [](QChar c) { return c.isDigit(); });
+    };
     const qsizetype colon = x11.lastIndexOf(QLatin1Char(':'));
     const qsizetype dot = x11.indexOf(QLatin1Char('.'), colon + 1);
-    const auto digits = [&x11](qsizetype from, qsizetype to) {
-        if (from >= to)
-            return false;
-        for (qsizetype i = from; i < to; ++i) {
-            if (!x11.at(i).isDigit())
-                return false;
-        }
-        return true;
-    };
-    if (colon >= 0 && dot > 0 && digits(colon + 1, dot) && digits(dot + 1, x11.size()))
+    if (colon >= 0 && dot > colon && digits(QStringView(x11).sliced(colon + 1, dot - colon - 1)) &&
+        digits(QStringView(x11).sliced(dot + 1)))
         x11.truncate(dot);
     const QString wayland = qEnvironmentVariable("WAYLAND_DISPLAY");
     if (x11.isEmpty() && wayland.isEmpty())

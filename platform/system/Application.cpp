@@ -186,10 +186,6 @@ protected:
     }
 
 private:
-    bool inChain(const QWidget *window) const {
-        return window == application_.mainForm() || modalChain().contains(window);
-    }
-
     // The main form and the modal windows in front of it.
     QList<QWidget *> wholeChain() const {
         QList<QWidget *> chain = modalChain();
@@ -197,6 +193,8 @@ private:
             chain.prepend(form);
         return chain;
     }
+
+    bool inChain(const QWidget *window) const { return wholeChain().contains(window); }
 
     bool chainShown() const {
         const QList<QWidget *> chain = wholeChain();
