@@ -1,12 +1,23 @@
 // Entry routine: the application object, then the run of the windows.
+#include "ClassSettings.h"
 #include "Display.h"
 #include "Startup.h"
 
 #include <QApplication>
 
+#include <cstdio>
 #include <vector>
 
 int main(int argc, char *argv[]) {
+    // For an administrator checking the settings file: no display is needed.
+    QStringList given;
+    for (int i = 0; i < argc; ++i)
+        given << QString::fromLocal8Bit(argv[i]);
+    if (given.contains(QString::fromUtf8(tavorim::ShowSettingsOption.data(),
+                                         qsizetype(tavorim::ShowSettingsOption.size())))) {
+        std::fputs(qPrintable(tavorim::settingsReport(given)), stdout);
+        return 0;
+    }
     // The platform is chosen here, before the application object, so that every way of
     // starting the program (launcher, desktop entry, the program file itself) gets the same.
     std::vector<char *> arguments(argv, argv + argc);

@@ -2,6 +2,7 @@
 
 #include "Appearance.h"
 #include "Application.h"
+#include "ClassSettings.h"
 #include "Globals.h"
 #include "Tavor1.h"
 #include "Unit2.h"
@@ -37,6 +38,11 @@ int runTavorim() {
     // Before any window: the help viewer is loaded and the trace set up for the whole run.
     tavorim::startHelp(QCoreApplication::arguments(),
                        QString::fromStdString(Etat_Global.Version_Texte));
+    // The class's settings, read once the trace is there to hold what was left out of them.
+    for (const QString &message : tavorim::loadSettings(QCoreApplication::arguments())) {
+        std::fprintf(stderr, "tavorim: %s\n", qPrintable(message));
+        tavorim::helpTrace(QStringLiteral("Réglages : ") + message);
+    }
     QApplication::setWindowIcon(tavorim::programIcon());
     tavorim::useProgramStyle();
     // Created first, the backdrop is the main form; its guard may already ask for the end.

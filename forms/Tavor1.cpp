@@ -6,6 +6,7 @@
 #include "Appearance.h"
 #include "Application.h"
 #include "Arab1.h"
+#include "ClassSettings.h"
 #include "DialogKeys.h"
 #include "Display.h"
 #include "Exercice.h"
@@ -105,7 +106,7 @@ QString TForm1::reportedProgramName(const QString &programPath) {
 }
 
 QString TForm1::exitReportAddress(const QString &programPath) {
-    const QString page = tavorim::statsAddress();
+    const QString page = tavorim::reportAddress();
     if (page.isEmpty())
         return QString();
     const QString summary = QStringLiteral("T=%1  jRom=%2/%3  jArb=%4/%5")
@@ -121,7 +122,15 @@ QString TForm1::exitReportAddress(const QString &programPath) {
 
 void TForm1::FormCreate() {
     TApplication::instance().note(QStringLiteral("Form1.FormCreate"));
-    Etat_Global.Niveau_I = true;
+    // Unless the class's settings say otherwise: level I, sound off and switchable.
+    const tavorim::Settings &settings = tavorim::classSettings();
+    const int level = settings.level.value_or(1);
+    Etat_Global.Niveau_I = level == 1;
+    Etat_Global.Niveau_II = level == 2;
+    Etat_Global.Niveau_III = level == 3;
+    ui->son1->setChecked(settings.sound.value_or(false));
+    Etat_Global.Son_Actif = ui->son1->isChecked();
+    ui->son1->setEnabled(!settings.soundLocked.value_or(false));
     // From here on the application's help requests go through the hook.
     helpHook = std::make_unique<tavorim::THookHelpSystem>(tavorim::helpFilePath(), QString(), 0);
     Resseme_Hasard();

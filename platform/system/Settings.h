@@ -1,0 +1,45 @@
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace tavorim {
+
+// What a teacher or administrator sets for every pupil: from the system's settings file, then
+// from the command line, each setting overriding the one before. A setting left unset keeps
+// the program's ordinary behaviour.
+struct Settings {
+    // "off", or the address the exit report goes to instead of the built-in one.
+    std::optional<std::string> report;
+    // The level at start: 1, 2 or 3.
+    std::optional<int> level;
+    // The sound cues at start.
+    std::optional<bool> sound;
+    // Whether the pupil may not switch the sound cues ("&Son" greyed, showing its state).
+    std::optional<bool> soundLocked;
+};
+
+// The longest line and file read: anything longer is no settings file a person wrote.
+inline constexpr std::size_t LongestSettingsLine = 1024;
+inline constexpr std::size_t LargestSettingsFile = 64 * 1024;
+
+// Reads the settings file's text into settings. Each line that cannot be used is left out and
+// named, in French, in problems; the other lines still count.
+void readSettingsFile(std::string_view text, Settings &settings,
+                      std::vector<std::string> &problems);
+
+// Asks the program to print the settings it would run with, and end.
+inline constexpr std::string_view ShowSettingsOption = "--show-settings";
+
+// Reads the options among the arguments (the program's path excluded): "--level=II" and the
+// like. Arguments not starting with "--" are not settings and are passed over; a bad setting
+// option is named in problems.
+void readSettingsOptions(const std::vector<std::string> &arguments, Settings &settings,
+                         std::vector<std::string> &problems);
+
+// The settings as one line each, "key = value", unset ones left out: the file's own format.
+std::string describeSettings(const Settings &settings);
+
+} // namespace tavorim
