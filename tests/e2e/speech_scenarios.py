@@ -60,10 +60,33 @@ class OrcaDesktop(compositors.MutterDesktop):
                                              if shutil.which(name) is None]
 
 
+def other_orcas():
+    """Process ids of Orcas of this user already running: Orca refuses to start another one."""
+    found = []
+    for pid in filter(str.isdigit, os.listdir("/proc")):
+        try:
+            if os.stat(f"/proc/{pid}").st_uid != os.getuid():
+                continue
+            with open(f"/proc/{pid}/cmdline", "rb") as cmdline:
+                argv = cmdline.read().split(b"\0")
+        except OSError:
+            continue
+        if any(os.path.basename(arg) == b"orca" for arg in argv[:2]):
+            found.append(int(pid))
+    return found
+
+
 class Orca:
     """Orca running on the desktop; what it says is read from its debug output as it comes."""
 
     def __init__(self, desktop):
+        others = other_orcas()
+        if others:
+            raise harness.StepFailure(
+                f"another Orca of this user is running (process {', '.join(map(str, others))}), "
+                "and Orca refuses to start a second one, so nothing the program says could be "
+                "heard: quit that Orca (orca --quit) or run the tests as another user, then "
+                "run e2e_speech again")
         self.utterances = []
         self._lock = threading.Lock()
         self._transcript = open(os.path.join(desktop.artifacts, "speech.txt"), "w",

@@ -2,8 +2,9 @@
 # Builds the Debian package and checks it as a distribution would: its metadata and contents,
 # lintian (no error, no warning), and the unpacked program starting until its main window
 # shows. As root it then installs the package with apt-get, starts the installed program from
-# its desktop entry, finds its manual pages, purges the package and checks that nothing of it
-# is left in /usr and /etc.
+# its desktop entry, finds its manual pages, sets the class settings and a teacher's cue and
+# checks they hold across an upgrade, purges the package and checks that nothing of it is left
+# in /usr and /etc. An installation it did not make is never touched: those steps are skipped.
 # Usage: check_package.sh <build dir>
 #   TAVORIM_WINDOW_BOUND: seconds a start may take before it counts as failed (default 150)
 set -euo pipefail
@@ -17,6 +18,10 @@ xvfb_pid=
 wm_pid=
 program_pid=
 installed=0
+# The administrator's files this test writes, removed at the end.
+settings_file=/etc/xdg/tavorim/tavorim.conf
+teacher_cue=/usr/local/share/tavorim/cues/TAVORD.WAV
+admin_files=0
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
@@ -27,6 +32,12 @@ stop_program() {
         wait "$program_pid" 2>/dev/null || true
         program_pid=
     fi
+}
+
+remove_admin_files() {
+    rm -f "$settings_file" "$teacher_cue"
+    rmdir -p "$(dirname "$settings_file")" "$(dirname "$teacher_cue")" 2>/dev/null || true
+    admin_files=0
 }
 
 purge() {
@@ -40,6 +51,7 @@ cleanup() {
         echo "-- purging the package left installed by a failed step"
         purge || cat "$work/purge.log"
     fi
+    ((admin_files)) && remove_admin_files
     [[ -n "$wm_pid" ]] && kill "$wm_pid" 2>/dev/null || true
     [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
     rm -rf "$work"
@@ -223,9 +235,18 @@ fi
 
 echo "-- installing the package"
 if dpkg-query -W -f='${Status}' tavorim 2>/dev/null | grep -q 'installed'; then
-    echo "   tavorim was already installed (an earlier run?): purging it first"
-    purge || { cat "$work/purge.log"; fail "could not purge the installed tavorim"; }
+    echo "SKIP: a tavorim package ($(dpkg-query -W -f='${Version}' tavorim)) is already installed" \
+        "here, and this test never removes or replaces an installation it did not make: the" \
+        "install, upgrade and purge steps are skipped (apt-get purge tavorim to run them)"
+    exit 0
 fi
+for path in "$settings_file" "$teacher_cue"; do
+    if [[ -e "$path" ]]; then
+        echo "SKIP: $path is the administrator's and this test would replace it: the install," \
+            "upgrade and purge steps are skipped"
+        exit 0
+    fi
+done
 # What of the package's paths exists beforehand (shared folders such as /usr/share/man) stays.
 dpkg-deb -c "$deb" | awk '{print $NF}' | sed 's|^\./|/|; s|/$||' | grep -v '^$' >"$work/paths"
 while read -r path; do
@@ -277,12 +298,46 @@ page_fr=$(LANGUAGE='' LC_ALL=C.UTF-8 man -w -L fr tavorim) ||
 echo "   man -w -L fr tavorim: $page_fr"
 [[ "$page_fr" == /usr/share/man/fr/man6/tavorim.6.gz ]] || fail "unexpected French page $page_fr"
 
+# show_settings <expected>: the installed program, as a pupil, prints the settings in force.
+show_settings() {
+    local shown
+    shown=$(env -i PATH=/usr/bin:/bin HOME="$home" setpriv --reuid=nobody --regid=nogroup \
+        --clear-groups /usr/bin/tavorim --show-settings 2>&1) || fail "tavorim --show-settings failed"
+    [[ "$shown" == *"$1"* ]] || fail "settings in force: $shown; expected: $1"
+}
+
+echo "-- a class's settings and a teacher's cue, kept across an upgrade"
+admin_files=1
+mkdir -p "$(dirname "$settings_file")" "$(dirname "$teacher_cue")"
+printf '# for every pupil\nreport = off\nlevel = II\nsound = off\nsound-locked = on\n' \
+    >"$settings_file"
+cp "$root/usr/lib/tavorim/TAVORJ0.WAV" "$teacher_cue"
+expected_settings=$'report = off\nlevel = II\nsound = off\nsound-locked = on'
+expected_cue="TAVORD.WAV: $teacher_cue"
+show_settings "$expected_settings"
+show_settings "$expected_cue"
+# A newer build of the same files: the control data's version raised.
+dpkg-deb -R "$deb" "$work/newer"
+sed -i "s/^Version: .*/Version: $version+1/" "$work/newer/DEBIAN/control"
+dpkg-deb --root-owner-group -b "$work/newer" "$work/newer.deb" >/dev/null
+DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=300 "$work/newer.deb" \
+    >"$work/upgrade.log" 2>&1 || { cat "$work/upgrade.log"; fail "upgrade failed"; }
+[[ $(dpkg-query -W -f='${Version}' tavorim) == "$version+1" ]] || fail "upgrade not installed"
+show_settings "$expected_settings"
+show_settings "$expected_cue"
+cmp -s "$root/usr/lib/tavorim/TAVORJ0.WAV" "$teacher_cue" || fail "the upgrade changed the teacher's cue"
+dpkg-query -L tavorim | sort >"$work/owned"
+echo "   settings and cue kept across the upgrade to $version+1"
+
 echo "-- purging the package"
 purge || { cat "$work/purge.log"; fail "apt-get purge failed"; }
 installed=0
 if dpkg-query -W -f='${Status}' tavorim 2>/dev/null | grep -q 'installed'; then
     fail "tavorim still known to dpkg after the purge"
 fi
+# The administrator's files are not the package's: the purge leaves them.
+[[ -f "$settings_file" && -f "$teacher_cue" ]] || fail "the purge removed the administrator's files"
+remove_admin_files
 left=()
 while read -r path; do
     [[ "$path" == /usr/* || "$path" == /etc/* ]] || continue
