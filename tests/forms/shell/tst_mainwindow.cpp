@@ -1,6 +1,7 @@
 // The main window: its state at creation, the sound switch, the ways of closing it and the
 // exit report they lead to.
 #include "Application.h"
+#include "ClassSettings.h"
 #include "Display.h"
 #include "Exercice.h"
 #include "Globals.h"
@@ -33,7 +34,8 @@ class TestMainWindow : public QObject {
 private slots:
     void init();
     void cleanup();
-    void startsAtLevelOneWithSoundOff();
+    void startsAsTheSettingsSay_data();
+    void startsAsTheSettingsSay();
     void soundSwitchFollowsTheCheckMark();
     void richColorsFollowTheDepth_data();
     void richColorsFollowTheDepth();
@@ -81,19 +83,41 @@ void TestMainWindow::cleanup() {
     TApplication::instance().resetForTests();
 }
 
-void TestMainWindow::startsAtLevelOneWithSoundOff() {
+void TestMainWindow::startsAsTheSettingsSay_data() {
+    QTest::addColumn<QStringList>("options");
+    QTest::addColumn<int>("level");
+    QTest::addColumn<bool>("sound");
+    QTest::addColumn<bool>("switchable");
+    QTest::newRow("nothing set: level I, sound off") << QStringList() << 1 << false << true;
+    QTest::newRow("level II, sound off and locked")
+        << QStringList{"--level=II", "--sound=off", "--sound-locked=on"} << 2 << false << false;
+    QTest::newRow("level III, sound on and locked")
+        << QStringList{"--level=3", "--sound=on", "--sound-locked=on"} << 3 << true << false;
+    QTest::newRow("sound on, switchable") << QStringList{"--sound=on"} << 1 << true << true;
+}
+
+void TestMainWindow::startsAsTheSettingsSay() {
+    QFETCH(QStringList, options);
+    QFETCH(int, level);
+    QFETCH(bool, sound);
+    QFETCH(bool, switchable);
+    qputenv("XDG_CONFIG_DIRS", "/nonexistent");
+    tavorim::loadSettings(QStringList{QStringLiteral("tavorim")} + options);
     int reseeds = 0;
     setSeedSourceForTests([&reseeds] { return std::uint64_t(++reseeds); });
     TForm1 form;
     setSeedSourceForTests({});
+    tavorim::loadSettings({QStringLiteral("tavorim")});
     QCOMPARE(reseeds, 1); // the generator is reseeded as the window is created
-    QVERIFY(Etat_Global.Niveau_I);
-    QVERIFY(!Etat_Global.Niveau_II && !Etat_Global.Niveau_III);
-    QVERIFY(!Etat_Global.Son_Actif);
-    auto *sound = form.findChild<QAction *>(QStringLiteral("son1"));
-    QVERIFY(sound);
-    QVERIFY(sound->isCheckable());
-    QVERIFY(!sound->isChecked());
+    QCOMPARE(Etat_Global.Niveau_I, level == 1);
+    QCOMPARE(Etat_Global.Niveau_II, level == 2);
+    QCOMPARE(Etat_Global.Niveau_III, level == 3);
+    QCOMPARE(Etat_Global.Son_Actif, sound);
+    auto *son1 = form.findChild<QAction *>(QStringLiteral("son1"));
+    QVERIFY(son1);
+    QVERIFY(son1->isCheckable());
+    QCOMPARE(son1->isChecked(), sound);
+    QCOMPARE(son1->isEnabled(), switchable);
     QCOMPARE(form.size().width(), 414);
 }
 
@@ -297,12 +321,19 @@ void TestMainWindow::reportAddress_data() {
     QTest::addColumn<int>("justesArab");
     QTest::addColumn<int>("questionArab");
     QTest::addColumn<QString>("query");
+    QTest::addColumn<QString>("report"); // the report setting; empty when unset
     QTest::newRow("nothing answered")
-        << 0 << 1 << 0 << 1 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=0/0  jArb=0/0";
+        << 0 << 1 << 0 << 1 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=0/0  jArb=0/0" << QString();
+    QTest::newRow("to the school's address")
+        << 1 << 2 << 0 << 1 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=1/1  jArb=0/0"
+        << "https://stats.school.example/t.php";
+    QTest::newRow("report off") << 1 << 2 << 0 << 1 << QString() << "off";
     QTest::newRow("seven of nine")
-        << 7 << 10 << 0 << 1 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=7/9  jArb=0/0";
+        << 7 << 10 << 0 << 1 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=7/9  jArb=0/0"
+        << QString();
     QTest::newRow("both drills") << 3 << 5 << 12 << 20
-                                 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=3/4  jArb=12/19";
+                                 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=3/4  jArb=12/19"
+                                 << QString();
 }
 
 void TestMainWindow::reportAddress() {
@@ -311,13 +342,21 @@ void TestMainWindow::reportAddress() {
     QFETCH(int, justesArab);
     QFETCH(int, questionArab);
     QFETCH(QString, query);
+    QFETCH(QString, report);
+    qputenv("XDG_CONFIG_DIRS", "/nonexistent");
+    QStringList arguments{QStringLiteral("tavorim")};
+    if (!report.isEmpty())
+        arguments << QStringLiteral("--report=") + report;
+    tavorim::loadSettings(arguments);
     Etat_Global.Duree_Texte = "00:12:05";
     Etat_Global.Justes_Rom = justesRom;
     Etat_Global.Question_Rom = questionRom;
     Etat_Global.Justes_Arab = justesArab;
     Etat_Global.Question_Arab = questionArab;
+    const QString page = report.isEmpty() ? tavorim::statsAddress() : report;
     QCOMPARE(TForm1::exitReportAddress(QStringLiteral("/usr/bin/tavorim")),
-             tavorim::statsAddress() + query);
+             query.isEmpty() ? QString() : page + query);
+    tavorim::loadSettings({QStringLiteral("tavorim")});
 }
 
 QTEST_MAIN(TestMainWindow)
