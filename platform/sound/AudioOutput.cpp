@@ -137,11 +137,7 @@ public:
     SoundError open(const QString &, const QByteArray &file,
                     std::chrono::milliseconds wait) override {
         DecodedCue cue;
-        if (const SoundError error =
-                decodeWav(std::span(reinterpret_cast<const std::uint8_t *>(file.constData()),
-                                    std::size_t(file.size())),
-                          cue);
-            error != SoundError::None)
+        if (const SoundError error = decodeWav(cueBytes(file), cue); error != SoundError::None)
             return error;
         const QDeadlineTimer deadline(wait);
         SoundThread *thread = SoundThread::instance();

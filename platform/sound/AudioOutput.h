@@ -6,7 +6,9 @@
 #include <QString>
 
 #include <chrono>
+#include <cstdint>
 #include <memory>
+#include <span>
 
 namespace tavorim {
 
@@ -28,6 +30,11 @@ public:
     // Cuts the cue if it still sounds and releases the device.
     virtual void stop() = 0;
 };
+
+// A cue file's bytes, as the wave decoder takes them.
+inline std::span<const std::uint8_t> cueBytes(const QByteArray &file) {
+    return {reinterpret_cast<const std::uint8_t *>(file.constData()), std::size_t(file.size())};
+}
 
 // The system's default audio output (QAudioSink on QMediaDevices::defaultAudioOutput()),
 // reached from a thread of its own so that a sound server that never answers holds that

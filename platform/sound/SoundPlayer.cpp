@@ -11,7 +11,6 @@
 
 #include <algorithm>
 #include <cerrno>
-#include <span>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -125,8 +124,7 @@ SoundError SoundPlayer::open() {
         return error;
 
     // Other formats are told apart here: only a wave file needs the audio output module.
-    if (!isWaveContainer(std::span(reinterpret_cast<const std::uint8_t *>(bytes.constData()),
-                                   std::size_t(bytes.size()))))
+    if (!isWaveContainer(cueBytes(bytes)))
         return SoundError::NotWave;
 
     std::unique_ptr<AudioOutput> output =

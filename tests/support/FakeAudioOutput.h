@@ -71,11 +71,7 @@ public:
     SoundError open(const QString &name, const QByteArray &file,
                     std::chrono::milliseconds) override {
         DecodedCue sound;
-        if (const SoundError error =
-                decodeWav(std::span(reinterpret_cast<const std::uint8_t *>(file.constData()),
-                                    std::size_t(file.size())),
-                          sound);
-            error != SoundError::None)
+        if (const SoundError error = decodeWav(cueBytes(file), sound); error != SoundError::None)
             return error;
         if (!outputExists)
             return SoundError::NoAudioOutput;
