@@ -94,8 +94,6 @@ private slots:
     void cleanupTestCase();
     void everyEncodingPlays_data();
     void everyEncodingPlays();
-    void everyCutOfAFileIsClean_data();
-    void everyCutOfAFileIsClean();
 
 private:
     QTemporaryDir dir_;
@@ -178,6 +176,7 @@ void TestWavDecoder::everyEncodingPlays() {
              qPrintable(QString::number(cue.frameCount())));
 
     const std::vector<std::int16_t> back = exact ? std::vector<std::int16_t>() : readBack(path);
+    QVERIFY(exact || back.size() >= std::size_t(Frames * heard));
     double product = 0, energy = 0, energyHeard = 0;
     for (int i = 0; i < Frames; ++i) {
         for (int c = 0; c < heard; ++c) {
@@ -203,37 +202,6 @@ void TestWavDecoder::everyEncodingPlays() {
     }
     const double correlation = product / std::sqrt(energy * energyHeard);
     QVERIFY2(correlation > 0.9, qPrintable(QString::number(correlation)));
-}
-
-void TestWavDecoder::everyCutOfAFileIsClean_data() {
-    QTest::addColumn<Encoding>("encoding");
-    QTest::newRow("16-bit PCM stereo") << Encoding{SF_FORMAT_WAV | SF_FORMAT_PCM_16, 2};
-    QTest::newRow("MS ADPCM") << Encoding{SF_FORMAT_WAV | SF_FORMAT_MS_ADPCM, 1};
-    QTest::newRow("RF64 float") << Encoding{SF_FORMAT_RF64 | SF_FORMAT_FLOAT, 1};
-}
-
-// A file cut anywhere (a copy interrupted, a download stopped) is refused or gives at most
-// what the whole file gives, never a read past its end.
-void TestWavDecoder::everyCutOfAFileIsClean() {
-    QFETCH(Encoding, encoding);
-    const QString path = dir_.filePath(QStringLiteral("cut.wav"));
-    QVERIFY(writeCue(path, encoding));
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::ReadOnly));
-    const QByteArray bytes = file.readAll();
-    DecodedCue whole;
-    QCOMPARE(decodeWav(cueBytes(bytes), whole), SoundError::None);
-    for (qsizetype length = 0; length < bytes.size(); length += length < 600 ? 1 : 61) {
-        // A copy on the heap of exactly this length, so ASan sees any read past it.
-        const QByteArray cut(bytes.constData(), length);
-        DecodedCue cue;
-        const SoundError error = decodeWav(cueBytes(cut), cue);
-        QVERIFY2(error == SoundError::None || error == SoundError::NotWave ||
-                     error == SoundError::UnsupportedFormat,
-                 qPrintable(QString::number(length)));
-        QVERIFY2(cue.samples.size() <= whole.samples.size(), qPrintable(QString::number(length)));
-        QCOMPARE(error == SoundError::NotWave, length < 12);
-    }
 }
 
 QTEST_GUILESS_MAIN(TestWavDecoder)
