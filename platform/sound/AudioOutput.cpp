@@ -2,7 +2,7 @@
 #include "AudioOutput.h"
 #include "AudioModule.h"
 
-#include "WavReader.h"
+#include "WavDecoder.h"
 
 #include <QAudioDevice>
 #include <QAudioFormat>
@@ -10,6 +10,7 @@
 #include <QBuffer>
 #include <QByteArray>
 #include <QCoreApplication>
+#include <QDeadlineTimer>
 #include <QMediaDevices>
 #include <QThread>
 
@@ -133,21 +134,25 @@ class SystemAudioOutput final : public AudioOutput {
 public:
     ~SystemAudioOutput() override { stop(); }
 
-    SoundError open(const QString &, const WavSound &sound, QDeadlineTimer deadline) override {
+    SoundError open(const QString &, const QByteArray &file,
+                    std::chrono::milliseconds wait) override {
+        DecodedCue cue;
+        if (const SoundError error = decodeWav(cueBytes(file), cue); error != SoundError::None)
+            return error;
+        const QDeadlineTimer deadline(wait);
         SoundThread *thread = SoundThread::instance();
         if (!thread || thread->opensUnderWay > 0)
             return SoundError::NoAudioOutput;
 
         QAudioFormat format;
-        format.setSampleRate(static_cast<int>(sound.sampleRate));
-        format.setChannelCount(sound.channels);
-        format.setSampleFormat(sound.bitsPerSample == 8 ? QAudioFormat::UInt8
-                                                        : QAudioFormat::Int16);
-        const qsizetype frame = static_cast<qsizetype>(sound.bytesPerFrame());
-        const qsizetype tailFrames = qsizetype{sound.sampleRate} * TailMilliseconds / 1000;
-        QByteArray data(reinterpret_cast<const char *>(sound.samples.data()),
-                        static_cast<qsizetype>(sound.samples.size()));
-        data.append(tailFrames * frame, sound.bitsPerSample == 8 ? '\x80' : '\0');
+        format.setSampleRate(cue.sampleRate);
+        format.setChannelCount(cue.channels);
+        format.setSampleFormat(QAudioFormat::Int16);
+        const qsizetype tailSamples =
+            qsizetype{cue.sampleRate} * TailMilliseconds / 1000 * cue.channels;
+        QByteArray data(reinterpret_cast<const char *>(cue.samples.data()),
+                        qsizetype(cue.samples.size() * sizeof(std::int16_t)));
+        data.append(tailSamples * qsizetype(sizeof(std::int16_t)), '\0');
 
         slot_ = std::make_shared<SinkSlot>();
         auto answer = std::make_shared<std::promise<SoundError>>();

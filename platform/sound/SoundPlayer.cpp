@@ -1,7 +1,7 @@
 #include "SoundPlayer.h"
 
 #include "AudioOutput.h"
-#include "WavReader.h"
+#include "WavDecoder.h"
 
 #include <QCoreApplication>
 #include <QDir>
@@ -9,8 +9,8 @@
 #include <QFileInfo>
 #include <QScopeGuard>
 
+#include <algorithm>
 #include <cerrno>
-#include <span>
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -24,11 +24,32 @@ namespace {
 constexpr qint64 LargestFile = 64 * 1024 * 1024;
 
 // How long a cue may keep its window waiting for the audio output to answer.
-constexpr qint64 DeviceWaitMs = 400;
+constexpr std::chrono::milliseconds DeviceWait{400};
 
 SoundPlayer::AudioOutputFactory &outputFactory() {
     static SoundPlayer::AudioOutputFactory factory;
     return factory;
+}
+
+// The name in a folder: the exact name, else the same name in any letter case (only its last
+// part: the folders of a name with some are taken as given). Of several case variants, the
+// first in character-code order. Empty when the folder holds none.
+QString findIn(const QDir &folder, const QString &name) {
+    const QString exact = folder.filePath(name);
+    if (QFileInfo::exists(exact))
+        return exact;
+    const QFileInfo wanted(exact);
+    const QDir dir = wanted.dir();
+    QStringList variants;
+    for (const QString &entry : dir.entryList(
+             QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Unsorted))
+        if (entry.compare(wanted.fileName(), Qt::CaseInsensitive) == 0)
+            variants.append(entry);
+    std::sort(variants.begin(), variants.end());
+    for (const QString &variant : variants)
+        if (QFileInfo::exists(dir.filePath(variant)))
+            return dir.filePath(variant);
+    return {};
 }
 
 // The bare name as the system resolves a relative name for us: the working directory first,
@@ -36,13 +57,9 @@ SoundPlayer::AudioOutputFactory &outputFactory() {
 QString resolvedPath(const QString &bareName) {
     if (bareName.isEmpty())
         return {};
-    const QString inWorkingDir = QDir::current().filePath(bareName);
-    if (QFileInfo::exists(inWorkingDir))
+    if (QString inWorkingDir = findIn(QDir::current(), bareName); !inWorkingDir.isEmpty())
         return inWorkingDir;
-    const QString inProgramDir = QDir(QCoreApplication::applicationDirPath()).filePath(bareName);
-    if (QFileInfo::exists(inProgramDir))
-        return inProgramDir;
-    return {};
+    return findIn(QDir(QCoreApplication::applicationDirPath()), bareName);
 }
 
 // Reads a whole cue file. Only a regular file is read: a FIFO would wait for a writer, a
@@ -80,18 +97,6 @@ SoundError readCue(const QString &path, QByteArray &bytes) {
     return SoundError::None;
 }
 
-SoundError toSoundError(WavError error) {
-    switch (error) {
-    case WavError::None:
-        return SoundError::None;
-    case WavError::Unsupported:
-        return SoundError::UnsupportedFormat;
-    case WavError::NotWave:
-        break;
-    }
-    return SoundError::NotWave;
-}
-
 } // namespace
 
 SoundPlayer::SoundPlayer(QObject *parent) : QObject(parent) {}
@@ -118,16 +123,15 @@ SoundError SoundPlayer::open() {
     if (const SoundError error = readCue(path, bytes); error != SoundError::None)
         return error;
 
-    const WavReadResult wav = readWav(std::span(
-        reinterpret_cast<const std::uint8_t *>(bytes.constData()), std::size_t(bytes.size())));
-    if (wav.error != WavError::None)
-        return toSoundError(wav.error);
+    // Other formats are told apart here: only a wave file needs the audio output module.
+    if (!isWaveContainer(cueBytes(bytes)))
+        return SoundError::NotWave;
 
     std::unique_ptr<AudioOutput> output =
         outputFactory() ? outputFactory()() : makeSystemAudioOutput();
     if (!output)
         return SoundError::NoAudioOutput;
-    if (const SoundError error = output->open(fileName_, wav.sound, QDeadlineTimer(DeviceWaitMs));
+    if (const SoundError error = output->open(fileName_, bytes, DeviceWait);
         error != SoundError::None)
         return error;
     output_ = std::move(output);

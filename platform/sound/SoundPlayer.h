@@ -1,5 +1,7 @@
 #pragma once
 
+#include "SoundError.h"
+
 #include <QObject>
 #include <QString>
 
@@ -9,16 +11,6 @@
 namespace tavorim {
 
 class AudioOutput;
-
-enum class SoundError {
-    None,
-    FileNotFound,
-    FileUnreadable,
-    NotWave,
-    UnsupportedFormat,
-    NoAudioOutput,
-    DeviceBusy
-};
 
 // Plays one wave cue at a time, the way the drill windows need it: open checks everything and
 // waits, play starts the cue and returns at once, and the next open (or the player's end)
@@ -33,13 +25,14 @@ public:
     ~SoundPlayer() override;
 
     // A bare file name, kept as given; open looks for it in the working directory first,
-    // then in the program folder.
+    // then in the program folder: in each, the exact name first, then the same name in any
+    // letter case (of several such, the first in character-code order).
     void setFileName(const QString &bareName);
     QString fileName() const;
 
-    // Closes the previous device first (cutting its cue), then finds, reads and checks the
-    // file and takes an audio output. Synchronous, but an output that does not answer is
-    // waited for less than half a second (NoAudioOutput). None on success.
+    // Closes the previous device first (cutting its cue), then finds and reads the file, and
+    // hands it to an audio output, which decodes it. Synchronous, but an output that does not
+    // answer is waited for less than half a second (NoAudioOutput). None on success.
     SoundError open();
     // Starts the opened cue from its beginning and returns at once; errors are ignored, and
     // it does nothing when nothing is open.

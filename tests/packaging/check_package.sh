@@ -74,8 +74,8 @@ depends=$(dpkg-deb -f "$deb" Depends)
 recommends=$(dpkg-deb -f "$deb" Recommends)
 echo "   Depends: $depends"
 echo "   Recommends: $recommends"
-for needed in libqt6widgets6 libqt6multimedia6 libmspack0 qt6-qpa-plugins qt6-translations-l10n \
-    fonts-liberation xdg-utils; do
+for needed in libqt6widgets6 libqt6multimedia6 libmspack0 libsndfile1 qt6-qpa-plugins \
+    qt6-translations-l10n fonts-liberation xdg-utils; do
     [[ ", $depends," == *", $needed"[\ ,\|]* ]] || fail "Depends lacks $needed: $depends"
 done
 [[ "$recommends" == *pulseaudio* ]] || fail "Recommends lacks a sound server: $recommends"
@@ -122,10 +122,11 @@ for binary in usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx usr/lib/tavorim
         fail "$binary is not stripped"
 done
 
-# The sound system comes with the audio output module, on the first cue: a start without sound
-# does not load it. Nothing in the program needs Qt Network.
+# The sound system and the wave decoder come with the audio output module, on the first cue: a
+# start without sound loads neither. Nothing in the program needs Qt Network.
 needed=$(readelf -d "$root/usr/lib/tavorim/tavorim")
 [[ "$needed" != *"[libQt6Multimedia"* ]] || fail "the program itself needs Qt Multimedia"
+[[ "$needed" != *"[libsndfile"* ]] || fail "the program itself needs libsndfile"
 [[ "$needed" != *"[libQt6Network"* ]] || fail "the program needs Qt Network"
 
 # gzip_header_ok <file>: compressed with -9 (XFL 2), with no file name and no time stamp.

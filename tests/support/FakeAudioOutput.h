@@ -8,11 +8,12 @@
 //     QCOMPARE(FakeAudioOutput::played(), QStringList{"TAVORD.WAV"});
 //     FakeAudioOutput::uninstall();         // back to the real output
 //
-// The player still finds, reads and checks the file itself: only the device is faked.
+// The player still finds and reads the file, and the fake decodes it as the real output does
+// (link tavorim_wavdecoder): only the device is faked.
 
 #include "AudioOutput.h"
 #include "SoundPlayer.h"
-#include "WavReader.h"
+#include "WavDecoder.h"
 
 #include <QList>
 #include <QString>
@@ -62,19 +63,23 @@ public:
     static QStringList stopped() { return names(Event::Stop); }
     // The cue started and not yet stopped (a fake cue never ends by itself); empty if none.
     static QString sounding() { return soundingName(); }
-    // The last cue successfully opened, as decoded by the player.
-    static const WavSound &lastSound() { return lastSoundHeld(); }
+    // The last cue successfully opened, as decoded.
+    static const DecodedCue &lastSound() { return lastSoundHeld(); }
 
     ~FakeAudioOutput() override = default;
 
-    SoundError open(const QString &name, const WavSound &sound, QDeadlineTimer) override {
+    SoundError open(const QString &name, const QByteArray &file,
+                    std::chrono::milliseconds) override {
+        DecodedCue sound;
+        if (const SoundError error = decodeWav(cueBytes(file), sound); error != SoundError::None)
+            return error;
         if (!outputExists)
             return SoundError::NoAudioOutput;
         if (openResult != SoundError::None)
             return openResult;
         name_ = name;
         opened_ = true;
-        lastSoundHeld() = sound;
+        lastSoundHeld() = std::move(sound);
         events().append({Event::Open, name_});
         return SoundError::None;
     }
@@ -104,8 +109,8 @@ private:
         static QString name;
         return name;
     }
-    static WavSound &lastSoundHeld() {
-        static WavSound sound;
+    static DecodedCue &lastSoundHeld() {
+        static DecodedCue sound;
         return sound;
     }
     static QStringList names(Event::Kind kind) {

@@ -611,7 +611,8 @@ private slots:
             QTest::addRow("%s sound off", w) << roman << false << QByteArray() << true << none;
             QTest::addRow("%s missing", w)
                 << roman << true << QByteArray() << true << int(SoundError::FileNotFound);
-            QTest::addRow("%s truncated", w) << roman << true << wave.left(30) << false << notWave;
+            QTest::addRow("%s truncated", w)
+                << roman << true << wave.left(30) << false << int(SoundError::UnsupportedFormat);
             QTest::addRow("%s not a wave", w)
                 << roman << true << QByteArray("Ceci n'est pas un son.") << true << notWave;
         }

@@ -2,8 +2,6 @@
 
 // Builds wave files, good and bad, byte by byte, for the sound tests.
 
-#include "WavReader.h"
-
 #include <QByteArray>
 #include <QList>
 
@@ -38,6 +36,7 @@ struct Format {
     int size = 16; // 16, 18 or 40 laid out properly; anything else is cut or zero-filled
     std::uint16_t validBits = 0;
     bool pcmSubFormat = true;
+    std::optional<std::uint32_t> channelMask = {};
 };
 
 inline QByteArray FormatBody(const Format &f) {
@@ -53,7 +52,7 @@ inline QByteArray FormatBody(const Format &f) {
         Put16(b, std::uint16_t(f.size == 40 ? 22 : 0));
     if (f.size >= 40) {
         Put16(b, f.validBits ? f.validBits : f.bits);
-        Put32(b, f.channels == 1 ? 0x4 : 0x3); // channel mask
+        Put32(b, f.channelMask.value_or(f.channels == 1 ? 0x4 : 0x3));
         const char pcm[] = "\x01\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71";
         const char flt[] = "\x03\x00\x00\x00\x00\x00\x10\x00\x80\x00\x00\xAA\x00\x38\x9B\x71";
         b.append(f.pcmSubFormat ? pcm : flt, 16);
@@ -86,20 +85,6 @@ inline QByteArray Samples16(const QList<std::int16_t> &values) {
 
 inline QByteArray Wav(const Format &format, const QByteArray &data) {
     return Riff({{"fmt ", FormatBody(format)}, {"data", data}});
-}
-
-// Reading back what the reader decoded.
-inline std::size_t FrameCount(const tavorim::WavSound &sound) {
-    const std::size_t frame = sound.bytesPerFrame();
-    return frame == 0 ? 0 : sound.samples.size() / frame;
-}
-
-// One sample on the 16-bit signed scale (an 8-bit sample v gives (v - 128) * 256).
-inline std::int16_t Sample(const tavorim::WavSound &sound, std::size_t frame, unsigned channel) {
-    const std::size_t offset = frame * sound.bytesPerFrame() + channel * (sound.bitsPerSample / 8u);
-    if (sound.bitsPerSample == 8)
-        return static_cast<std::int16_t>((sound.samples[offset] - 128) * 256);
-    return static_cast<std::int16_t>(sound.samples[offset] | (sound.samples[offset + 1] << 8));
 }
 
 } // namespace wavtest

@@ -31,8 +31,9 @@ constexpr int BodyMs = 600;
 constexpr int EndMs = 100;
 constexpr double Loud = 0.5 * 32768;
 
-// A test cue: a quiet tone, then in its last 100 ms a loud square wave, the only samples
-// above half scale. If they all come out of the sink, the cue was heard to its end.
+// A test cue (8 or 16-bit PCM, or 32-bit float): a quiet tone, then in its last 100 ms a loud
+// square wave, the only samples above half scale. If they all come out of the sink, the cue was
+// heard to its end.
 QByteArray MakeCue(int channels, int rate, int bits) {
     QByteArray data;
     const int bodyFrames = rate * BodyMs / 1000;
@@ -42,13 +43,18 @@ QByteArray MakeCue(int channels, int rate, int bits) {
         const int v = i < bodyFrames ? int(std::lround(6000 * std::sin(2 * M_PI * 440 * i / rate)))
                                      : ((i / halfPeriod) % 2 ? 26000 : -26000);
         for (int c = 0; c < channels; ++c) {
-            if (bits == 8)
+            if (bits == 8) {
                 data.append(char(std::uint8_t(128 + v / 256)));
-            else
+            } else if (bits == 32) {
+                const float f = float(v) / 32768;
+                data.append(reinterpret_cast<const char *>(&f), sizeof f);
+            } else {
                 Put16(data, std::uint16_t(std::int16_t(v)));
+            }
         }
     }
-    return Wav({.channels = std::uint16_t(channels),
+    return Wav({.tag = std::uint16_t(bits == 32 ? 3 : 1),
+                .channels = std::uint16_t(channels),
                 .rate = std::uint32_t(rate),
                 .bits = std::uint16_t(bits)},
                data);
@@ -206,6 +212,7 @@ void TestSoundOutput::cueIsHeardToItsEnd_data() {
     QTest::newRow("16-bit stereo at the sink's rate") << 2 << SinkRate << 16 << 98;
     QTest::newRow("16-bit mono 22050 Hz") << 1 << 22050 << 16 << 85;
     QTest::newRow("8-bit mono 22050 Hz") << 1 << 22050 << 8 << 85;
+    QTest::newRow("32-bit float stereo 44100 Hz") << 2 << 44100 << 32 << 85;
 }
 
 void TestSoundOutput::cueIsHeardToItsEnd() {

@@ -78,6 +78,8 @@ private slots:
     void openReportsEachFailure();
     void outputFailures_data();
     void outputFailures();
+    void namesInAnyLetterCase_data();
+    void namesInAnyLetterCase();
     void workingDirectoryWinsOverProgramFolder();
     void nextOpenCutsTheCueSounding_data();
     void nextOpenCutsTheCueSounding();
@@ -131,9 +133,22 @@ void TestSoundPlayer::openReportsEachFailure_data() {
         << "GEANT.WAV" << QByteArray("<huge>") << SoundError::UnsupportedFormat;
     QTest::newRow("empty file") << "VIDE.WAV" << QByteArray("<empty>") << SoundError::NotWave;
     QTest::newRow("text file") << "TEXTE.WAV" << QByteArray("Bonjour\n") << SoundError::NotWave;
-    QTest::newRow("truncated header") << "COUPE.WAV" << GoodCue.left(30) << SoundError::NotWave;
-    QTest::newRow("24-bit") << "PROFOND.WAV" << Wav({.bits = 24}, QByteArray(6, '\1'))
-                            << SoundError::UnsupportedFormat;
+    QTest::newRow("AIFF file") << "AIFF.WAV"
+                               << QByteArray("FORM\0\0\0\x04"
+                                             "AIFF",
+                                             12)
+                               << SoundError::NotWave;
+    QTest::newRow("big-endian RIFX")
+        << "RIFX.WAV" << QByteArray(GoodCue).replace(0, 4, "RIFX") << SoundError::NotWave;
+    QTest::newRow("RIFF but not WAVE")
+        << "AVI.WAV" << QByteArray(GoodCue).replace(8, 4, "AVI ") << SoundError::NotWave;
+    QTest::newRow("truncated header")
+        << "COUPE.WAV" << GoodCue.left(30) << SoundError::UnsupportedFormat;
+    QTest::newRow("no fmt chunk") << "SANSFMT.WAV" << Riff({{"data", Samples16({1, 2})}})
+                                  << SoundError::UnsupportedFormat;
+    QTest::newRow("encoding unknown to libsndfile")
+        << "INCONNU.WAV" << Wav({.tag = 0x4A4A, .size = 18}, QByteArray(8, '\1'))
+        << SoundError::UnsupportedFormat;
 }
 
 void TestSoundPlayer::openReportsEachFailure() {
@@ -196,6 +211,45 @@ void TestSoundPlayer::outputFailures() {
     QVERIFY(FakeAudioOutput::log().isEmpty());
 }
 
+void TestSoundPlayer::namesInAnyLetterCase_data() {
+    QTest::addColumn<QStringList>("files"); // the n-th holds the one sample n
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<int>("found"); // -1: none
+    QTest::newRow("small letters") << QStringList{"tavord.wav"} << "TAVORD.WAV" << 0;
+    QTest::newRow("mixed") << QStringList{"Tavord.Wav"} << "TAVORD.WAV" << 0;
+    QTest::newRow("asked in small letters") << QStringList{"TAVORD.WAV"} << "tavord.wav" << 0;
+    QTest::newRow("accented") << QStringList{"sonÉté.wav"} << "SONéTÉ.WAV" << 0;
+    QTest::newRow("exact name first")
+        << QStringList{"tavord.wav", "TAVORD.WAV", "Tavord.Wav"} << "TAVORD.WAV" << 1;
+    QTest::newRow("else first in character-code order")
+        << QStringList{"tavord.wav", "tAVORD.WAV", "Tavord.Wav"} << "TAVORd.WAV" << 2;
+    QTest::newRow("a variant that leads nowhere is passed over")
+        << QStringList{"<dangling>Tavord.wav", "tavord.wav"} << "TAVORD.WAV" << 1;
+    QTest::newRow("only names alike")
+        << QStringList{"TAVORD.WAV.BAK", "TAVORDS.WAV", "tavord"} << "TAVORD.WAV" << -1;
+}
+
+void TestSoundPlayer::namesInAnyLetterCase() {
+    QFETCH(QStringList, files);
+    QFETCH(QString, name);
+    QFETCH(int, found);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid() && QDir::setCurrent(folder.path()));
+    auto back = qScopeGuard([this] { QDir::setCurrent(workDir_.path()); });
+    for (int n = 0; n < files.size(); ++n) {
+        if (files[n].startsWith("<dangling>"))
+            QVERIFY(QFile::link(QStringLiteral("absent"), files[n].mid(10)));
+        else
+            QVERIFY(WriteFile(files[n], Wav({}, Samples16({std::int16_t(n)}))));
+    }
+    SoundPlayer player;
+    player.setFileName(name);
+    QCOMPARE(player.open(), found < 0 ? SoundError::FileNotFound : SoundError::None);
+    if (found >= 0)
+        QCOMPARE(FakeAudioOutput::lastSound().samples,
+                 std::vector<std::int16_t>{std::int16_t(found)});
+}
+
 void TestSoundPlayer::workingDirectoryWinsOverProgramFolder() {
     const QString name = QStringLiteral("tst_soundplayer_where.wav");
     const QString inProgram = QDir(QCoreApplication::applicationDirPath()).filePath(name);
@@ -205,11 +259,12 @@ void TestSoundPlayer::workingDirectoryWinsOverProgramFolder() {
     SoundPlayer player;
     player.setFileName(name);
     QCOMPARE(player.open(), SoundError::None);
-    QCOMPARE(FakeAudioOutput::lastSound().channels, std::uint16_t{2});
+    QCOMPARE(FakeAudioOutput::lastSound().channels, 2);
 
-    QVERIFY(WriteFile(name, GoodCue)); // mono, in the working directory
+    // Mono, in the working directory, in other letters: the folder goes first.
+    QVERIFY(WriteFile(name.toUpper(), GoodCue));
     QCOMPARE(player.open(), SoundError::None);
-    QCOMPARE(FakeAudioOutput::lastSound().channels, std::uint16_t{1});
+    QCOMPARE(FakeAudioOutput::lastSound().channels, 1);
     // The name handed on stays bare.
     QCOMPARE(FakeAudioOutput::opened(), (QStringList{name, name}));
     QCOMPARE(player.fileName(), name);
@@ -271,6 +326,10 @@ void TestSoundPlayer::errorTexts() {
     }
     QCOMPARE(seen.size(), codes.size());
     QCOMPARE(SoundPlayer::errorBoxText(SoundError::None), QStringLiteral("Code d'erreur inconnu."));
+    QCOMPARE(SoundPlayer::errorBoxText(SoundError::NotWave),
+             QStringLiteral("Le fichier n'est pas un fichier son WAV valide."));
+    QCOMPARE(SoundPlayer::errorBoxText(SoundError::UnsupportedFormat),
+             QStringLiteral("Le format de ce fichier son WAV n'est pas pris en charge."));
 }
 
 void TestSoundPlayer::finalStopRule_data() {
@@ -302,8 +361,8 @@ void TestSoundPlayer::finalStopRule() {
     QCOMPARE(SoundPlayer::withFinalStop(text), expected);
 }
 
-// The cues the build puts beside the program: each opens cleanly, is short 16-bit mono PCM
-// and actually makes a sound.
+// The cues the build puts beside the program: each opens cleanly, is short and mono, and
+// actually makes a sound.
 void TestSoundPlayer::shippedCuesAreShortAudibleWaves() {
     const QString programDir =
         QProcessEnvironment::systemEnvironment().value(QStringLiteral("TAVORIM_PROGRAM_DIR"));
@@ -318,14 +377,13 @@ void TestSoundPlayer::shippedCuesAreShortAudibleWaves() {
     for (const QString &name : names) {
         player.setFileName(QDir(programDir).filePath(name));
         QCOMPARE(player.open(), SoundError::None);
-        const WavSound &sound = FakeAudioOutput::lastSound();
-        QCOMPARE(sound.channels, std::uint16_t{1});
-        QCOMPARE(sound.bitsPerSample, std::uint16_t{16});
+        const DecodedCue &sound = FakeAudioOutput::lastSound();
+        QCOMPARE(sound.channels, 1);
         QVERIFY2(sound.sampleRate == 22050 || sound.sampleRate == 44100, qPrintable(name));
-        QVERIFY2(FrameCount(sound) <= sound.sampleRate * 3 / 2, qPrintable(name));
+        QVERIFY2(sound.frameCount() <= std::size_t(sound.sampleRate) * 3 / 2, qPrintable(name));
         int peak = 0;
-        for (std::size_t frame = 0; frame < FrameCount(sound); ++frame)
-            peak = std::max(peak, std::abs(int(Sample(sound, frame, 0))));
+        for (std::int16_t sample : sound.samples)
+            peak = std::max(peak, std::abs(int(sample)));
         QVERIFY2(peak > 8000, qPrintable(name));
     }
 }
