@@ -1,23 +1,42 @@
 // Entry routine: the application object, then the run of the windows.
 #include "ClassSettings.h"
 #include "Display.h"
+#include "SoundPlayer.h"
 #include "Startup.h"
 
 #include <QApplication>
 
+#include <algorithm>
 #include <cstdio>
+#include <string_view>
 #include <vector>
 
-int main(int argc, char *argv[]) {
-    // For an administrator checking the settings file: no display is needed.
-    QStringList given;
-    for (int i = 0; i < argc; ++i)
-        given << QString::fromLocal8Bit(argv[i]);
-    if (given.contains(QString::fromUtf8(tavorim::ShowSettingsOption.data(),
-                                         qsizetype(tavorim::ShowSettingsOption.size())))) {
-        std::fputs(qPrintable(tavorim::settingsReport(given)), stdout);
-        return 0;
+namespace {
+
+// For an administrator checking the settings file and the teachers' cues: no display needed.
+int showSettings(int argc, char *argv[]) {
+    QCoreApplication core(argc, argv);
+    QString text = tavorim::settingsReport(QCoreApplication::arguments());
+    QStringList cues{QStringLiteral("TAVORD.WAV")};
+    for (const char kind : {'J', 'F'}) {
+        for (int digit = 0; digit < 8; ++digit)
+            cues << QStringLiteral("TAVOR%1%2.WAV").arg(QLatin1Char(kind)).arg(digit);
     }
+    for (const QString &cue : cues) {
+        const QString path = tavorim::SoundPlayer::findCue(cue);
+        text += QStringLiteral("# %1: %2\n")
+                    .arg(cue, path.isEmpty() ? QStringLiteral("introuvable") : path);
+    }
+    std::fputs(qPrintable(text), stdout);
+    return 0;
+}
+
+} // namespace
+
+int main(int argc, char *argv[]) {
+    const std::string_view show = tavorim::ShowSettingsOption;
+    if (std::any_of(argv + 1, argv + argc, [show](const char *a) { return a == show; }))
+        return showSettings(argc, argv);
     // The platform is chosen here, before the application object, so that every way of
     // starting the program (launcher, desktop entry, the program file itself) gets the same.
     std::vector<char *> arguments(argv, argv + argc);

@@ -1,20 +1,15 @@
 #include "SoundPlayer.h"
 
 #include "AudioOutput.h"
+#include "RegularFile.h"
 #include "WavDecoder.h"
 
 #include <QCoreApplication>
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
-#include <QScopeGuard>
+#include <QStandardPaths>
 
 #include <algorithm>
-#include <cerrno>
-
-#include <fcntl.h>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace tavorim {
 
@@ -52,52 +47,25 @@ QString findIn(const QDir &folder, const QString &name) {
     return {};
 }
 
-// The bare name as the system resolves a relative name for us: the working directory first,
-// then the program folder. Empty when neither holds it.
-QString resolvedPath(const QString &bareName) {
+} // namespace
+
+QStringList SoundPlayer::cueFolders() {
+    QStringList folders;
+    for (const QString &data :
+         QStandardPaths::standardLocations(QStandardPaths::GenericDataLocation))
+        folders << QDir(data).filePath(QStringLiteral("tavorim/cues"));
+    return folders << QDir::currentPath() << QCoreApplication::applicationDirPath();
+}
+
+QString SoundPlayer::findCue(const QString &bareName) {
     if (bareName.isEmpty())
         return {};
-    if (QString inWorkingDir = findIn(QDir::current(), bareName); !inWorkingDir.isEmpty())
-        return inWorkingDir;
-    return findIn(QDir(QCoreApplication::applicationDirPath()), bareName);
-}
-
-// Reads a whole cue file. Only a regular file is read: a FIFO would wait for a writer, a
-// device would never end. Whatever the file's size says, at most LargestFile + 1 bytes are
-// read, which is enough to tell that it is too big.
-SoundError readCue(const QString &path, QByteArray &bytes) {
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
-    if (fd < 0)
-        return SoundError::FileUnreadable;
-    const auto closeFile = qScopeGuard([fd] { ::close(fd); });
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
-        return SoundError::FileUnreadable;
-    if (status.st_size > LargestFile)
-        return SoundError::UnsupportedFormat;
-    // Files of /proc say 0 and hold more: the buffer grows as the reading needs.
-    bytes.resize(qMax<qint64>(status.st_size + 1, 4096));
-    qint64 got = 0;
-    while (got <= LargestFile) {
-        if (got == bytes.size())
-            bytes.resize(qMin(bytes.size() * 2, LargestFile + 1));
-        const ssize_t n = ::read(fd, bytes.data() + got, std::size_t(bytes.size() - got));
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return SoundError::FileUnreadable;
-        }
-        got += n;
+    for (const QString &folder : cueFolders()) {
+        if (QString path = findIn(QDir(folder), bareName); !path.isEmpty())
+            return path;
     }
-    if (got > LargestFile)
-        return SoundError::UnsupportedFormat;
-    bytes.truncate(got);
-    return SoundError::None;
+    return {};
 }
-
-} // namespace
 
 SoundPlayer::SoundPlayer(QObject *parent) : QObject(parent) {}
 
@@ -116,12 +84,15 @@ QString SoundPlayer::fileName() const {
 SoundError SoundPlayer::open() {
     close();
 
-    const QString path = resolvedPath(fileName_);
+    const QString path = findCue(fileName_);
     if (path.isEmpty())
         return SoundError::FileNotFound;
-    QByteArray bytes;
-    if (const SoundError error = readCue(path, bytes); error != SoundError::None)
-        return error;
+    const RegularFileContents file = readRegularFile(path, LargestFile);
+    if (file.status == RegularFileContents::Unreadable)
+        return SoundError::FileUnreadable;
+    if (file.status == RegularFileContents::TooLarge)
+        return SoundError::UnsupportedFormat;
+    const QByteArray &bytes = file.bytes;
 
     // Other formats are told apart here: only a wave file needs the audio output module.
     if (!isWaveContainer(cueBytes(bytes)))

@@ -24,9 +24,9 @@ public:
     // Stops a cue still sounding.
     ~SoundPlayer() override;
 
-    // A bare file name, kept as given; open looks for it in the working directory first,
-    // then in the program folder: in each, the exact name first, then the same name in any
-    // letter case (of several such, the first in character-code order).
+    // A bare file name, kept as given; open looks for it in each of cueFolders in turn: in
+    // each, the exact name first, then the same name in any letter case (of several such, the
+    // first in character-code order).
     void setFileName(const QString &bareName);
     QString fileName() const;
 
@@ -39,6 +39,13 @@ public:
     void play();
     void close();
     bool isOpen() const;
+
+    // Where cues are looked for, first to last: "tavorim/cues" in the user's and the system's
+    // data folders ($XDG_DATA_HOME, $XDG_DATA_DIRS), where teachers put their own recordings,
+    // then the working directory and the program folder.
+    static QStringList cueFolders();
+    // The file a cue's bare name stands for; empty when no folder has it.
+    static QString findCue(const QString &bareName);
 
     // The French text of the error box for an error code; "Code d'erreur inconnu" when the
     // code has none. A "." is appended when the last character sorts after ".".

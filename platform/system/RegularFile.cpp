@@ -11,14 +11,28 @@
 
 namespace tavorim {
 
+int openRegularFile(const char *path) {
+    // Opened without waiting, so that a FIFO is seen for what it is rather than waited on.
+    const int fd = ::open(path, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0)
+        return -1;
+    struct stat status {};
+    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
+        ::fcntl(fd, F_SETFL, O_RDONLY) != 0) {
+        ::close(fd);
+        return -1;
+    }
+    return fd;
+}
+
 RegularFileContents readRegularFile(const QString &path, qint64 limit) {
     RegularFileContents file;
-    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    const int fd = openRegularFile(QFile::encodeName(path).constData());
     if (fd < 0)
         return file;
     const auto closeFile = qScopeGuard([fd] { ::close(fd); });
     struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode))
+    if (::fstat(fd, &status) != 0)
         return file;
     if (status.st_size > limit) {
         file.status = RegularFileContents::TooLarge;

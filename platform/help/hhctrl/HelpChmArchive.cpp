@@ -1,5 +1,7 @@
 #include "HelpChmArchive.h"
 
+#include "RegularFile.h"
+
 #include "HelpChmParsers.h"
 
 #include <mspack.h>
@@ -10,8 +12,6 @@
 #include <cstdlib>
 #include <cstring>
 
-#include <fcntl.h>
-#include <sys/stat.h>
 #include <unistd.h>
 
 namespace tavorim {
@@ -31,16 +31,10 @@ struct MemorySystem {
 };
 
 // Only a regular file is read: a FIFO would wait for a writer for ever, a device never ends.
-std::FILE *openRegularFile(const char *filename) {
-    const int fd = ::open(filename, O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+std::FILE *openArchiveStream(const char *filename) {
+    const int fd = openRegularFile(filename);
     if (fd < 0)
         return nullptr;
-    struct stat status {};
-    if (::fstat(fd, &status) != 0 || !S_ISREG(status.st_mode) ||
-        ::fcntl(fd, F_SETFL, O_RDONLY) != 0) {
-        ::close(fd);
-        return nullptr;
-    }
     std::FILE *stream = ::fdopen(fd, "rb");
     if (!stream)
         ::close(fd);
@@ -50,7 +44,7 @@ std::FILE *openRegularFile(const char *filename) {
 mspack_file *openFile(mspack_system *self, const char *filename, int mode) {
     auto *file = new ArchiveFile;
     if (mode == MSPACK_SYS_OPEN_READ) {
-        file->stream = openRegularFile(filename);
+        file->stream = openArchiveStream(filename);
         if (!file->stream) {
             delete file;
             return nullptr;

@@ -34,14 +34,17 @@ constexpr double Loud = 0.5 * 32768;
 // A test cue (8 or 16-bit PCM, or 32-bit float): a quiet tone, then in its last 100 ms a loud
 // square wave, the only samples above half scale. If they all come out of the sink, the cue was
 // heard to its end.
-QByteArray MakeCue(int channels, int rate, int bits) {
+// loud false: the same cue, every sample silent.
+QByteArray MakeCue(int channels, int rate, int bits, bool loud = true) {
     QByteArray data;
     const int bodyFrames = rate * BodyMs / 1000;
     const int endFrames = rate * EndMs / 1000;
     const int halfPeriod = rate / 2000; // 1 kHz
     for (int i = 0; i < bodyFrames + endFrames; ++i) {
-        const int v = i < bodyFrames ? int(std::lround(6000 * std::sin(2 * M_PI * 440 * i / rate)))
-                                     : ((i / halfPeriod) % 2 ? 26000 : -26000);
+        const int v = !loud ? 0
+                      : i < bodyFrames
+                          ? int(std::lround(6000 * std::sin(2 * M_PI * 440 * i / rate)))
+                          : ((i / halfPeriod) % 2 ? 26000 : -26000);
         for (int c = 0; c < channels; ++c) {
             if (bits == 8) {
                 data.append(char(std::uint8_t(128 + v / 256)));
@@ -209,10 +212,14 @@ void TestSoundOutput::cueIsHeardToItsEnd_data() {
     // The first plays unchanged; the others are converted by the sound system, which may
     // soften a few frames at each edge of the square wave.
     QTest::addColumn<int>("percentHeard");
-    QTest::newRow("16-bit stereo at the sink's rate") << 2 << SinkRate << 16 << 98;
-    QTest::newRow("16-bit mono 22050 Hz") << 1 << 22050 << 16 << 85;
-    QTest::newRow("8-bit mono 22050 Hz") << 1 << 22050 << 8 << 85;
-    QTest::newRow("32-bit float stereo 44100 Hz") << 2 << 44100 << 32 << 85;
+    // A teacher's cue in the system's folder, played by its bare name rather than a silent one
+    // of the same name in the working directory.
+    QTest::addColumn<bool>("teachers");
+    QTest::newRow("16-bit stereo at the sink's rate") << 2 << SinkRate << 16 << 98 << false;
+    QTest::newRow("16-bit mono 22050 Hz") << 1 << 22050 << 16 << 85 << false;
+    QTest::newRow("8-bit mono 22050 Hz") << 1 << 22050 << 8 << 85 << false;
+    QTest::newRow("32-bit float stereo 44100 Hz") << 2 << 44100 << 32 << 85 << false;
+    QTest::newRow("a teacher's cue for the whole machine") << 2 << SinkRate << 16 << 98 << true;
 }
 
 void TestSoundOutput::cueIsHeardToItsEnd() {
@@ -220,11 +227,29 @@ void TestSoundOutput::cueIsHeardToItsEnd() {
     QFETCH(int, rate);
     QFETCH(int, bits);
     QFETCH(int, percentHeard);
-    const QString cue = runtimeDir_.path() + QStringLiteral("/FIN.WAV");
+    QFETCH(bool, teachers);
+    QString cue = runtimeDir_.path() + QStringLiteral("/FIN.WAV");
+    QTemporaryDir system, working;
+    const QString previousDir = QDir::currentPath();
+    auto restore = qScopeGuard([&previousDir] {
+        qunsetenv("XDG_DATA_DIRS");
+        QDir::setCurrent(previousDir);
+    });
+    if (teachers) {
+        QVERIFY(QDir(system.path()).mkpath(QStringLiteral("tavorim/cues")));
+        qputenv("XDG_DATA_DIRS", QFile::encodeName(system.path()));
+        QVERIFY(QDir::setCurrent(working.path()));
+        QFile silent(QStringLiteral("TAVORD.WAV"));
+        QVERIFY(silent.open(QIODevice::WriteOnly));
+        silent.write(MakeCue(channels, rate, bits, false));
+        cue = system.filePath(QStringLiteral("tavorim/cues/TAVORD.WAV"));
+    }
     QFile file(cue);
     QVERIFY(file.open(QIODevice::WriteOnly));
     file.write(MakeCue(channels, rate, bits));
     file.close();
+    if (teachers)
+        cue = QStringLiteral("TAVORD.WAV");
     const int endFrames = SinkRate * EndMs / 1000;
     const int before = reader_->loudFrames();
 

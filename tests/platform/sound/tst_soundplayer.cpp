@@ -80,7 +80,7 @@ private slots:
     void outputFailures();
     void namesInAnyLetterCase_data();
     void namesInAnyLetterCase();
-    void workingDirectoryWinsOverProgramFolder();
+    void foldersInOrder();
     void nextOpenCutsTheCueSounding_data();
     void nextOpenCutsTheCueSounding();
     void destroyingThePlayerCutsTheCue();
@@ -250,7 +250,7 @@ void TestSoundPlayer::namesInAnyLetterCase() {
                  std::vector<std::int16_t>{std::int16_t(found)});
 }
 
-void TestSoundPlayer::workingDirectoryWinsOverProgramFolder() {
+void TestSoundPlayer::foldersInOrder() {
     const QString name = QStringLiteral("tst_soundplayer_where.wav");
     const QString inProgram = QDir(QCoreApplication::applicationDirPath()).filePath(name);
     QVERIFY(WriteFile(inProgram, Wav({.channels = 2}, Samples16({1, 2}))));
@@ -268,6 +268,23 @@ void TestSoundPlayer::workingDirectoryWinsOverProgramFolder() {
     // The name handed on stays bare.
     QCOMPARE(FakeAudioOutput::opened(), (QStringList{name, name}));
     QCOMPARE(player.fileName(), name);
+
+    // Before both, the teachers' folders: the system's, then the user's own, each marked here
+    // by its rate.
+    QTemporaryDir user, system;
+    qputenv("XDG_DATA_HOME", QFile::encodeName(user.path()));
+    qputenv("XDG_DATA_DIRS", QFile::encodeName(system.path()));
+    auto unset = qScopeGuard([] {
+        qunsetenv("XDG_DATA_HOME");
+        qunsetenv("XDG_DATA_DIRS");
+    });
+    for (const auto &[folder, rate] : {std::pair{&system, 11025}, std::pair{&user, 8000}}) {
+        QVERIFY(QDir(folder->path()).mkpath(QStringLiteral("tavorim/cues")));
+        QVERIFY(WriteFile(folder->filePath(QStringLiteral("tavorim/cues/") + name),
+                          Wav({.rate = std::uint32_t(rate)}, Samples16({3}))));
+        QCOMPARE(player.open(), SoundError::None);
+        QCOMPARE(FakeAudioOutput::lastSound().sampleRate, rate);
+    }
 }
 
 void TestSoundPlayer::nextOpenCutsTheCueSounding_data() {
