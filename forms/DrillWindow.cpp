@@ -40,9 +40,7 @@ public:
 // (arrows, Delete, Home, End, function keys, Tab, which moves the focus, and keys with Alt,
 // which are access keys).
 char16_t typedCharacter(const QKeyEvent *event) {
-    const Qt::KeyboardModifiers held =
-        event->modifiers() &
-        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
+    const Qt::KeyboardModifiers held = tavorim::heldModifiers(event);
     const bool ctrl = held & Qt::ControlModifier;
     const bool alt = held & Qt::AltModifier;
     if (alt && !ctrl)

@@ -19,7 +19,6 @@
 
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QMouseEvent>
 #include <QShortcut>
 #include <QShowEvent>
 #include <QThread>
@@ -64,8 +63,8 @@ TForm1::TForm1(QWidget *parent)
     QPalette labelColors = ui->Label1->palette();
     labelColors.setColor(QPalette::Window, QColor(255, 149, 43));
     labelColors.setColor(QPalette::WindowText, QColor(0, 0, 128));
+    // Its click does nothing: the label only carries the publisher's hint.
     ui->Label1->setPalette(labelColors);
-    ui->Label1->installEventFilter(this);
 
     connect(ui->Enchiffresromains1, &QAction::triggered, this, &TForm1::Enchiffresromains1Click);
     connect(ui->Enchiffresarabes1, &QAction::triggered, this, &TForm1::Enchiffresarabes1Click);
@@ -235,8 +234,6 @@ void TForm1::Apropos1Click() {
     TApplication::instance().ShowModal(&AboutBox);
 }
 
-void TForm1::Label1Click() {}
-
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {
     // The first reading of the fonts, with the menu bar, and the bust wait until the window is
     // on screen, just before its first paint: meanwhile the program answers the window manager
@@ -250,8 +247,5 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event) {
         ui->Image1->setPixmap(
             tavorim::picture(QStringLiteral(":/pictures/buste.bmp"), this, ui->Image1->size()));
     }
-    if (watched == ui->Label1 && event->type() == QEvent::MouseButtonRelease &&
-        static_cast<QMouseEvent *>(event)->button() == Qt::LeftButton)
-        Label1Click();
     return QDialog::eventFilter(watched, event);
 }

@@ -46,7 +46,6 @@ public slots:
     void son1Click();
     void Documentation1Click();
     void Apropos1Click();
-    void Label1Click();
 
 protected:
     void closeEvent(QCloseEvent *event) override;

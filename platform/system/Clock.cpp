@@ -29,8 +29,7 @@ QString formatDuration(double dayFraction) {
     double ms = std::floor(dayFraction * day + 1e-6);
     if (!(ms > 0))
         ms = 0;
-    const int seconds = int(std::fmod(ms, day) / 1000);
-    return QString::asprintf("%02d:%02d:%02d", seconds / 3600, seconds / 60 % 60, seconds % 60);
+    return QTime::fromMSecsSinceStartOfDay(int(std::fmod(ms, day))).toString(u"HH:mm:ss");
 }
 
 } // namespace tavorim

@@ -30,12 +30,6 @@ bool isEnter(const QKeyEvent *event) {
     return event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
 }
 
-// Shift, Ctrl, Alt and Meta: the keypad flag does not count as a modifier held.
-Qt::KeyboardModifiers heldModifiers(const QKeyEvent *event) {
-    return event->modifiers() &
-           (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
-}
-
 // The letter marked by the first single ampersand of a caption, in upper case; a null QChar
 // when there is none ("&&" is a literal ampersand).
 QChar accessLetter(const QString &caption) {
@@ -202,6 +196,11 @@ void installDialogKeys(QDialog *dialog, QPushButton *defaultButton) {
     if (defaultButton)
         defaultButton->setDefault(true);
     DialogKeys::instance().add(dialog, defaultButton);
+}
+
+Qt::KeyboardModifiers heldModifiers(const QKeyEvent *event) {
+    return event->modifiers() &
+           (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
 }
 
 } // namespace tavorim

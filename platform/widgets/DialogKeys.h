@@ -1,6 +1,9 @@
 #pragma once
 
+#include <Qt>
+
 class QDialog;
+class QKeyEvent;
 class QPushButton;
 
 namespace tavorim {
@@ -18,5 +21,8 @@ namespace tavorim {
 // These rules act before the focused control sees the key, so its own filters only get what no
 // button took. defaultButton may be null: then the dialog has no default button.
 void installDialogKeys(QDialog *dialog, QPushButton *defaultButton = nullptr);
+
+// Shift, Ctrl, Alt and Meta held with a key: the keypad flag does not count as a modifier.
+Qt::KeyboardModifiers heldModifiers(const QKeyEvent *event);
 
 } // namespace tavorim

@@ -1,5 +1,7 @@
 #include "LinkLabel.h"
 
+#include "DialogKeys.h"
+
 #include "Accessibility.h"
 #include "FocusFrame.h"
 
@@ -20,11 +22,8 @@ void LinkLabel::click() {
 }
 
 void LinkLabel::keyPressEvent(QKeyEvent *event) {
-    const Qt::KeyboardModifiers held =
-        event->modifiers() &
-        (Qt::ShiftModifier | Qt::ControlModifier | Qt::AltModifier | Qt::MetaModifier);
     const int key = event->key();
-    if (held == Qt::NoModifier &&
+    if (heldModifiers(event) == Qt::NoModifier &&
         (key == Qt::Key_Return || key == Qt::Key_Enter || key == Qt::Key_Space)) {
         event->accept();
         click();

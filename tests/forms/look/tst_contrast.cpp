@@ -198,6 +198,8 @@ struct Text {
     QWidget *control;
     QRect area; // in the control; empty: where its text lies
     std::optional<std::pair<QRgb, QRgb>> designPair;
+    // The text keeps the design pair's colors themselves, whatever the desktop's scheme.
+    bool ownColors = false;
 };
 
 template <typename T> T *child(const QWidget *window, const char *name) {
@@ -316,11 +318,17 @@ void TestContrast::textsStandOut() {
         shown = windows_.back().get();
     } else if (window == QLatin1String("main window")) {
         shown = open(keep(new TForm1));
+        // Black on the button face and navy on orange, as designed, not the dark scheme's.
+        const auto classic = std::pair{qRgb(0, 0, 0), qRgb(0xF0, 0xF0, 0xF0)};
         auto *menu = child<QMenuBar>(shown, "MainMenu1");
         for (QAction *item : menu->actions())
-            texts.append({item->text(), menu, menu->actionGeometry(item), {}});
-        texts.append({"oOo", child<QLabel>(shown, "Label1"), {}, {}});
-        texts.append({"Fermer", child<tavorim::GlyphButton>(shown, "BitBtn1"), {}, {}});
+            texts.append({item->text(), menu, menu->actionGeometry(item), classic, true});
+        texts.append({"oOo",
+                      child<QLabel>(shown, "Label1"),
+                      {},
+                      std::pair{qRgb(0, 0, 128), qRgb(255, 149, 43)},
+                      true});
+        texts.append({"Fermer", child<tavorim::GlyphButton>(shown, "BitBtn1"), {}, classic, true});
     } else if (window == QLatin1String("level dialog")) {
         shown = open(keep(new Tnivform));
         for (const char *radio : {"RadioButton1", "RadioButton2", "RadioButton3"})
@@ -388,6 +396,16 @@ void TestContrast::textsStandOut() {
                 .arg(needed, 0, 'f', 2);
         report << line;
         QVERIFY2(found->ratio >= needed - 0.02, qPrintable(line));
+        if (text.ownColors) {
+            const auto near = [](QRgb a, QRgb b) {
+                return std::abs(qRed(a) - qRed(b)) + std::abs(qGreen(a) - qGreen(b)) +
+                           std::abs(qBlue(a) - qBlue(b)) <=
+                       48;
+            };
+            QVERIFY2(near(found->text, text.designPair->first) &&
+                         near(found->ground, text.designPair->second),
+                     qPrintable(line));
+        }
     }
     qInfo("%s", qPrintable(report.join(QStringLiteral("; "))));
 }

@@ -667,18 +667,20 @@ void TestProgram::unusableDisplayEndsInFrench_data() {
     QTest::addColumn<QStringList>("settings"); // NAME=value, or NAME alone to remove it
     QTest::addColumn<QString>("message");
     const QString missing = QStringLiteral(":65535");
+    const QString notOpened = QStringLiteral("Tavorim ne peut pas démarrer\u00a0: l'écran "
+                                             "«\u00a0:65535\u00a0» ne peut pas être ouvert.");
+    const QString none = QStringLiteral(
+        "Tavorim ne peut pas démarrer\u00a0: aucun écran graphique n'est disponible.");
     QTest::newRow("X display that does not exist")
-        << QStringList{"QT_QPA_PLATFORM=xcb", "DISPLAY=" + missing}
-        << displayNotOpenedText(missing);
-    QTest::newRow("no X display named")
-        << QStringList{"QT_QPA_PLATFORM=xcb", "DISPLAY"} << noDisplayText();
+        << QStringList{"QT_QPA_PLATFORM=xcb", "DISPLAY=" + missing} << notOpened;
+    QTest::newRow("no X display named") << QStringList{"QT_QPA_PLATFORM=xcb", "DISPLAY"} << none;
     QTest::newRow("platform left to the program")
         << QStringList{"QT_QPA_PLATFORM", "WAYLAND_DISPLAY", "XDG_SESSION_TYPE",
                        "DISPLAY=" + missing}
-        << displayNotOpenedText(missing);
+        << notOpened;
     QTest::newRow("Wayland display that does not exist")
         << QStringList{"QT_QPA_PLATFORM=wayland", "WAYLAND_DISPLAY=tavorim-none", "DISPLAY"}
-        << noDisplayText();
+        << none;
 }
 
 void TestProgram::unusableDisplayEndsInFrench() {

@@ -8,6 +8,7 @@
 
 #include <QProcess>
 #include <QRegularExpression>
+#include <QScopeGuard>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -17,7 +18,9 @@
 #include <memory>
 #include <thread>
 
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 
 using namespace tavorim;
 using help_test::ReadBytes;
@@ -215,7 +218,8 @@ void TestHelpChm::damagedArchivesAreRefusedOrReadSafely() {
 
 void TestHelpChm::loopingArchivesEndInNotFound_data() {
     using help_test::ChmShape;
-    QTest::addColumn<int>("shape"); // a ChmShape, or -1 for a FIFO in place of the file
+    QTest::addColumn<int>("shape"); // a ChmShape, or -1 for a FIFO in place of the file, held
+                                    // open by a silent writer
     QTest::addColumn<QStringList>("read");
     // Stored pages come back (letter case ignored); the compressed one, whose section the
     // directory does not describe, and the absent one are not found.
@@ -231,8 +235,16 @@ void TestHelpChm::loopingArchivesEndInNotFound() {
     QFETCH(QStringList, read);
     QTemporaryDir dir;
     const QString path = dir.filePath(QStringLiteral("tavorim.chm"));
+    int silentWriter = -1;
+    const auto closeWriter = qScopeGuard([&silentWriter] {
+        if (silentWriter >= 0)
+            ::close(silentWriter);
+    });
     if (shape < 0) {
         QCOMPARE(::mkfifo(QFile::encodeName(path).constData(), 0600), 0);
+        // A reader of the FIFO would wait for this writer's bytes for ever.
+        silentWriter = ::open(QFile::encodeName(path).constData(), O_RDWR | O_CLOEXEC);
+        QVERIFY(silentWriter >= 0);
     } else {
         const std::string bytes =
             help_test::buildChm(help_test::smallArchive(help_test::ChmShape(shape)));
