@@ -262,6 +262,7 @@ def check_confirmation_from_button(run, main):
         run.press("alt+f")
         check_centred(run, run.window(CONFIRM_TITLE), desktop.primary,
                       "the confirmation from \"&Fermer\"")
+        desktop.screenshot(os.path.join(run.artifacts, "confirmation.png"))
         run.press("Escape")
         run.window_gone(CONFIRM_TITLE)
 
@@ -327,6 +328,7 @@ def quit_confirmed(run, main, area):
         desktop.close_focused()
         check_centred(run, run.window(CONFIRM_TITLE), area,
                       "the confirmation from the window manager's close")
+        desktop.screenshot(os.path.join(run.artifacts, "confirmation-close.png"))
         run.press("alt+o")
         try:
             status = program.process.wait(timeout=EXIT_BOUND + 5)
