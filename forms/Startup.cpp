@@ -137,7 +137,8 @@ public:
         wide_ = font->min_byte1 != 0 || font->max_byte1 != 0;
     }
 
-    void show(const QString &title, const QString &text) {
+    // Centred on area, the primary monitor where it is known, else on the whole X screen.
+    void show(const QString &title, const QString &text, QRect area) {
         const QStringList lines = wrapped(text, 56);
         const int lineHeight = font_->ascent + font_->descent + 2;
         int textWidth = 0;
@@ -150,10 +151,12 @@ public:
         const int windowHeight = int(lines.size()) * lineHeight + buttonHeight_ + 3 * Margin;
         const unsigned long black = BlackPixel(display_, screen);
         const unsigned long white = WhitePixel(display_, screen);
+        if (area.isEmpty())
+            area = QRect(0, 0, DisplayWidth(display_, screen), DisplayHeight(display_, screen));
         const Window window =
             XCreateSimpleWindow(display_, RootWindow(display_, screen),
-                                std::max(0, (DisplayWidth(display_, screen) - windowWidth) / 2),
-                                std::max(0, (DisplayHeight(display_, screen) - windowHeight) / 2),
+                                area.x() + std::max(0, (area.width() - windowWidth) / 2),
+                                area.y() + std::max(0, (area.height() - windowHeight) / 2),
                                 unsigned(windowWidth), unsigned(windowHeight), 1, black, white);
         setTitle(window, title);
         XSizeHints *hints = XAllocSizeHints();
@@ -287,13 +290,13 @@ int ignoreX11Error(Display *, XErrorEvent *) {
     return 0;
 }
 
-void showX11Box(const QString &title, const QString &text) {
+void showX11Box(const QString &title, const QString &text, const QRect &area = QRect()) {
     Display *display = XOpenDisplay(x11Display.isEmpty() ? nullptr : x11Display.constData());
     if (!display)
         return;
     const auto previousErrorHandler = XSetErrorHandler(ignoreX11Error);
     if (XFontStruct *font = XLoadQueryFont(display, "fixed")) {
-        X11Box(display, font).show(title, text);
+        X11Box(display, font).show(title, text, area);
         XFreeFont(display, font);
     }
     XSetErrorHandler(previousErrorHandler);
@@ -336,6 +339,6 @@ bool screenCanShowTheProgram() {
     const QString text = lowColorText(screen->depth());
     writeError(text);
     if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        showX11Box(TApplication::instance().title(), text);
+        showX11Box(TApplication::instance().title(), text, screen->geometry());
     return false;
 }

@@ -189,12 +189,12 @@ void TForm2::setVisible(bool visible) {
 void TForm2::coverScreen() {
     // Maximised means the whole screen, with a window manager or without one: the window has
     // that size before it is first mapped, so it is never seen at its design size.
-    winId();
-    QScreen *screen = windowHandle() ? windowHandle()->screen() : nullptr;
-    if (!screen)
-        screen = QGuiApplication::primaryScreen();
+    // The program starts on the primary screen, wherever the desktop puts it.
+    QScreen *screen = tavorim::screenFor(nullptr);
     if (!screen)
         return;
+    winId();
+    windowHandle()->setScreen(screen);
     // Placing a window drops its maximised state: it is asked for again, for the window manager.
     const Qt::WindowStates state = windowState();
     setGeometry(screen->geometry());

@@ -3,6 +3,7 @@
 #include "WindowPlacement.h"
 
 #include <QGuiApplication>
+#include <QPointer>
 #include <QScreen>
 #include <QWidget>
 
@@ -28,10 +29,9 @@ int colorDepth(const QWidget *widget) {
 }
 
 void centerOnScreen(QWidget *window) {
-    placeFrame(window, [window](const QMargins &frame) {
-        QScreen *screen = window->screen();
-        if (!screen)
-            screen = QGuiApplication::primaryScreen();
+    // The screen is chosen once: the window may become the active one before it is placed again.
+    const QPointer<QScreen> screen = screenFor(ownerOf(window));
+    placeFrame(window, [window, screen](const QMargins &frame) {
         QRect outer(window->pos(), window->size().grownBy(frame));
         if (screen)
             outer.moveCenter(screen->availableGeometry().center());

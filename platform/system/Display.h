@@ -13,7 +13,8 @@ int colorDepth(const QWidget *widget);
 // Tests: every screen reads as this depth; 0 puts the real screens back.
 void setColorDepthForTests(int bitsPerPixel);
 
-// Puts a window, frame included, in the middle of its screen's available area.
+// Puts a window, frame included, in the middle of the available area of the screen of the window
+// it belongs to (the primary screen for a window of its own).
 void centerOnScreen(QWidget *window);
 
 // Whether the program should run on the X11 platform: an X display (an X session's or a Wayland

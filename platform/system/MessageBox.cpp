@@ -1,9 +1,11 @@
 #include "MessageBox.h"
 
 #include "Application.h"
+#include "Display.h"
 
 #include <QMessageBox>
 #include <QPushButton>
+#include <QShowEvent>
 
 namespace tavorim {
 
@@ -43,6 +45,21 @@ QMessageBox::Icon toQtIcon(MessageBox::Icon icon) {
     return QMessageBox::NoIcon;
 }
 
+// Centred frame included on the screen of the window it belongs to: Qt's own place guesses the
+// frame, and a window manager places a box it did not give the focus to beside that window.
+class PlacedBox : public QMessageBox {
+public:
+    using QMessageBox::QMessageBox;
+
+protected:
+    void showEvent(QShowEvent *event) override {
+        // Sized to its text only now.
+        QMessageBox::showEvent(event);
+        if (!event->spontaneous())
+            centerOnScreen(this);
+    }
+};
+
 } // namespace
 
 MessageBox::Button MessageBox::show(QWidget *parent, Icon icon, const QString &title,
@@ -58,7 +75,7 @@ MessageBox::Button MessageBox::show(QWidget *parent, Icon icon, const QString &t
     if (autoAnswer() != NoButton)
         return autoAnswer();
 
-    QMessageBox box(toQtIcon(icon), title, text, QMessageBox::NoButton, parent);
+    PlacedBox box(toQtIcon(icon), title, text, QMessageBox::NoButton, parent);
     struct Choice {
         Button button;
         const char *caption;
@@ -78,7 +95,8 @@ MessageBox::Button MessageBox::show(QWidget *parent, Icon icon, const QString &t
         if (choice.button == escapeButton)
             box.setEscapeButton(pushButton);
     }
-    box.exec();
+    // Made transient for the window it is opened from, as every modal window of the program.
+    TApplication::instance().ShowModal(&box);
     for (const auto &[pushButton, button] : made) {
         if (box.clickedButton() == pushButton)
             return button;

@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QPointer>
+#include <QScreen>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
@@ -88,8 +89,11 @@ std::optional<QMargins> ownFrame(const QWidget *window) {
         return std::nullopt;
     if (const auto extents = x11FrameExtents(window))
         return extents;
+    // Without the window manager's word Qt measures the frame from the X windows: before the
+    // window is framed that gives nothing, or sides below zero while its size is being set.
     const QMargins frame = window->windowHandle()->frameMargins();
-    if (frame.isNull())
+    if (frame.isNull() || frame.left() < 0 || frame.top() < 0 || frame.right() < 0 ||
+        frame.bottom() < 0)
         return std::nullopt;
     return frame;
 }
@@ -218,6 +222,51 @@ QRegion helpKeepClear() {
                 QRect(values[0].toInt(), values[1].toInt(), values[2].toInt(), values[3].toInt());
     }
     return region;
+}
+
+int monitorFor(const QList<QRect> &monitors, int primary, const QRect &ownerFrame) {
+    if (monitors.isEmpty())
+        return -1;
+    int best = primary >= 0 && primary < monitors.size() ? primary : 0;
+    qint64 bestShown = 0;
+    for (int index = 0; index < monitors.size(); ++index) {
+        const qint64 shown = overlap(ownerFrame, monitors[index]);
+        if (shown > bestShown) {
+            best = index;
+            bestShown = shown;
+        }
+    }
+    return best;
+}
+
+QWidget *ownerOf(const QWidget *window) {
+    if (QWidget *parent = window->parentWidget())
+        return parent->window();
+    const QWindow *handle = window->windowHandle();
+    if (const QWindow *transient = handle ? handle->transientParent() : nullptr) {
+        const auto windows = QApplication::topLevelWidgets();
+        for (QWidget *candidate : windows) {
+            if (candidate->windowHandle() == transient)
+                return candidate;
+        }
+    }
+    for (QWidget *candidate : {QApplication::activeModalWidget(), QApplication::activeWindow()}) {
+        if (candidate && candidate != window)
+            return candidate;
+    }
+    return nullptr;
+}
+
+QScreen *screenFor(const QWidget *owner) {
+    const QList<QScreen *> screens = QGuiApplication::screens();
+    QList<QRect> monitors;
+    for (const QScreen *screen : screens)
+        monitors.append(screen->geometry());
+    // Where the owner is seen: a window not on screen has no place of its own yet.
+    const QRect frame = owner && owner->isVisible() ? owner->frameGeometry() : QRect();
+    const int index =
+        monitorFor(monitors, int(screens.indexOf(QGuiApplication::primaryScreen())), frame);
+    return index >= 0 ? screens[index] : nullptr;
 }
 
 QRect fittedInto(const QRect &area, const QSize &size) {

@@ -4,12 +4,14 @@
 // it is shown, so a frame placed before that is placed with a guessed frame and placed again
 // as soon as the real one is known. Shared by the program and the help viewer module.
 
+#include <QList>
 #include <QMargins>
 #include <QRect>
 #include <QRegion>
 
 #include <functional>
 
+class QScreen;
 class QWidget;
 
 namespace tavorim {
@@ -30,6 +32,18 @@ QMargins frameMargins(const QWidget *window);
 // coordinates), told by the program to the viewer module through the application object.
 void setHelpKeepClear(const QRegion &region);
 QRegion helpKeepClear();
+
+// Which of the monitors (their rectangles on the desktop) a window belongs on: the one that shows
+// most of the frame of the window it belongs to; the primary one when that frame is empty or on
+// no monitor. -1 without monitors.
+int monitorFor(const QList<QRect> &monitors, int primary, const QRect &ownerFrame);
+
+// The window a new window belongs to: its parent's window, else the window it was made
+// transient for, else the modal window in front, else the active window; null when none.
+QWidget *ownerOf(const QWidget *window);
+
+// The screen of the window an opening window belongs to (null: none), by monitorFor.
+QScreen *screenFor(const QWidget *owner);
 
 // A rectangle of the given size moved inside area, and cut to it where it is larger.
 QRect fittedInto(const QRect &area, const QSize &size);

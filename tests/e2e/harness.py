@@ -31,7 +31,8 @@ SCREEN_WIDTH, SCREEN_HEIGHT = 1280, 1024
 IMAGEMAGICK_IMPORT = "/usr/bin/import"
 IMAGEMAGICK_CONVERT = "/usr/bin/convert"
 
-REQUIRED_TOOLS = ["Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "dbus-daemon", "dbus-send"]
+REQUIRED_TOOLS = ["Xvfb", "openbox", "xdotool", "xwininfo", "xprop", "xrandr", "dbus-daemon",
+                  "dbus-send"]
 AT_SPI_LAUNCHER = "/usr/libexec/at-spi-bus-launcher"
 
 
@@ -143,6 +144,15 @@ class Desktop:
 
     kind = "openbox"
     packages = "xvfb openbox"
+    # The X screen, and the monitors RandR splits it into (name, x, y, width, height), the
+    # primary one first; none: the screen is one monitor.
+    screen_size = (SCREEN_WIDTH, SCREEN_HEIGHT)
+    monitors = ()
+
+    @property
+    def primary(self):
+        """The primary monitor: x, y, width, height."""
+        return self.monitors[0][1:] if self.monitors else (0, 0, *self.screen_size)
 
     @classmethod
     def missing_packages(cls):
@@ -200,7 +210,7 @@ class Desktop:
         log = open(os.path.join(self.artifacts, "xvfb.log"), "wb")
         xvfb = subprocess.Popen(
             ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-             "-screen", "0", f"{SCREEN_WIDTH}x{SCREEN_HEIGHT}x24"],
+             "-screen", "0", "x".join(str(n) for n in self.screen_size) + "x24"],
             env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
             pass_fds=(write_end,), preexec_fn=_die_with_parent)
         log.close()
@@ -220,6 +230,13 @@ class Desktop:
         os.close(read_end)
         self.display = ":" + number.decode().strip()
         self.env["DISPLAY"] = self.display
+        for index, (name, x, y, w, h) in enumerate(self.monitors):
+            # "*" marks the primary monitor; the last one takes over Xvfb's own output, whose
+            # monitor would otherwise cover the whole screen.
+            last = index == len(self.monitors) - 1
+            self.run(["xrandr", "--setmonitor", ("*" if index == 0 else "") + name,
+                      f"{w}/{w * 254 // 960}x{h}/{h * 254 // 960}+{x}+{y}",
+                      "screen" if last else "none"])
 
     def _start_window_manager(self):
         self.spawn(["openbox", "--sm-disable", "--config-file",

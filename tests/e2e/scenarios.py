@@ -277,8 +277,8 @@ class Scenario:
     def save_window_picture(self, window, file_name):
         frame = self.desktop.frame_of(window["id"])
         x, y = max(frame["x"], 0), max(frame["y"], 0)
-        width = min(frame["width"], harness.SCREEN_WIDTH - x)
-        height = min(frame["height"], harness.SCREEN_HEIGHT - y)
+        width = min(frame["width"], self.desktop.screen_size[0] - x)
+        height = min(frame["height"], self.desktop.screen_size[1] - y)
         return self.desktop.screenshot(os.path.join(self.artifacts, file_name),
                                        (x, y, width, height))
 
@@ -303,7 +303,7 @@ class Scenario:
                     if order.index(desktop.toplevel_of(w["id"])) > mine]
 
         def uncovered(x, y):
-            return 0 <= x < harness.SCREEN_WIDTH and 0 <= y < harness.SCREEN_HEIGHT and not any(
+            return 0 <= x < desktop.screen_size[0] and 0 <= y < desktop.screen_size[1] and not any(
                 c["x"] <= x < c["x"] + c["width"] and c["y"] <= y < c["y"] + c["height"]
                 for c in covering)
 
@@ -858,8 +858,8 @@ def main():
     missing = harness.missing_prerequisites()
     if missing:
         print("SKIPPED: the end-to-end harness needs " + ", ".join(missing)
-              + " (Debian: xvfb openbox xdotool x11-utils dbus at-spi2-core python3-pyatspi"
-              " imagemagick)")
+              + " (Debian: xvfb openbox xdotool x11-utils x11-xserver-utils dbus at-spi2-core"
+              " python3-pyatspi imagemagick)")
         return 77
     program_dir = os.environ.get("TAVORIM_PROGRAM_DIR", "")
     if not os.access(os.path.join(program_dir, "tavorim"), os.X_OK):

@@ -3,7 +3,8 @@ manager stacks, minimises, restores and frames them.
 
 windows_openbox, windows_mutter, windows_kwin: the same run under Xvfb + openbox, GNOME's
 mutter and KDE's KWin (both Wayland compositors with Xwayland, where the program is started as
-a desktop session starts it, without QT_QPA_PLATFORM). bare: Xvfb without any window manager.
+a desktop session starts it, without QT_QPA_PLATFORM). Under openbox the X screen is split into
+two monitors, the primary one not at the origin. bare: Xvfb without any window manager.
 """
 import glob
 import os
@@ -11,14 +12,24 @@ import os
 import compositors
 import harness
 from harness import StepFailure, poll
-from scenarios import (APP, APPEAR, BACKDROP_TITLE, CONFIRM_TITLE, EXIT_BOUND, LOCK_KEY_BOUND,
-                       MAIN_TITLE, ROMAN_TITLE, SANITIZER_REPORT, _red_pixels)
+from scenarios import (ABOUT_TITLE, APP, APPEAR, BACKDROP_TITLE, CONFIRM_TITLE, EXIT_BOUND,
+                       LEVEL_TITLE, LOCK_KEY_BOUND, MAIN_TITLE, ROMAN_TITLE, SANITIZER_REPORT,
+                       _red_pixels)
 
 # The backdrop's clock and lock-key indicators: (x, y, width, height), the indicators by their
 # distance from the right edge.
 CLOCK = (16, 24, 117, 41)
 INDICATORS = [(136, 24, 91, 41), (16, 24, 91, 41)]
 HELP_PREFERRED = (860, 620)
+
+
+class TwoMonitorDesktop(harness.Desktop):
+    """Xvfb + openbox, one wide X screen that RandR splits into two monitors: the primary one
+    on the right, shorter than the other."""
+
+    screen_size = (3200, 1080)
+    monitors = (("R", 1920, 0, harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT),
+                ("L", 0, 0, 1920, 1080))
 
 
 class BareDesktop(harness.Desktop):
@@ -30,11 +41,16 @@ class BareDesktop(harness.Desktop):
         pass
 
 
-def _panels(width):
-    panels = [CLOCK]
+def _panels(area):
+    panels = [(area[0] + CLOCK[0], area[1] + CLOCK[1], *CLOCK[2:])]
     for right, y, w, h in INDICATORS:
-        panels.append((width - right - w, y, w, h))
+        panels.append((area[0] + area[2] - right - w, area[1] + y, w, h))
     return panels
+
+
+def _inside(box, area):
+    return (area[0] <= box[0] and area[1] <= box[1] and box[0] + box[2] <= area[0] + area[2]
+            and box[1] + box[3] <= area[1] + area[3])
 
 
 def _intersects(a, b):
@@ -46,6 +62,27 @@ def _box(frame):
     return frame["x"], frame["y"], frame["width"], frame["height"]
 
 
+def check_centred(run, window, area, what, within=2):
+    """Waits until the window's frame is centred on area (x, y, width, height); returns the
+    frame."""
+    seen = {}
+
+    def centred():
+        frame = _box(run.desktop.visible_frame(window["id"]))
+        seen["off"] = (frame[0] + frame[2] / 2 - area[0] - area[2] / 2,
+                       frame[1] + frame[3] / 2 - area[1] - area[3] / 2)
+        seen["frame"] = frame
+        return all(abs(off) <= within for off in seen["off"])
+
+    try:
+        poll(centred, APPEAR, f"{what}'s frame centred on {area}")
+    except StepFailure as failure:
+        raise StepFailure(f"{failure}; frame {seen['frame']}, off centre by "
+                          f"{seen['off']}") from None
+    print(f"    {what}: frame {seen['frame']}, off centre by {seen['off']}")
+    return seen["frame"]
+
+
 def check_covering_and_centred(run, program_platform, framed=True):
     """The start: the backdrop over the whole screen the first time it is seen (the program
     running as an X client), the main window centred frame included."""
@@ -54,58 +91,52 @@ def check_covering_and_centred(run, program_platform, framed=True):
         run.start_program(platform=program_platform)
         backdrop = run.window(BACKDROP_TITLE)
         geometry = _box(backdrop)
-        screen = (0, 0, harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT)
+        screen = run.desktop.primary
         assert geometry == screen, f"backdrop at {geometry}, not covering the screen {screen}"
         main = run.window(MAIN_TITLE)
-        desktop = run.desktop
-
-        def centred():
-            frame = desktop.visible_frame(main["id"])
-            centre = (frame["x"] + frame["width"] / 2, frame["y"] + frame["height"] / 2)
-            off = (centre[0] - harness.SCREEN_WIDTH / 2, centre[1] - harness.SCREEN_HEIGHT / 2)
-            run.last_off = (off, _box(frame))
-            return abs(off[0]) <= 1 and abs(off[1]) <= 1
-
-        try:
-            poll(centred, APPEAR, "the main window's frame centred on the screen")
-        except StepFailure as failure:
-            raise StepFailure(f"{failure}; frame {run.last_off[1]}, off centre by "
-                              f"{run.last_off[0]}") from None
-        off, frame = run.last_off
+        frame = check_centred(run, main, screen, "the main window", within=1)
         if framed:
             assert frame[3] > main["height"], \
                 f"the main window has no frame ({frame}) under a window manager"
-        print(f"    main window frame {frame}, off centre by {off}")
         run.save_window_picture(main, "main.png")
         return main
+
+
+def _help_frame_inside(run, viewer, area):
+    seen = []
+
+    def placed():
+        seen[:] = [_box(run.desktop.visible_frame(viewer["id"]))]
+        return _inside(seen[0], area)
+
+    try:
+        poll(placed, APPEAR, f"the help window's frame inside {area}")
+    except StepFailure as failure:
+        raise StepFailure(f"{failure}; frame {seen[0]}") from None
+    return seen[0]
+
+
+def _new_help_window(run):
+    before = {w["id"] for w in run.desktop.windows()}
+    run.press("F1")
+    return poll(lambda: next((w for w in run.desktop.windows() if w["id"] not in before
+                              and w["width"] > 100 and w["height"] > 100), None),
+                APPEAR, "the help window")
 
 
 def check_help_placement(run, main):
     desktop = run.desktop
     with run.step("F1: the help viewer whole on the screen, at its size, off the clock and the "
                   "indicators, above the backdrop"):
-        before = {w["id"] for w in desktop.windows()}
-        run.press("F1")
-        viewer = poll(lambda: next((w for w in desktop.windows() if w["id"] not in before
-                                    and w["width"] > 100 and w["height"] > 100), None),
-                      APPEAR, "the help window")
+        viewer = _new_help_window(run)
         backdrop = run.window(BACKDROP_TITLE)
-
-        def placed():
-            frame = _box(desktop.visible_frame(viewer["id"]))
-            run.viewer_frame = frame
-            return (frame[0] >= 0 and frame[1] >= 0
-                    and frame[0] + frame[2] <= harness.SCREEN_WIDTH
-                    and frame[1] + frame[3] <= harness.SCREEN_HEIGHT)
-
-        poll(placed, APPEAR, "the help window's frame inside the screen")
-        frame = run.viewer_frame
+        frame = _help_frame_inside(run, viewer, desktop.primary)
         client = desktop.windows()
         client = next(w for w in client if w["id"] == viewer["id"])
         assert (client["width"], client["height"]) == HELP_PREFERRED, \
             f"help window {client['width']}x{client['height']}, not {HELP_PREFERRED} on a " \
             "screen that has room"
-        covered = [p for p in _panels(harness.SCREEN_WIDTH) if _intersects(frame, p)]
+        covered = [p for p in _panels(desktop.primary) if _intersects(frame, p)]
         assert not covered, f"the help window {frame} covers {covered}"
         poll(lambda: desktop.is_above(viewer["id"], backdrop["id"]), APPEAR,
              "the help window above the backdrop")
@@ -222,6 +253,53 @@ def _x_client_check(run):
             "the program did not load the X11 platform alone"
 
 
+def check_confirmation_from_button(run, main):
+    desktop = run.desktop
+    with run.step("\"&Fermer\": the confirmation centred on the screen; Escape keeps all"):
+        desktop.activate_as_task_bar(main["id"])
+        poll(lambda: desktop.focused_window_title() == MAIN_TITLE, APPEAR,
+             "the focus on the main window")
+        run.press("alt+f")
+        check_centred(run, run.window(CONFIRM_TITLE), desktop.primary,
+                      "the confirmation from \"&Fermer\"")
+        desktop.screenshot(os.path.join(run.artifacts, "confirmation.png"))
+        run.press("Escape")
+        run.window_gone(CONFIRM_TITLE)
+
+
+def check_windows_follow_main(run, main):
+    """On two monitors, the main window moved to the other one: what it opens opens there."""
+    desktop = run.desktop
+    other = desktop.monitors[1][1:]
+    with run.step("the main window on the other monitor: the level dialog, the About box, a "
+                  "drill, the confirmation and the help open there"):
+        desktop.run(["xdotool", "windowmove", main["id"], str(other[0] + 300),
+                     str(other[1] + 200)])
+        poll(lambda: _inside(_box(desktop.visible_frame(main["id"])), other), APPEAR,
+             "the main window on the other monitor")
+        for keys, title, close in ((("alt+o", "n"), LEVEL_TITLE, "alt+o"),
+                                   (("alt+a",), ABOUT_TITLE, "Return"),
+                                   (("alt+c", "r"), ROMAN_TITLE, "alt+q"),
+                                   (("alt+f",), CONFIRM_TITLE, "Escape")):
+            if len(keys) == 2:
+                window = run.open_menu_item(*keys, title)
+            else:
+                run.press(*keys)
+                window = run.window(title)
+            check_centred(run, window, other, title)
+            run.press(close)
+            run.window_gone(title)
+        viewer = _new_help_window(run)
+        print(f"    help window frame {_help_frame_inside(run, viewer, other)}")
+        desktop.screenshot(os.path.join(run.artifacts, "two-monitors-help.png"))
+        desktop.activate_as_task_bar(viewer["id"])
+        poll(lambda: desktop.focused_window_title() == viewer["title"], APPEAR,
+             "the focus on the help window")
+        desktop.close_focused()
+        run.window_gone(viewer["title"])
+    return other
+
+
 def scenario_windows(run):
     on_compositor = isinstance(run.desktop, compositors.CompositorDesktop)
     platform = None if on_compositor else "xcb"
@@ -232,19 +310,25 @@ def scenario_windows(run):
     check_help_placement(run, main)
     check_minimised_drill(run, main)
     check_second_copy_restores_chain(run, main, platform)
-    quit_confirmed(run, main)
+    check_confirmation_from_button(run, main)
+    area = check_windows_follow_main(run, main) if run.desktop.monitors else run.desktop.primary
+    quit_confirmed(run, main, area)
 
 
-def quit_confirmed(run, main):
-    """The window manager's close on the main window, "&Oui": one report, the program ends."""
+def quit_confirmed(run, main, area):
+    """The window manager's close on the main window (on area): the confirmation centred there,
+    "&Oui": one report, the program ends."""
     desktop = run.desktop
-    with run.step("the main window closed, \"&Oui\": the exit report, the program ends"):
+    with run.step("the main window closed: the confirmation centred on its screen; \"&Oui\": "
+                  "the exit report, the program ends"):
         program = run.programs[0]
         desktop.activate_as_task_bar(main["id"])
         poll(lambda: desktop.focused_window_title() == MAIN_TITLE, APPEAR,
              "the focus on the main window")
         desktop.close_focused()
-        run.window(CONFIRM_TITLE)
+        check_centred(run, run.window(CONFIRM_TITLE), area,
+                      "the confirmation from the window manager's close")
+        desktop.screenshot(os.path.join(run.artifacts, "confirmation-close.png"))
         run.press("alt+o")
         try:
             status = program.process.wait(timeout=EXIT_BOUND + 5)
@@ -262,26 +346,22 @@ def scenario_bare(run):
     main = check_covering_and_centred(run, "xcb", framed=False)
     desktop = run.desktop
     with run.step("no window manager: the help viewer placed as under one"):
-        before = {w["id"] for w in desktop.windows()}
-        run.press("F1")
-        viewer = poll(lambda: next((w for w in desktop.windows() if w["id"] not in before
-                                    and w["width"] > 100 and w["height"] > 100), None),
-                      APPEAR, "the help window")
+        viewer = _new_help_window(run)
         frame = _box(viewer)
         assert frame[2:] == HELP_PREFERRED, f"help window {frame}, not at its size"
-        assert frame[0] + frame[2] <= harness.SCREEN_WIDTH and \
-            frame[1] + frame[3] <= harness.SCREEN_HEIGHT, f"help window {frame} off the screen"
-        covered = [p for p in _panels(harness.SCREEN_WIDTH) if _intersects(frame, p)]
+        assert _inside(frame, desktop.primary), f"help window {frame} off the screen"
+        covered = [p for p in _panels(desktop.primary) if _intersects(frame, p)]
         assert not covered, f"the help window {frame} covers {covered}"
         assert desktop.is_above(viewer["id"], run.window(BACKDROP_TITLE)["id"]), \
             "the help window is behind the backdrop"
 
-    with run.step("\"&Fermer\", \"&Oui\": the program ends"):
+    with run.step("\"&Fermer\": the confirmation centred; \"&Oui\": the program ends"):
         # No window manager gives the focus: the pointer does.
         spot = run.uncovered_spot(main)
         desktop.click(*spot)
         run.press("alt+f")
-        run.window(CONFIRM_TITLE)
+        check_centred(run, run.window(CONFIRM_TITLE), desktop.primary,
+                      "the confirmation from \"&Fermer\"")
         run.press("alt+o")
         try:
             status = run.programs[0].process.wait(timeout=EXIT_BOUND + 5)
@@ -291,7 +371,7 @@ def scenario_bare(run):
 
 
 def register(scenarios, desktops):
-    for kind, desktop_class in (("openbox", harness.Desktop),
+    for kind, desktop_class in (("openbox", TwoMonitorDesktop),
                                 ("mutter", compositors.MutterDesktop),
                                 ("kwin", compositors.KWinDesktop)):
         scenarios[f"windows_{kind}"] = scenario_windows

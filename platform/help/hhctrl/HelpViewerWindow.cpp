@@ -157,7 +157,7 @@ void HelpViewerWindow::setVisible(bool visible) {
 
 void HelpViewerWindow::placeOnScreen() {
     const QWidget *asking = QApplication::activeWindow();
-    QScreen *screen = asking ? asking->screen() : QGuiApplication::primaryScreen();
+    QScreen *screen = screenFor(asking);
     if (!screen)
         return;
     const QRect askingFrame = asking ? asking->frameGeometry() : QRect();

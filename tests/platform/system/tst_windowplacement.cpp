@@ -1,5 +1,6 @@
-// Placing windows by their frame: where the help viewer goes on screens of every size, and the
-// platform the program asks for before the application object exists.
+// Placing windows by their frame: where the help viewer goes on screens of every size, the
+// monitor a window opens on, and the platform the program asks for before the application
+// object exists.
 #include "Display.h"
 #include "WindowPlacement.h"
 
@@ -39,6 +40,8 @@ class TestWindowPlacement : public QObject {
 private slots:
     void helpViewer_data();
     void helpViewer();
+    void monitor_data();
+    void monitor();
     void platformChoice_data();
     void platformChoice();
 };
@@ -88,6 +91,35 @@ void TestWindowPlacement::helpViewer() {
         onPanels += overlap(frame, part);
     QCOMPARE(onPanels == 0, panelsClear);
     QCOMPARE(overlap(frame, asking) == 0, askingClear);
+}
+
+void TestWindowPlacement::monitor_data() {
+    QTest::addColumn<QList<QRect>>("monitors");
+    QTest::addColumn<int>("primary");
+    QTest::addColumn<QRect>("owner");
+    QTest::addColumn<int>("expected");
+    // The primary monitor on the right, lower than the other: not at the origin.
+    const QList<QRect> two{QRect(0, 0, 1920, 1080), QRect(1920, 0, 1280, 1024)};
+    QTest::newRow("no owner: the primary, not the one at the origin") << two << 1 << QRect() << 1;
+    QTest::newRow("owner on the monitor at the origin")
+        << two << 1 << QRect(700, 300, 416, 437) << 0;
+    QTest::newRow("owner across both, more on the primary")
+        << two << 1 << QRect(1800, 300, 416, 437) << 1;
+    QTest::newRow("owner across both, more on the other")
+        << two << 1 << QRect(1600, 300, 416, 437) << 0;
+    QTest::newRow("owner below the shorter monitor, on none")
+        << two << 0 << QRect(2000, 1030, 300, 40) << 0;
+    QTest::newRow("owner off every monitor") << two << 1 << QRect(-900, -900, 416, 437) << 1;
+    QTest::newRow("no monitor") << QList<QRect>() << -1 << QRect(0, 0, 10, 10) << -1;
+    QTest::newRow("no primary known") << two << -1 << QRect() << 0;
+}
+
+void TestWindowPlacement::monitor() {
+    QFETCH(QList<QRect>, monitors);
+    QFETCH(int, primary);
+    QFETCH(QRect, owner);
+    QFETCH(int, expected);
+    QCOMPARE(tavorim::monitorFor(monitors, primary, owner), expected);
 }
 
 void TestWindowPlacement::platformChoice_data() {
