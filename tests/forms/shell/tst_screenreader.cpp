@@ -132,9 +132,13 @@ void TestScreenReader::soundSwitchSaysBothStates() {
     TForm1 form;
     auto *son = form.findChild<QAction *>(QStringLiteral("son1"));
     auto *menu = form.findChild<QMenu *>(QStringLiteral("Configurer1"));
-    QAccessibleInterface *item = accessible(menu)->child(int(menu->actions().indexOf(son)));
+    const int index = int(menu->actions().indexOf(son));
+    QAccessibleInterface *item = accessible(menu)->child(index);
     QVERIFY(item);
     QCOMPARE(item->object(), son);
+    // Found again from its menu: screen readers drop an item their menu does not know.
+    QCOMPARE(item->parent()->indexOfChild(item), index);
+    QCOMPARE(item->parent()->parent()->child(0), accessible(menu));
     // A check box, said checked or not, where a menu item is said only when checked.
     QCOMPARE(item->role(), QAccessible::CheckBox);
     QCOMPARE(item->text(QAccessible::Name), QStringLiteral("Son"));
