@@ -63,12 +63,14 @@ public:
         QTextCursor cursor = cursorAt(start);
         cursor.setPosition(clamped(end), QTextCursor::KeepAnchor);
         QString text = cursor.selectedText();
-        // Paragraph, line and table cell breaks read as line ends; one character each, so
-        // offsets stay those of the document.
+        // Paragraph, line and table cell breaks read as line ends, and a picture as a space
+        // rather than an unnamed object; one character each, so offsets stay the document's.
         for (QChar &c : text) {
             if (c == QChar::ParagraphSeparator || c == QChar::LineSeparator || c == QChar(0xFDD0) ||
                 c == QChar(0xFDD1))
                 c = QLatin1Char('\n');
+            else if (c == QChar::ObjectReplacementCharacter)
+                c = QLatin1Char(' ');
         }
         return text;
     }

@@ -257,7 +257,8 @@ void TestHelpViewer::pageReadByCaretTitlesWhole() {
         QCOMPARE(start, offset);
         QVERIFY(end > start);
     }
-    QCOMPARE(lines, page->toPlainText());
+    // A picture reads as a space.
+    QCOMPARE(lines, page->toPlainText().replace(QChar::ObjectReplacementCharacter, u' '));
     QVERIFY(count > 3);
     const QString first = text->textAtOffset(0, QAccessible::LineBoundary, &start, &end);
     QCOMPARE(text->textAfterOffset(0, QAccessible::LineBoundary, &start, &end),
