@@ -38,15 +38,16 @@ QRect frameRect(QWidget *widget) {
         option.text = static_cast<QAbstractButton *>(widget)->text();
         const bool radio = qobject_cast<const QRadioButton *>(widget) != nullptr;
         const QStyle *style = widget->style();
-        const QRect contents = style->subElementRect(
-            radio ? QStyle::SE_RadioButtonContents : QStyle::SE_CheckBoxContents, &option, widget);
+        const QRect mark = style->subElementRect(radio ? QStyle::SE_RadioButtonIndicator
+                                                       : QStyle::SE_CheckBoxIndicator,
+                                                 &option, widget);
         const QRect caption = style->subElementRect(radio ? QStyle::SE_RadioButtonFocusRect
                                                           : QStyle::SE_CheckBoxFocusRect,
                                                     &option, widget);
         QRect rect = caption.adjusted(-FrameWidth - 1, 0, FrameWidth + 1, 0);
         rect.setTop(0);
         rect.setBottom(widget->height() - 1);
-        rect.setLeft(std::max(rect.left(), contents.left()));
+        rect.setLeft(std::max(rect.left(), mark.right() + 2));
         return rect & widget->rect();
     }
     if (qobject_cast<const QAbstractButton *>(widget) || qobject_cast<const QLineEdit *>(widget))
@@ -80,8 +81,10 @@ protected:
         const QRect rect = frameRect(widget);
         if (rect.isEmpty())
             return false;
+        // Sent again rather than handed to the widget: a viewport is painted by its scroll
+        // area's own filter.
         painting_ = true;
-        watched->event(event);
+        QCoreApplication::sendEvent(watched, event);
         painting_ = false;
         QPainter painter(widget);
         drawFocusFrame(painter, rect, widget->palette());

@@ -485,7 +485,7 @@ def scenario_shell(run):
         about = run.window(ABOUT_TITLE)
         assert (about["width"], about["height"]) == (393, 242), \
             f"About box client area {about['width']}x{about['height']}, not 393x242"
-        run.read(about, "Tavorim", "the product name")
+        run.read(about, r"Tavorim version 2\.4", "the product name, said with the version")
         version = run.read(about, re.escape(VERSION), "the version")
         described = [n["description"] for n in run.accessible(about) if n["name"] == VERSION]
         assert "Version" in described, \
@@ -832,9 +832,10 @@ def _not_installed_box(run, main, ask):
 
 
 def _sound_item(run, main):
-    items = [n for n in run.accessible(main) if n["role"] == "menu item" and n["name"] == "Son"]
+    # A check box, so that screen readers say its state either way.
+    items = [n for n in run.accessible(main) if n["role"] == "check box" and n["name"] == "Son"]
     if len(items) != 1:
-        raise StepFailure(f"{len(items)} menu items named \"Son\"")
+        raise StepFailure(f"{len(items)} check boxes named \"Son\"")
     return items[0]
 
 

@@ -121,12 +121,12 @@ HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QS
         if (const auto sitemap = archive_->read(archivePathFromLocal(system_.contentsFile)))
             fillTree(contents_, parseSitemap(*sitemap), nullptr);
     contents_->expandToDepth(0);
-    // The contents pane as wide as its open titles, within a third of the window.
+    // The contents pane as wide as its open titles, within two fifths of the window.
     const QAbstractItemView *view = contents_;
     const int titles = view->sizeHintForColumn(0) + 2 * contents_->frameWidth() +
                        contents_->indentation() +
                        tabs->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
-    const int pane = std::clamp(titles, 240, PreferredSize.width() / 3);
+    const int pane = std::clamp(titles, 240, PreferredSize.width() * 2 / 5);
     splitter->setSizes({pane, PreferredSize.width() - pane});
     if (!system_.indexFile.empty())
         if (const auto sitemap = archive_->read(archivePathFromLocal(system_.indexFile)))
