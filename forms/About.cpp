@@ -47,6 +47,7 @@ TAboutBox::TAboutBox(QWidget *parent)
 
     tavorim::centerOnScreen(this);
     tavorim::installDialogKeys(this, ui->OKButton);
+    nameProduct();
     FormCreate();
 }
 
@@ -75,6 +76,14 @@ void TAboutBox::FormCreate() {
 
 void TAboutBox::FormActivate() {
     ui->Version->setText(QString::fromStdString(Etat_Global.Version_Texte));
+    nameProduct();
+}
+
+void TAboutBox::nameProduct() {
+    // Said with the box as it opens: a screen reader reads there only texts of three words or
+    // more, which the name and the version, apart, are not.
+    ui->ProductName->setAccessibleName(ui->ProductName->text() + QStringLiteral(" version ") +
+                                       QString::fromStdString(Etat_Global.Version_Texte));
 }
 
 void TAboutBox::showEvent(QShowEvent *event) {

@@ -31,5 +31,7 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void nameProduct();
+
     std::unique_ptr<Ui::TAboutBox> ui;
 };

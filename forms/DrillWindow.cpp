@@ -12,9 +12,11 @@
 #include "Shape.h"
 #include "SoundPlayer.h"
 
+#include <QContextMenuEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QValidator>
 
@@ -279,6 +281,10 @@ void DrillWindow::playCue(const std::string &bareName) {
 }
 
 bool DrillWindow::eventFilter(QObject *watched, QEvent *event) {
+    if (watched == c.answer && event->type() == QEvent::ContextMenu) {
+        showAnswerMenu(static_cast<QContextMenuEvent *>(event)->globalPos());
+        return true;
+    }
     if (watched != c.answer ||
         (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
         return QDialog::eventFilter(watched, event);
@@ -305,6 +311,19 @@ bool DrillWindow::eventFilter(QObject *watched, QEvent *event) {
         return true;
     }
     return false;
+}
+
+void DrillWindow::showAnswerMenu(const QPoint &globalPosition) {
+    // The box's own menu, whose commands work, but without the keys it lists for them: typed,
+    // those keys reach the key filter, which refuses them with the beep.
+    QMenu *menu = c.answer->createStandardContextMenu();
+    const auto actions = menu->actions();
+    for (QAction *action : actions) {
+        action->setShortcut(QKeySequence());
+        action->setText(action->text().section(QLatin1Char('\t'), 0, 0));
+    }
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    menu->popup(globalPosition);
 }
 
 void DrillWindow::showEvent(QShowEvent *event) {

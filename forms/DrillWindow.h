@@ -85,6 +85,8 @@ protected:
 private:
     // Shows the score and the gauge; returns the score as it is said.
     QString showScore(Sens_Exercice sens);
+    // The answer box's context menu.
+    void showAnswerMenu(const QPoint &globalPosition);
 
     bool activationPending_ = false;
 };

@@ -27,6 +27,8 @@ Tnivform::Tnivform(QWidget *parent)
     }
     tavorim::centerOnScreen(this);
     tavorim::installDialogKeys(this, nullptr);
+    for (QRadioButton *radio : {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3})
+        connect(radio, &QRadioButton::toggled, this, &Tnivform::describeLevel);
     connect(ui->Button1, &QPushButton::clicked, this, &Tnivform::Button1Click);
 }
 
@@ -64,6 +66,7 @@ void Tnivform::FormActivate() {
     }
     for (const auto &level : levels)
         level.first->setAutoExclusive(true);
+    describeLevel();
 }
 
 void Tnivform::Button1Click() {
@@ -71,4 +74,11 @@ void Tnivform::Button1Click() {
     Etat_Global.Niveau_II = ui->RadioButton2->isChecked();
     Etat_Global.Niveau_III = ui->RadioButton3->isChecked();
     accept();
+}
+
+void Tnivform::describeLevel() {
+    // The level checked, said with the dialog as it opens: the focus starts on "&Ok".
+    for (const QRadioButton *radio : {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3})
+        if (radio->isChecked())
+            setAccessibleDescription(radio->text().remove(QLatin1Char('&')).simplified());
 }

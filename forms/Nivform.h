@@ -25,6 +25,8 @@ protected:
     void changeEvent(QEvent *event) override;
 
 private:
+    void describeLevel();
+
     std::unique_ptr<Ui::Tnivform> ui;
     bool activatedSinceShown_ = false;
 };

@@ -3,6 +3,7 @@
 #include "ui_Tavor1.h"
 
 #include "About.h"
+#include "Accessibility.h"
 #include "Appearance.h"
 #include "Application.h"
 #include "Arab1.h"
@@ -80,6 +81,8 @@ TForm1::TForm1(QWidget *parent)
     // The keys of every dialog here: Enter clicks the focused button, and its access letter
     // alone does too ("&Fermer" has the focus at start).
     tavorim::installDialogKeys(this);
+    // "&Son" is said checked or not.
+    tavorim::installWidgetAccessibility();
 
     FormCreate();
 }

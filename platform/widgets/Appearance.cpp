@@ -1,11 +1,15 @@
 #include "Appearance.h"
 
+#include "FocusFrame.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QIcon>
 #include <QImage>
 #include <QImageReader>
+#include <QPainter>
 #include <QProxyStyle>
+#include <QStyleOption>
 #include <QWidget>
 
 namespace tavorim {
@@ -21,9 +25,27 @@ QImage readPicture(const QString &path) {
     return reader.read();
 }
 
-// The platform's style without the menu bars' overflow arrow (see useProgramStyle).
+// The platform's style without the menu bars' overflow arrow (see useProgramStyle), without its
+// focus rectangle where the program draws its own focus frame, and with flat disabled buttons.
 class ProgramStyle : public QProxyStyle {
 public:
+    void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,
+                       const QWidget *widget) const override {
+        if (element == PE_FrameFocusRect && widget && drawsOwnFocusFrame(widget))
+            return;
+        if (element == PE_PanelButtonCommand && !(option->state & State_Enabled)) {
+            // A disabled button lies flat on its window, outlined only: its grey caption keeps
+            // the contrast of a text that can be read, so the face must tell it apart.
+            painter->save();
+            painter->fillRect(option->rect, option->palette.color(QPalette::Window));
+            painter->setPen(option->palette.color(QPalette::Mid));
+            painter->drawRect(option->rect.adjusted(0, 0, -1, -1));
+            painter->restore();
+            return;
+        }
+        QProxyStyle::drawPrimitive(element, option, painter, widget);
+    }
+
     QIcon standardIcon(StandardPixmap icon, const QStyleOption *option,
                        const QWidget *widget) const override {
         if (icon == SP_ToolBarHorizontalExtensionButton ||

@@ -56,6 +56,21 @@ QChar pressedLetter(const QKeyEvent *event) {
     return QChar();
 }
 
+// Of a group of radio buttons (those of one parent), only the checked one is a Tab stop (the first
+// while none is): Tab reaches the choice in force, and the arrows move within the group.
+void keepOneTabStop(const QWidget *group) {
+    const QList<QRadioButton *> radios =
+        group->findChildren<QRadioButton *>(QString(), Qt::FindDirectChildrenOnly);
+    if (radios.isEmpty())
+        return;
+    QRadioButton *stop = radios.first();
+    for (QRadioButton *radio : std::as_const(radios))
+        if (radio->isChecked())
+            stop = radio;
+    for (QRadioButton *radio : std::as_const(radios))
+        radio->setFocusPolicy(radio == stop ? Qt::StrongFocus : Qt::ClickFocus);
+}
+
 class DialogKeys : public QObject {
 public:
     static DialogKeys &instance() {
@@ -196,6 +211,11 @@ void installDialogKeys(QDialog *dialog, QPushButton *defaultButton) {
     if (defaultButton)
         defaultButton->setDefault(true);
     DialogKeys::instance().add(dialog, defaultButton);
+    for (QRadioButton *radio : dialog->findChildren<QRadioButton *>()) {
+        keepOneTabStop(radio->parentWidget());
+        QObject::connect(radio, &QAbstractButton::toggled, radio,
+                         [radio] { keepOneTabStop(radio->parentWidget()); });
+    }
 }
 
 Qt::KeyboardModifiers heldModifiers(const QKeyEvent *event) {

@@ -14,6 +14,7 @@ namespace tavorim {
 //   Enter that no button takes goes on to the focused control as an ordinary key.
 // - A button's access letter clicks it with Alt held, or alone while the focus is on a button
 //   or radio button. A radio button chosen this way also takes the focus.
+// - Of a group of radio buttons, only the checked one is a Tab stop; the arrows move in it.
 // - Alt with a letter that no button carries beeps and goes no further.
 // - Escape does nothing at the dialog level (no window here has a cancel button); a control
 //   with the focus still sees it first.

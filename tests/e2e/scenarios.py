@@ -433,6 +433,20 @@ def scenario_shell(run):
         desktop.screenshot(os.path.join(run.artifacts, "backdrop.png"))
         run.save_window_picture(main, "main.png")
 
+    with run.step("Alt+C, then Escape: the menu bar keeps the keys and frames \"&Convertir\"; "
+                  "Escape again gives them back", goes_on=True):
+        bar = (main["x"], main["y"], main["width"], 22)
+        assert _highlight_pixels(desktop, bar) == 0, "a menu title is framed before any key"
+        before = {w["id"] for w in desktop.windows(APP)}
+        run.press("alt+c")
+        poll(lambda: [w for w in desktop.windows(APP) if w["id"] not in before], APPEAR,
+             "the menu opened by Alt+C")
+        run.press("Escape")
+        poll(lambda: _highlight_pixels(desktop, bar) > 20, APPEAR, "\"&Convertir\" framed")
+        run.save_window_picture(main, "menu-clavier.png")
+        run.press("Escape")
+        poll(lambda: _highlight_pixels(desktop, bar) == 0, APPEAR, "no title framed any more")
+
     for key, caption, right_edge in (("Caps_Lock", "Maj", 136), ("Num_Lock", "Verr Num", 16)):
         region = (harness.SCREEN_WIDTH - right_edge - 91, 24, 91, 41)
         with run.step(f"{key} on turns \"{caption}\" red, off turns it silver again",
@@ -471,7 +485,7 @@ def scenario_shell(run):
         about = run.window(ABOUT_TITLE)
         assert (about["width"], about["height"]) == (393, 242), \
             f"About box client area {about['width']}x{about['height']}, not 393x242"
-        run.read(about, "Tavorim", "the product name")
+        run.read(about, r"Tavorim version 2\.4", "the product name, said with the version")
         version = run.read(about, re.escape(VERSION), "the version")
         described = [n["description"] for n in run.accessible(about) if n["name"] == VERSION]
         assert "Version" in described, \
@@ -508,6 +522,10 @@ def scenario_shell(run):
              "the focus on the help window")
         time.sleep(1.0)  # let the page finish drawing before the picture is taken
         run.save_window_picture(viewer, "aide.png")
+        for stop in range(1, 4):  # where the keyboard's focus goes, for the eye
+            run.press("Tab")
+            time.sleep(0.3)
+            run.save_window_picture(viewer, f"aide-tab{stop}.png")
         assert run.programs[0].running(), "the program ended with the help viewer"
 
     with run.step("the help window closes with Alt+F4, the main window goes on", goes_on=True):
@@ -814,9 +832,10 @@ def _not_installed_box(run, main, ask):
 
 
 def _sound_item(run, main):
-    items = [n for n in run.accessible(main) if n["role"] == "menu item" and n["name"] == "Son"]
+    # A check box, so that screen readers say its state either way.
+    items = [n for n in run.accessible(main) if n["role"] == "check box" and n["name"] == "Son"]
     if len(items) != 1:
-        raise StepFailure(f"{len(items)} menu items named \"Son\"")
+        raise StepFailure(f"{len(items)} check boxes named \"Son\"")
     return items[0]
 
 
@@ -838,6 +857,12 @@ def _clock_after(run, backdrop, clock, seconds):
 
 def _red_pixels(desktop, region):
     return sum(1 for r, g, b in desktop.pixels(region) if r >= 200 and g <= 70 and b <= 70)
+
+
+def _highlight_pixels(desktop, region):
+    """Pixels of the program's focus frame color (#0078D7)."""
+    return sum(1 for r, g, b in desktop.pixels(region)
+               if r <= 8 and abs(g - 0x78) <= 8 and abs(b - 0xD7) <= 8)
 
 
 def _silver_pixels(desktop, region):

@@ -7,7 +7,9 @@ speech: GNOME's mutter (headless, with Xwayland and the accessibility bus) and O
     after each validation Orca must say "EXACT", or "Faux" with the correction, and the score.
     Three answers in each drill are wrong on purpose. On the way: the gauge is a progress bar
     whose value is the percentage, the Caps Lock indicator says its state, and the About box's
-    links are reached with Tab and said as links.
+    links are reached with Tab and said as links. Then: the sound switch is said unchecked and
+    checked, the level dialog says the level chosen as it opens, the About box says the
+    version, and the help page is read line by line with the arrows and whole with "say all".
 
 Orca writes every utterance to its debug output as a line "SPEECH OUTPUT: '...'", before any
 speech synthesiser is involved; the output goes to a pseudo-terminal that is read as it comes
@@ -29,14 +31,16 @@ import compositors
 import harness
 import scenarios
 from harness import StepFailure, poll
-from scenarios import (ABOUT_TITLE, APPEAR, ARABIC_TITLE, CONFIRM_TITLE, EXIT_BOUND, MAIN_TITLE,
-                       ROMAN_TITLE, SANITIZER_REPORT, from_roman, to_roman)
+from scenarios import (ABOUT_TITLE, APPEAR, ARABIC_TITLE, CONFIRM_TITLE, EXIT_BOUND, LEVEL_TITLE,
+                       MAIN_TITLE, ROMAN_TITLE, SANITIZER_REPORT, from_roman, to_roman)
 
 ROUNDS = 10
+XK_KP_ADD = 0xFFAB
 # The rounds answered wrongly, counted from 1.
 WRONG_ROUNDS = (2, 5, 9)
-# The utterance, then the voice it is said with: "SPEECH OUTPUT: 'text' {...}".
-SPEECH = re.compile(r"SPEECH OUTPUT: '(.*)' ?\{[^{}]*\}\s*$")
+# The utterance, then the voice it is said with, if any: "SPEECH OUTPUT: 'text' {...}".
+SPEECH_OPENING = "SPEECH OUTPUT: '"
+SPEECH_CLOSING = re.compile(r"' ?(?:\{[^{}]*\})?\s*$")
 ROMAN_QUESTION = r"Écris (\d{1,4}) en chiffres romains\."
 ARABIC_QUESTION = r"Écris en chiffres arabes : ([IVXLCDM](?:, [IVXLCDM])*)\."
 
@@ -108,6 +112,7 @@ class Orca:
 
     def _read(self):
         pending = b""
+        utterance = None
         while True:
             try:
                 chunk = os.read(self._master, 1 << 16)
@@ -120,11 +125,18 @@ class Orca:
             if os.environ.get("TAVORIM_ORCA_DEBUG"):
                 self._debug.write(b"\n".join(lines) + b"\n")
             for line in lines:
-                match = SPEECH.search(line.decode("utf-8", errors="replace"))
-                if match:
+                text = line.decode("utf-8", errors="replace")
+                # An utterance with line ends (a line of a page) goes on over several lines.
+                if utterance is not None:
+                    utterance += " " + text.strip()
+                elif SPEECH_OPENING in text:
+                    utterance = text[text.index(SPEECH_OPENING) + len(SPEECH_OPENING):]
+                closing = SPEECH_CLOSING.search(utterance) if utterance is not None else None
+                if closing:
+                    said, utterance = utterance[:closing.start()].strip(), None
                     with self._lock:
-                        self.utterances.append(match.group(1))
-                    self._transcript.write(match.group(1) + "\n")
+                        self.utterances.append(said)
+                    self._transcript.write(said + "\n")
                     self._transcript.flush()
 
     def mark(self):
@@ -174,6 +186,27 @@ def focus_main_window(run, orca, mark):
          "the focus on the main window")
     orca.heard(mark, r"Fermer", "the main window's focused button")
     return main
+
+
+def said_after(run, orca, key, pattern, what):
+    """Presses key (or calls it); returns what Orca then says that matches pattern."""
+    mark = orca.mark()
+    if isinstance(key, str):
+        run.press(key)
+    else:
+        key()
+    said = orca.heard(mark, pattern, what)
+    print(f"    heard {said.group(0)!r}")
+    return said
+
+
+def close_to_main(run, orca, title):
+    """Enter in the focused window titled title (or menu); back in the main window."""
+    mark = orca.mark()
+    run.press("Return")
+    if title:
+        run.window_gone(title)
+    focus_main_window(run, orca, mark)
 
 
 def do_drill(run, orca, key, title, question, answer_of, correction_of):
@@ -269,21 +302,59 @@ def scenario_speech(run):
             poll(lambda: indicator() == "Verrouillage des majuscules : désactivé", APPEAR,
                  "the indicator said off")
 
-        with run.step("About box: \"OK\" has the focus; Tab reaches both links, said as links"):
-            mark = orca.mark()
-            run.press("alt+a")
-            run.window(ABOUT_TITLE)
-            orca.heard(mark, r"OK", "the OK button focused")
+        with run.step("\"&Son\": said unchecked, then checked, then unchecked again"):
+            unchecked, checked = r"(?:non coch|not checked)", r"(?<!non )(?<!not )(?:coch|checked)"
+            for state in (unchecked, checked, unchecked):
+                said_after(run, orca, "alt+o", r"Niveau", "the first item of \"C&onfigurer\"")
+                said_after(run, orca, "Down", rf"Son[^.]*? {state}", "the switch")
+                close_to_main(run, orca, None)
+
+        with run.step("Level dialog: level 3 chosen, said as the dialog opens again"):
+            run.open_menu_item("alt+o", "n", LEVEL_TITLE)
+            run.press("alt+3")
+            run.press("alt+o")
+            run.window_gone(LEVEL_TITLE)
+            said_after(run, orca, lambda: run.open_menu_item("alt+o", "n", LEVEL_TITLE),
+                       r"Difficulté[^']*?niveau 3[^']*? Ok", "the level with the dialog")
+            said_after(run, orca, "Tab", r"niveau +3", "Tab on level 3")
+            said_after(run, orca, "Tab", r"Ok", "Tab back on \"&Ok\"")
+            close_to_main(run, orca, LEVEL_TITLE)
+
+        with run.step("About box: the version said; \"OK\" has the focus; Tab reaches both "
+                      "links, said as links"):
+            said_after(run, orca, lambda: (run.press("alt+a"), run.window(ABOUT_TITLE)),
+                       r"Tavorim version 2\.4[^']*? OK", "the version, then OK")
             for link in ("Ecrire", "Site Quillavo"):
                 mark = orca.mark()
                 run.press("Tab")
                 orca.heard(mark, rf"{link}[^']*? (?:link|lien)", f"the link {link!r}")
+            said_after(run, orca, "Tab", r"OK", "the OK button again")
+            close_to_main(run, orca, ABOUT_TITLE)
+
+        with run.step("Help: the page reached with Tab, read by the arrows and by \"say all\""):
             mark = orca.mark()
-            run.press("Tab")
-            orca.heard(mark, r"OK", "the OK button again")
+            run.press("alt+d")
+            orca.heard(mark, r"Aide de Tavorim", "the viewer's title")
+            for _ in range(8):
+                mark = orca.mark()
+                run.press("Tab")
+                try:
+                    orca.heard(mark, r"Page d'aide", "the page", timeout=3)
+                    break
+                except StepFailure:
+                    continue
+            said = orca.heard(mark, r"Page d'aide[^']*?Bienvenue dans Tavorim",
+                              "the page's first line")
+            print(f"    heard {said.group(0)!r}")
+            said_after(run, orca, "Down", r"Tavorim est un petit logiciel", "the second line")
             mark = orca.mark()
-            run.press("Return")
-            run.window_gone(ABOUT_TITLE)
+            # "Say all" is Orca's keypad plus, from the seat: xdotool's comes with Num Lock.
+            desktop.real_key(XK_KP_ADD)
+            orca.heard(mark, r"Il propose deux exercices(?s:.*)Astuce", "the page read whole")
+            print(f"    heard {' | '.join(orca.said_since(mark))!r}")
+            run.press("Escape")
+            mark = orca.mark()
+            run.press("alt+F4")
             focus_main_window(run, orca, mark)
 
         with run.step("\"&Fermer\", \"&Oui\": the program ends cleanly"):

@@ -1,5 +1,6 @@
 #include "HelpViewerWindow.h"
 
+#include "HelpPage.h"
 #include "WindowPlacement.h"
 
 #include <QApplication>
@@ -9,11 +10,14 @@
 #include <QScreen>
 #include <QSplitter>
 #include <QStringDecoder>
+#include <QStyle>
 #include <QTabWidget>
 #include <QTextBrowser>
 #include <QToolButton>
 #include <QTreeWidget>
 #include <QVBoxLayout>
+
+#include <algorithm>
 
 namespace tavorim {
 
@@ -26,35 +30,6 @@ QUrl urlForPath(const std::string &archivePath) {
     url.setPath(QString::fromStdString(archivePath));
     return url;
 }
-
-// The page, whose documents, pictures and style sheets come out of the archive.
-class HelpPage : public QTextBrowser {
-public:
-    HelpPage(const ChmArchive &archive, QWidget *parent)
-        : QTextBrowser(parent), archive_(archive) {}
-
-    bool Has(const std::string &archivePath) const {
-        return archive_.read(archivePath).has_value();
-    }
-
-    QVariant loadResource(int type, const QUrl &name) override {
-        const QString scheme = name.scheme();
-        if (!scheme.isEmpty() && scheme != QLatin1String("ms-its") && scheme != QLatin1String("mk"))
-            return {};
-        const QUrl resolved = name.isRelative() && !name.path().startsWith(QLatin1Char('/'))
-                                  ? source().resolved(name)
-                                  : name;
-        const auto bytes = archive_.read(archivePathFromLocal(resolved.path().toStdString()));
-        if (!bytes)
-            return {};
-        if (type == QTextDocument::HtmlResource || type == QTextDocument::StyleSheetResource)
-            return HelpViewerWindow::decodeText(*bytes);
-        return QByteArray(bytes->data(), static_cast<qsizetype>(bytes->size()));
-    }
-
-private:
-    const ChmArchive &archive_;
-};
 
 } // namespace
 
@@ -98,6 +73,11 @@ HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QS
     index_->setRootIsDecorated(false);
     for (QTreeWidget *tree : {contents_, index_}) {
         tree->header()->hide();
+        // Titles are never cut: the column is as wide as the longest, scrolled sideways if
+        // need be, and each title is its own tooltip.
+        tree->header()->setStretchLastSection(false);
+        tree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+        tree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
         connect(tree, &QTreeWidget::itemClicked, this, &HelpViewerWindow::showEntry);
         connect(tree, &QTreeWidget::itemActivated, this, &HelpViewerWindow::showEntry);
     }
@@ -113,7 +93,6 @@ HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QS
     splitter->addWidget(tabs);
     splitter->addWidget(page_);
     splitter->setStretchFactor(1, 3);
-    splitter->setSizes({240, 620});
 
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(buttons);
@@ -142,6 +121,13 @@ HelpViewerWindow::HelpViewerWindow(std::unique_ptr<ChmArchive> archive, const QS
         if (const auto sitemap = archive_->read(archivePathFromLocal(system_.contentsFile)))
             fillTree(contents_, parseSitemap(*sitemap), nullptr);
     contents_->expandToDepth(0);
+    // The contents pane as wide as its open titles, within two fifths of the window.
+    const QAbstractItemView *view = contents_;
+    const int titles = view->sizeHintForColumn(0) + 2 * contents_->frameWidth() +
+                       contents_->indentation() +
+                       tabs->style()->pixelMetric(QStyle::PM_ScrollBarExtent);
+    const int pane = std::clamp(titles, 240, PreferredSize.width() * 2 / 5);
+    splitter->setSizes({pane, PreferredSize.width() - pane});
     if (!system_.indexFile.empty())
         if (const auto sitemap = archive_->read(archivePathFromLocal(system_.indexFile)))
             fillTree(index_, parseSitemap(*sitemap), nullptr);
@@ -181,8 +167,7 @@ std::optional<std::string> HelpViewerWindow::topicForContext(std::uint32_t conte
 }
 
 bool HelpViewerWindow::showTopic(const std::string &archivePath) {
-    auto *page = static_cast<HelpPage *>(page_);
-    if (archivePath.empty() || !page->Has(archivePath))
+    if (archivePath.empty() || !page_->has(archivePath))
         return false;
     page_->setSource(urlForPath(archivePath), QTextDocument::HtmlResource);
     return true;
@@ -199,6 +184,7 @@ void HelpViewerWindow::fillTree(QTreeWidget *tree, const std::vector<SitemapEntr
     for (const SitemapEntry &entry : entries) {
         auto *item = parent ? new QTreeWidgetItem(parent) : new QTreeWidgetItem(tree);
         item->setText(0, decodeText(entry.name));
+        item->setToolTip(0, item->text(0));
         if (!entry.local.empty())
             item->setData(0, LocalRole, QString::fromStdString(archivePathFromLocal(entry.local)));
         fillTree(tree, entry.children, item);

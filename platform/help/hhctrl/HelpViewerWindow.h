@@ -12,11 +12,12 @@
 
 #include <memory>
 
-class QTextBrowser;
 class QTreeWidget;
 class QTreeWidgetItem;
 
 namespace tavorim {
+
+class HelpPage;
 
 class HelpViewerWindow : public QWidget {
 public:
@@ -54,7 +55,7 @@ private:
     SystemInfo system_;
     QTreeWidget *contents_;
     QTreeWidget *index_;
-    QTextBrowser *page_;
+    HelpPage *page_;
 };
 
 } // namespace tavorim

@@ -92,7 +92,25 @@ void TestDialogs::levelShownAtOpening() {
     const int inForce = flags & ~(flags - 1);
     for (int level = 1; level <= 3; ++level)
         QCOMPARE(radio(dialog, level)->isChecked(), bool(inForce & (1 << (level - 1))));
-    QCOMPARE(QApplication::focusWidget(), dialog.findChild<QPushButton *>("Button1"));
+    auto *ok = dialog.findChild<QPushButton *>("Button1");
+    QCOMPARE(QApplication::focusWidget(), ok);
+
+    // Said with the dialog; Tab reaches the checked level alone, the arrows move the choice.
+    const int shown = inForce == 4 ? 3 : inForce;
+    auto description = [&] {
+        return QAccessible::queryAccessibleInterface(&dialog)->text(QAccessible::Description);
+    };
+    QCOMPARE(description(), QStringLiteral("niveau %1").arg(shown));
+    QTest::keyClick(ok, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), radio(dialog, shown));
+    const int next = shown == 1 ? 2 : shown - 1;
+    QTest::keyClick(radio(dialog, shown), next > shown ? Qt::Key_Down : Qt::Key_Up);
+    QTRY_VERIFY(radio(dialog, next)->isChecked());
+    QCOMPARE(description(), QStringLiteral("niveau %1").arg(next));
+    QTest::keyClick(radio(dialog, next), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), ok);
+    QTest::keyClick(ok, Qt::Key_Tab, Qt::ShiftModifier);
+    QCOMPARE(QApplication::focusWidget(), radio(dialog, next));
 }
 
 void TestDialogs::okWritesExactlyOneLevel_data() {
@@ -183,6 +201,10 @@ void TestDialogs::aboutShowsTheVersion() {
         QVERIFY(label->font().underline());
     }
     QCOMPARE(QApplication::focusWidget(), box.findChild<tavorim::GlyphButton *>("OKButton"));
+    // Long enough for a screen reader to say it with the box.
+    QCOMPARE(QAccessible::queryAccessibleInterface(box.findChild<QLabel *>("ProductName"))
+                 ->text(QAccessible::Name),
+             QStringLiteral("Tavorim version 3.1"));
 }
 
 void TestDialogs::aboutLinksOpenTheirAddresses_data() {

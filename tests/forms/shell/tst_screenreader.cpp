@@ -6,11 +6,14 @@
 #include "FixedLockKeys.h"
 #include "Globals.h"
 #include "ManualClock.h"
+#include "Tavor1.h"
 #include "Unit2.h"
 #include "Web.h"
 
 #include <QAccessible>
+#include <QAction>
 #include <QLabel>
+#include <QMenu>
 #include <QPushButton>
 #include <QtTest>
 
@@ -32,6 +35,7 @@ private slots:
     void indicatorsSayTheirState();
     void clockSaysItsTime();
     void aboutLinksTakeTheKeyboard();
+    void soundSwitchSaysBothStates();
 
 private:
     tavorim::ManualClock clock_;
@@ -122,6 +126,28 @@ void TestScreenReader::aboutLinksTakeTheKeyboard() {
     QCOMPARE(box.focusWidget(), ok);
     QTest::keyClick(ok, Qt::Key_Return);
     QVERIFY(!box.isVisible());
+}
+
+void TestScreenReader::soundSwitchSaysBothStates() {
+    TForm1 form;
+    auto *son = form.findChild<QAction *>(QStringLiteral("son1"));
+    auto *menu = form.findChild<QMenu *>(QStringLiteral("Configurer1"));
+    const int index = int(menu->actions().indexOf(son));
+    QAccessibleInterface *item = accessible(menu)->child(index);
+    QVERIFY(item);
+    QCOMPARE(item->object(), son);
+    // Found again from its menu: screen readers drop an item their menu does not know.
+    QCOMPARE(item->parent()->indexOfChild(item), index);
+    QCOMPARE(item->parent()->parent()->child(0), accessible(menu));
+    // A check box, said checked or not, where a menu item is said only when checked.
+    QCOMPARE(item->role(), QAccessible::CheckBox);
+    QCOMPARE(item->text(QAccessible::Name), QStringLiteral("Son"));
+    for (const bool on : {false, true, false}) {
+        QVERIFY(item->state().checkable);
+        QCOMPARE(item->state().checked, on);
+        QCOMPARE(Etat_Global.Son_Actif, on);
+        item->actionInterface()->doAction(QAccessibleActionInterface::toggleAction());
+    }
 }
 
 QTEST_MAIN(TestScreenReader)

@@ -4,6 +4,7 @@
 #include "HelpProject.h"
 #include "HtmlHelpApi.h"
 
+#include <QAccessible>
 #include <QApplication>
 #include <QLibrary>
 #include <QMessageBox>
@@ -41,6 +42,7 @@ private slots:
     void unusableRequestsShowNothing();
     void oneWindowPerFileUntilCloseAll();
     void linksIndexPicturesStylesAndHistory();
+    void pageReadByCaretTitlesWhole();
 
 private:
     HelpWindowHandle CallA(const QString &file, std::uint32_t command, std::uintptr_t data) {
@@ -232,6 +234,60 @@ void TestHelpViewer::linksIndexPicturesStylesAndHistory() {
     emit index->itemActivated(first, 0);
     QCOMPARE(page->source().path(), first->data(0, Qt::UserRole).toString());
     QVERIFY(page->source().path() != QStringLiteral("/pages/regles.htm"));
+}
+
+void TestHelpViewer::pageReadByCaretTitlesWhole() {
+    QTextBrowser *page = PageOf(CallA(help_test::BuiltHelpFile(), HH_DISPLAY_TOPIC, 0));
+    QVERIFY(page);
+    QVERIFY(QTest::qWaitForWindowActive(page->window()));
+    page->setFocus();
+    QTRY_VERIFY(page->hasFocus());
+
+    // A read-only document whose lines follow one another, the whole page, and whose caret
+    // the arrows move from line to line.
+    QAccessibleInterface *document = QAccessible::queryAccessibleInterface(page);
+    QCOMPARE(document->role(), QAccessible::Document);
+    QVERIFY(document->state().readOnly);
+    QAccessibleTextInterface *text = document->textInterface();
+    QVERIFY(text);
+    QString lines;
+    int start = 0, end = 0, count = 0;
+    for (int offset = 0; offset < text->characterCount(); offset = end, ++count) {
+        lines += text->textAtOffset(offset, QAccessible::LineBoundary, &start, &end);
+        QCOMPARE(start, offset);
+        QVERIFY(end > start);
+    }
+    // A picture reads as a space.
+    QCOMPARE(lines, page->toPlainText().replace(QChar::ObjectReplacementCharacter, u' '));
+    QVERIFY(count > 3);
+    const QString first = text->textAtOffset(0, QAccessible::LineBoundary, &start, &end);
+    QCOMPARE(text->textAfterOffset(0, QAccessible::LineBoundary, &start, &end),
+             text->textAtOffset(first.size(), QAccessible::LineBoundary, &start, &end));
+    QCOMPARE(text->cursorPosition(), 0);
+    QTest::keyClick(page, Qt::Key_Down);
+    QCOMPARE(text->cursorPosition(), int(first.size()));
+    QCOMPARE(
+        text->textBeforeOffset(text->cursorPosition(), QAccessible::LineBoundary, &start, &end),
+        first);
+
+    // Tab goes from link to link, and out of the page after the last.
+    int links = 0;
+    for (; page->hasFocus() && links < 50; ++links) {
+        QTest::keyClick(page, Qt::Key_Tab);
+        QVERIFY(!page->hasFocus() || page->textCursor().hasSelection());
+    }
+    QVERIFY(!page->hasFocus());
+    QVERIFY(links > 1);
+
+    // Every title of the contents whole, and as its tooltip.
+    auto *contents = page->window()->findChild<QTreeWidget *>(QStringLiteral("contents"));
+    contents->expandAll();
+    for (QTreeWidgetItemIterator it(contents); *it; ++it) {
+        QCOMPARE((*it)->toolTip(0), (*it)->text(0));
+        QTRY_VERIFY2(contents->visualItemRect(*it).width() >
+                         contents->fontMetrics().horizontalAdvance((*it)->text(0)),
+                     qPrintable((*it)->text(0)));
+    }
 }
 
 QTEST_MAIN(TestHelpViewer)

@@ -8,8 +8,13 @@
 #include <QAccessible>
 #include <QAccessibleValueInterface>
 #include <QLineEdit>
+#include <QMenuBar>
 #include <QPushButton>
+#include <QRadioButton>
 #include <QSignalSpy>
+#include <QStyleOptionButton>
+#include <QTabBar>
+#include <QTextBrowser>
 #include <QtTest>
 
 using tavorim::BevelPanel;
@@ -136,6 +141,10 @@ void TestAccessibility::focusedControlsShowAFrame_data() {
     QTest::newRow("push button") << QStringLiteral("button");
     QTest::newRow("edit box") << QStringLiteral("edit");
     QTest::newRow("link") << QStringLiteral("link");
+    QTest::newRow("radio button, clear of its circle") << QStringLiteral("radio");
+    QTest::newRow("page, on its visible area") << QStringLiteral("page");
+    QTest::newRow("tab bar, around its current tab") << QStringLiteral("tabs");
+    QTest::newRow("menu bar after Alt+letter, Escape") << QStringLiteral("menu");
 }
 
 void TestAccessibility::focusedControlsShowAFrame() {
@@ -153,6 +162,22 @@ void TestAccessibility::focusedControlsShowAFrame() {
         control = new QPushButton(QStringLiteral("&Continuer"), &window);
     } else if (kind == QLatin1String("edit")) {
         control = new QLineEdit(&window);
+    } else if (kind == QLatin1String("radio")) {
+        control = new QRadioButton(QStringLiteral("niveau  &1"), &window);
+    } else if (kind == QLatin1String("page")) {
+        auto *page = new QTextBrowser(&window);
+        page->setPlainText(QStringLiteral("XXXXXXXX"));
+        control = page;
+    } else if (kind == QLatin1String("tabs")) {
+        auto *tabs = new QTabBar(&window);
+        tabs->addTab(QStringLiteral("Sommaire"));
+        tabs->addTab(QStringLiteral("Index"));
+        control = tabs;
+    } else if (kind == QLatin1String("menu")) {
+        auto *bar = new QMenuBar(&window);
+        bar->addMenu(QStringLiteral("&Convertir"))->addAction(QStringLiteral("En chiffres"));
+        bar->addMenu(QStringLiteral("&Documentation"));
+        control = bar;
     } else {
         auto *link = new LinkLabel(&window);
         link->setText(QStringLiteral("Ecrire"));
@@ -160,28 +185,61 @@ void TestAccessibility::focusedControlsShowAFrame() {
         control = link;
     }
     control->setGeometry(10, 10, 80, kind == QLatin1String("link") ? 16 : 30);
-    control->setFocus();
+    other->setFocus();
     window.show();
     QVERIFY(QTest::qWaitForWindowActive(&window));
+    QTRY_VERIFY(other->hasFocus());
+    // Where the frame is: around a part of the control only for some.
+    QRect part;
+    if (auto *bar = qobject_cast<QMenuBar *>(control)) {
+        QTest::keyClick(&window, Qt::Key_C, Qt::AltModifier);
+        QTRY_VERIFY(QApplication::activePopupWidget());
+        QTest::keyClick(QApplication::activePopupWidget(), Qt::Key_Escape);
+        QTRY_VERIFY(!QApplication::activePopupWidget());
+        part = bar->actionGeometry(bar->actions().first());
+    } else {
+        control->setFocus();
+    }
+    if (auto *tabs = qobject_cast<QTabBar *>(control))
+        part = tabs->tabRect(0);
     QTRY_VERIFY(control->hasFocus());
 
     // Two pixels wide from the first paint, whatever the style draws, and on nothing else.
     auto framed = [&](QWidget *widget) {
         const QImage image = widget->grab().toImage();
-        const int x = image.width() / 2;
-        const int y = image.height() / 2;
+        const QRect area = widget == control && !part.isEmpty() ? part : image.rect();
+        const int x = area.center().x();
+        const int y = area.center().y();
         auto thick = [&](int fromX, int fromY, int stepX, int stepY) {
-            for (int px = fromX, py = fromY; image.rect().contains(px, py);
-                 px += stepX, py += stepY) {
+            for (int px = fromX, py = fromY; area.contains(px, py); px += stepX, py += stepY) {
                 if (image.pixelColor(px, py) == highlight)
                     return image.pixelColor(px + stepX, py + stepY) == highlight;
             }
             return false;
         };
-        return thick(x, 0, 0, 1) && thick(x, image.height() - 1, 0, -1) && thick(0, y, 1, 0) &&
-               thick(image.width() - 1, y, -1, 0);
+        return thick(x, area.top(), 0, 1) && thick(x, area.bottom(), 0, -1) &&
+               thick(area.left(), y, 1, 0) && thick(area.right(), y, -1, 0);
     };
     QTRY_VERIFY(framed(control));
+    if (kind == QLatin1String("page")) {
+        // Its text still painted under the frame: a scroll area paints its visible area
+        // through a filter of its own.
+        const QImage image = control->grab().toImage();
+        int dark = 0;
+        for (int y = 0; y < image.height(); ++y)
+            for (int x = 0; x < image.width(); ++x)
+                dark += qGray(image.pixel(x, y)) < 60 ? 1 : 0;
+        QVERIFY(dark > 10);
+    }
+    if (auto *radio = qobject_cast<QRadioButton *>(control)) {
+        QStyleOptionButton option;
+        option.initFrom(radio);
+        const int circleEnd =
+            radio->style()->subElementRect(QStyle::SE_RadioButtonIndicator, &option, radio).right();
+        const QImage image = radio->grab().toImage();
+        for (int x = 0; x <= circleEnd; ++x)
+            QVERIFY(image.pixelColor(x, image.height() / 2) != highlight);
+    }
     QVERIFY(!framed(other));
     other->setFocus();
     QTRY_VERIFY(framed(other));
