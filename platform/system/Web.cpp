@@ -72,6 +72,7 @@ QByteArray noProxyHosts() {
 
 // A request with the environment's proxies, read on the calling thread.
 struct Request {
+    QString module;
     QByteArray url;
     QByteArray httpProxy;
     QByteArray httpsProxy;
@@ -84,10 +85,14 @@ const char *textOrNull(const QByteArray &text) {
     return text.isEmpty() ? nullptr : text.constData();
 }
 
-WebSendFunction findModule() {
+QString modulePath() {
     const QString folder = moduleFolderForTests().isEmpty() ? QCoreApplication::applicationDirPath()
                                                             : moduleFolderForTests();
-    QLibrary library(QDir(folder).filePath(QStringLiteral(TAVORIM_WEB_MODULE_FILE)));
+    return QDir(folder).filePath(QStringLiteral(TAVORIM_WEB_MODULE_FILE));
+}
+
+WebSendFunction findModule(const QString &path) {
+    QLibrary library(path);
     // A sending thread may still be inside it at the end of the run.
     library.setLoadHints(QLibrary::PreventUnloadHint);
     if (!library.load())
@@ -97,7 +102,7 @@ WebSendFunction findModule() {
 
 void send(const Request &request) {
     // The module is loaded here, so the user-interface thread never waits for it.
-    if (const WebSendFunction sendWithModule = findModule()) {
+    if (const WebSendFunction sendWithModule = findModule(request.module)) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             request.deadline - std::chrono::steady_clock::now());
         const TavorimWebRequest sent{request.url.constData(),        textOrNull(request.httpProxy),
@@ -132,7 +137,8 @@ void Navigate(const QString &address) {
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
         url.host().isEmpty())
         return;
-    Request request{url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment).toEncoded(),
+    Request request{modulePath(),
+                    url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment).toEncoded(),
                     environment("http_proxy", "HTTP_PROXY"),
                     environment("https_proxy", "HTTPS_PROXY"),
                     noProxyHosts(),
