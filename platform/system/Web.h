@@ -13,14 +13,17 @@ QString siteAddress();
 QString statsAddress();
 
 // Hands an address to the web layer for a GET that nobody waits for: it is sent from a thread
-// of its own even while the user-interface thread sleeps, and of the answer only the first
-// few kilobytes are read, then dropped. Only http addresses are sent. The text is taken in
-// tolerant mode, so its spaces travel as %20. A proxy named by http_proxy (or HTTP_PROXY) is
-// used unless no_proxy (or NO_PROXY) names the host.
+// of its own even while the user-interface thread sleeps, through the web module loaded then,
+// and ends, redirects included, well within the exit pause; of each answer only the first few
+// kilobytes are taken, then dropped. http and https addresses are sent, the latter checked
+// against the system's certificates (or those named by CURL_CA_BUNDLE). The text is taken in
+// tolerant mode, so its spaces travel as %20. Each address goes through the proxy of its
+// scheme, named by http_proxy or https_proxy (or HTTP_PROXY, HTTPS_PROXY), unless no_proxy
+// (or NO_PROXY) names its host.
 void Navigate(const QString &address);
 
-// Ends the web layer's work at the end of the run: requests not yet sent are dropped. Nothing
-// is waited for.
+// At the end of the run: waits briefly for a request still under way, which by then has
+// spent its time; the process then ends without it.
 void closeWeb();
 
 // Asks the desktop to open an address in the user's browser; the result is ignored.
@@ -30,5 +33,7 @@ void shellOpen(const QString &address);
 // behaviour.
 void setNavigateForTests(std::function<void(const QUrl &)> navigate);
 void setShellOpenForTests(std::function<void(const QUrl &)> open);
+// Tests: where the web module is looked for instead of the program folder; empty restores it.
+void setWebModuleFolderForTests(const QString &folder);
 
 } // namespace tavorim

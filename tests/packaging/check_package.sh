@@ -74,7 +74,7 @@ depends=$(dpkg-deb -f "$deb" Depends)
 recommends=$(dpkg-deb -f "$deb" Recommends)
 echo "   Depends: $depends"
 echo "   Recommends: $recommends"
-for needed in libqt6widgets6 libqt6multimedia6 libmspack0 libsndfile1 qt6-qpa-plugins \
+for needed in libqt6widgets6 libqt6multimedia6 libmspack0 libsndfile1 libcurl4 qt6-qpa-plugins \
     qt6-translations-l10n fonts-liberation xdg-utils; do
     [[ ", $depends," == *", $needed"[\ ,\|]* ]] || fail "Depends lacks $needed: $depends"
 done
@@ -106,6 +106,7 @@ EOF
 
 echo "-- contents"
 for f in usr/bin/tavorim usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx usr/lib/tavorim/tavorimaudio.so \
+    usr/lib/tavorim/tavorimweb.so \
     usr/lib/tavorim/tavorim.chm usr/lib/tavorim/TAVORD.WAV usr/lib/tavorim/TAVORJ7.WAV \
     usr/lib/tavorim/TAVORF0.WAV usr/share/applications/example.quillavo.Tavorim.desktop \
     usr/share/metainfo/example.quillavo.Tavorim.metainfo.xml usr/share/icons/hicolor/48x48/apps/tavorim.png \
@@ -116,18 +117,21 @@ for f in usr/bin/tavorim usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx usr/
 done
 grep -qx 'Path=/usr/lib/tavorim' "$root/usr/share/applications/example.quillavo.Tavorim.desktop" ||
     fail "desktop file does not start the program in its folder"
-for binary in usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx usr/lib/tavorim/tavorimaudio.so; do
+for binary in usr/lib/tavorim/tavorim usr/lib/tavorim/hhctrl.ocx usr/lib/tavorim/tavorimaudio.so \
+    usr/lib/tavorim/tavorimweb.so; do
     sections=$(readelf -S --wide "$root/$binary")
     [[ "$sections" != *" .symtab "* && "$sections" != *" .debug_"* ]] ||
         fail "$binary is not stripped"
 done
 
 # The sound system and the wave decoder come with the audio output module, on the first cue: a
-# start without sound loads neither. Nothing in the program needs Qt Network.
+# start without sound loads neither; libcurl comes with the web module, when the exit report
+# is sent. Nothing in the program needs Qt Network.
 needed=$(readelf -d "$root/usr/lib/tavorim/tavorim")
 [[ "$needed" != *"[libQt6Multimedia"* ]] || fail "the program itself needs Qt Multimedia"
 [[ "$needed" != *"[libsndfile"* ]] || fail "the program itself needs libsndfile"
 [[ "$needed" != *"[libQt6Network"* ]] || fail "the program needs Qt Network"
+[[ "$needed" != *"[libcurl"* ]] || fail "the program itself needs libcurl"
 
 # gzip_header_ok <file>: compressed with -9 (XFL 2), with no file name and no time stamp.
 gzip_header_ok() {

@@ -1,6 +1,7 @@
 // The program itself, as real processes: the single-instance guard between copies, and the
 // exit report as a real HTTP peer on loopback receives it (the peer stands as the proxy named
-// by http_proxy). The window cases run under an Xvfb server with openbox, started here.
+// by http_proxy), or an https peer it redirects to. The window cases run under an Xvfb server with
+// openbox, started here.
 #include "Application.h"
 #include "AtomTable.h"
 #include "RemoteWindow.h"
@@ -10,6 +11,8 @@
 #include <QProcess>
 #include <QRandomGenerator>
 #include <QRegularExpression>
+#include <QSslKey>
+#include <QSslServer>
 #include <QStandardPaths>
 #include <QTcpServer>
 #include <QTcpSocket>
@@ -25,6 +28,7 @@
 
 #include <arpa/inet.h>
 #include <netinet/in.h>
+#include <poll.h>
 #include <sys/socket.h>
 #include <sys/un.h>
 #include <unistd.h>
@@ -62,36 +66,68 @@ std::optional<QString> runTool(const QString &program, const QStringList &argume
     return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
 }
 
-// A peer on loopback that keeps what it receives and answers, or not.
-class HttpPeer : public QTcpServer {
+// A peer on loopback that keeps what it receives and answers, or not; the answer may send the
+// client to another origin. Over TLS, a request comes only after a handshake that succeeded.
+template <class Server> class Peer : public Server {
 public:
     bool answers = true;
+    QByteArray redirect;
     QByteArray received;
     int connections = 0;
 
-    HttpPeer() {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            while (QTcpSocket *socket = nextPendingConnection()) {
-                ++connections;
-                connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
+    Peer() {
+        this->listen(QHostAddress::LocalHost);
+        QObject::connect(this, &QTcpServer::newConnection, this, [this] { ++connections; });
+        QObject::connect(this, &QTcpServer::pendingConnectionAvailable, this, [this] {
+            while (QTcpSocket *socket = this->nextPendingConnection()) {
+                QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
                     received += socket->readAll();
                     if (answers && received.contains("\r\n\r\n"))
-                        socket->write("HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n");
+                        socket->write(answer());
                 });
             }
         });
     }
-    QString proxy() const { return QStringLiteral("http://127.0.0.1:%1").arg(serverPort()); }
+    QString proxy() const { return QStringLiteral("http://127.0.0.1:%1").arg(this->serverPort()); }
+
+private:
+    QByteArray answer() const {
+        if (redirect.isEmpty())
+            return "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
+        const QUrl asked(QString::fromLatin1(received.split(' ').value(1)));
+        return "HTTP/1.1 301 Moved Permanently\r\nLocation: " + redirect +
+               asked.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority) +
+               "\r\nContent-Length: 0\r\n\r\n";
+    }
 };
+using HttpPeer = Peer<QTcpServer>;
+
+// A certificate for 127.0.0.1 and its key, made by the openssl tool into the folder given.
+bool makeCertificate(const QString &folder, QSslConfiguration &configuration) {
+    QProcess openssl;
+    openssl.setWorkingDirectory(folder);
+    openssl.start(QStringLiteral("openssl"),
+                  {"req", "-x509", "-newkey", "ec", "-pkeyopt", "ec_paramgen_curve:prime256v1",
+                   "-nodes", "-keyout", "key.pem", "-out", "certificate.pem", "-days", "1", "-subj",
+                   "/CN=127.0.0.1", "-addext", "subjectAltName=IP:127.0.0.1"});
+    QFile key(folder + QStringLiteral("/key.pem"));
+    if (!openssl.waitForFinished(20000) || openssl.exitCode() != 0 ||
+        !key.open(QIODevice::ReadOnly))
+        return false;
+    configuration.setLocalCertificate(
+        QSslCertificate::fromPath(folder + QStringLiteral("/certificate.pem")).value(0));
+    configuration.setPrivateKey(QSslKey(&key, QSsl::Ec));
+    return !configuration.localCertificate().isNull() && !configuration.privateKey().isNull();
+}
 
 // A proxy on loopback that answers the first request with an endless body, sent as fast as
-// the connection takes it, up to a bound that keeps the machine safe.
+// the connection takes it, or a byte every tenth of a second, up to a bound that keeps the
+// machine safe.
 class FloodingProxy {
 public:
     static constexpr qint64 Bound = 256LL * 1024 * 1024;
 
-    FloodingProxy() {
+    explicit FloodingProxy(bool slowly = false) : slowly_(slowly) {
         listener_ = ::socket(AF_INET, SOCK_STREAM | SOCK_CLOEXEC, 0);
         sockaddr_in address{};
         address.sin_family = AF_INET;
@@ -125,14 +161,17 @@ private:
             const QByteArray body(64 * 1024, 'x');
             qint64 sent = ::send(peer, head.constData(), std::size_t(head.size()), MSG_NOSIGNAL);
             while (sent > 0 && sent < Bound) {
-                const ssize_t n =
-                    ::send(peer, body.constData(), std::size_t(body.size()), MSG_NOSIGNAL);
+                if (slowly_)
+                    ::poll(nullptr, 0, 100);
+                const ssize_t n = ::send(peer, body.constData(),
+                                         slowly_ ? 1 : std::size_t(body.size()), MSG_NOSIGNAL);
                 sent = n > 0 ? sent + n : -1;
             }
         }
         ::close(peer);
     }
 
+    bool slowly_;
     int listener_ = -1;
     quint16 port_ = 0;
     std::thread thread_;
@@ -249,6 +288,7 @@ void TestProgram::cleanup() {
     peer_.received.clear();
     peer_.connections = 0;
     peer_.answers = true;
+    peer_.redirect.clear();
 }
 
 // The program (or the one given) with its arguments; its proxy is the peer unless another,
@@ -258,7 +298,8 @@ QProcess *TestProgram::start(const QProcessEnvironment &environment, const QStri
     auto *copy = new QProcess;
     copies_.append(copy);
     QProcessEnvironment env = environment;
-    for (const char *name : {"http_proxy", "HTTP_PROXY", "no_proxy", "NO_PROXY"})
+    for (const char *name :
+         {"http_proxy", "HTTP_PROXY", "https_proxy", "HTTPS_PROXY", "no_proxy", "NO_PROXY"})
         env.remove(QLatin1String(name));
     if (const QString through = proxy.value_or(peer_.proxy()); !through.isEmpty())
         env.insert(QStringLiteral("http_proxy"), through);
@@ -437,18 +478,25 @@ void TestProgram::exitReportReachesThePeer_data() {
     QTest::addColumn<QString>("fileName");
     QTest::addColumn<QString>("reported");
     QTest::addColumn<bool>("answers");
+    QTest::addColumn<QString>("https"); // where the peer redirects to: "", "trusted", "untrusted"
     QTest::newRow("tavorim, answered") << "tavorim"
-                                       << "TAVORIM" << true;
+                                       << "TAVORIM" << true << "";
     QTest::newRow("a.b, answered") << "a.b"
-                                   << "A.B" << true;
+                                   << "A.B" << true << "";
     QTest::newRow("tavorim, black hole") << "tavorim"
-                                         << "TAVORIM" << false;
+                                         << "TAVORIM" << false << "";
+    QTest::newRow("tavorim, redirected to https") << "tavorim"
+                                                  << "TAVORIM" << true << "trusted";
+    QTest::newRow("tavorim, redirected to an untrusted https peer")
+        << "tavorim"
+        << "TAVORIM" << true << "untrusted";
 }
 
 void TestProgram::exitReportReachesThePeer() {
     QFETCH(QString, fileName);
     QFETCH(QString, reported);
     QFETCH(bool, answers);
+    QFETCH(QString, https);
     if (tavorim::statsAddress().isEmpty())
         QSKIP("built without a statistics address: no report is sent");
     if (!haveDisplayTools())
@@ -458,12 +506,29 @@ void TestProgram::exitReportReachesThePeer() {
     QTemporaryDir folder(qEnvironmentVariable("TAVORIM_PROGRAM_DIR") +
                          QStringLiteral("/../run-XXXXXX"));
     QVERIFY(folder.isValid());
+    // The web module comes along: the report is sent through it.
+    const QString module = QFileInfo(programPath()).dir().filePath(QStringLiteral("tavorimweb.so"));
     const QString program = folder.filePath(fileName);
-    if (::link(QFile::encodeName(programPath()).constData(),
-               QFile::encodeName(program).constData()) != 0)
-        QVERIFY(QFile::copy(programPath(), program));
+    for (const auto &[from, to] :
+         {std::pair{programPath(), program}, std::pair{module, folder.filePath("tavorimweb.so")}})
+        if (::link(QFile::encodeName(from).constData(), QFile::encodeName(to).constData()) != 0)
+            QVERIFY(QFile::copy(from, to));
     peer_.answers = answers;
-    QProcess *copy = start(x11(), program);
+    // The https peer is reached straight, trusted through the environment or not at all.
+    Peer<QSslServer> tls;
+    int handshakesFailed = 0;
+    QProcessEnvironment env = x11();
+    if (!https.isEmpty()) {
+        QSslConfiguration configuration = QSslConfiguration::defaultConfiguration();
+        QVERIFY2(makeCertificate(folder.path(), configuration), "openssl made no certificate");
+        tls.setSslConfiguration(configuration);
+        QVERIFY(tls.isListening());
+        connect(&tls, &QSslServer::errorOccurred, this, [&] { ++handshakesFailed; });
+        peer_.redirect = "https://127.0.0.1:" + QByteArray::number(tls.serverPort());
+        if (https == QLatin1String("trusted"))
+            env.insert(QStringLiteral("CURL_CA_BUNDLE"), folder.filePath("certificate.pem"));
+    }
+    QProcess *copy = start(env, program);
     qint64 ending = -1;
     quitWithYes(copy, ending);
     if (QTest::currentTestFailed())
@@ -471,21 +536,27 @@ void TestProgram::exitReportReachesThePeer() {
     QCOMPARE(copy->exitCode(), 0);
     // The request was sent before the end: what the peer reads now waited in its socket.
     QTRY_VERIFY2(peer_.received.contains("\r\n\r\n"), peer_.received.constData());
-    const QByteArray requestLine = peer_.received.left(peer_.received.indexOf("\r\n"));
+    if (https == QLatin1String("untrusted")) {
+        QTRY_VERIFY(handshakesFailed > 0);
+        QCOMPARE(tls.received, QByteArray());
+    }
+    const QByteArray &page = https == QLatin1String("trusted") ? tls.received : peer_.received;
+    QTRY_VERIFY2(page.contains("\r\n\r\n"), page.constData());
+    const QByteArray requestLine = page.left(page.indexOf("\r\n"));
     const QStringList parts = QString::fromLatin1(requestLine).split(QLatin1Char(' '));
     QCOMPARE(parts.size(), 3);
     QCOMPARE(parts[0], QStringLiteral("GET"));
-    const QUrl asked(parts[1]);
-    const QUrl page(tavorim::statsAddress());
-    QCOMPARE(asked.host(), page.host());
-    QCOMPARE(asked.path(), page.path());
+    const QUrl stats(tavorim::statsAddress());
+    const QUrl asked = stats.resolved(QUrl(parts[1]));
+    QCOMPARE(asked.host(), stats.host());
+    QCOMPARE(asked.path(), stats.path());
     // The time is what the clock showed: nothing yet when the quit came before its first tick.
     const QRegularExpression query(
         QStringLiteral("^envoi= ve=%1 2\\.4 T=(\\d\\d:\\d\\d:\\d\\d)?  jRom=0/0  jArb=0/0$")
             .arg(QRegularExpression::escape(reported)));
     const QString decoded = asked.query(QUrl::FullyDecoded);
     QVERIFY2(query.match(decoded).hasMatch(), qPrintable(decoded));
-    // One second of pause, then the end, whatever the peer does.
+    // One second of pause, then the end, whatever the peers do.
     qInfo("ended %lld ms after the answer", ending);
     QVERIFY(ending >= 900);
     QVERIFY2(ending < ExitBoundMs, qPrintable(QString::number(ending)));
@@ -526,6 +597,8 @@ void TestProgram::quitWithYes(QProcess *copy, qint64 &ending,
     while (copy->state() != QProcess::NotRunning && sinceYes.elapsed() < 20000) {
         if (meanwhile)
             meanwhile(sinceYes.elapsed());
+        // The peers answer meanwhile.
+        QCoreApplication::processEvents();
         copy->waitForFinished(20);
     }
     QCOMPARE(copy->state(), QProcess::NotRunning);
@@ -534,14 +607,17 @@ void TestProgram::quitWithYes(QProcess *copy, qint64 &ending,
 
 void TestProgram::hostileNetworkCannotHoldTheExit_data() {
     QTest::addColumn<bool>("silentNameServer"); // else a flooding proxy
-    QTest::newRow("name server that never answers") << true;
-    QTest::newRow("proxy that floods the answer") << false;
+    QTest::addColumn<bool>("slowly");           // the proxy's answer trickles in
+    QTest::newRow("name server that never answers") << true << false;
+    QTest::newRow("proxy that floods the answer") << false << false;
+    QTest::newRow("proxy that answers a byte at a time") << false << true;
 }
 
 // Whatever the network does, the process is gone a pause after "&Oui", and the answer is
 // never taken into memory.
 void TestProgram::hostileNetworkCannotHoldTheExit() {
     QFETCH(bool, silentNameServer);
+    QFETCH(bool, slowly);
     if (tavorim::statsAddress().isEmpty())
         QSKIP("built without a statistics address: no report is sent");
     if (!haveDisplayTools())
@@ -553,7 +629,7 @@ void TestProgram::hostileNetworkCannotHoldTheExit() {
     QVERIFY2(startDisplay(), "Xvfb with openbox did not start");
 
     SilentNameServer nameServer;
-    FloodingProxy flood;
+    FloodingProxy flood(slowly);
     QTemporaryDir folder;
     QProcess *copy = nullptr;
     if (silentNameServer) {

@@ -1,0 +1,24 @@
+#pragma once
+
+// The contract between the web layer and the web module, a shared library in the program
+// folder that holds libcurl (and with it the TLS library). The report loads it when it is sent,
+// so a run never pays for it at start.
+
+// The module's file name in the program folder.
+#define TAVORIM_WEB_MODULE_FILE "tavorimweb.so"
+// Its one entry point: sends a GET and returns once the answer's head is read, the request
+// failed, or the time given is spent.
+#define TAVORIM_WEB_MODULE_ENTRY "tavorimWebSend"
+
+extern "C" {
+// One request and the network settings it is sent with; a null text means none.
+struct TavorimWebRequest {
+    const char *url;        // http or https, already escaped
+    const char *httpProxy;  // for http addresses, as in http_proxy
+    const char *httpsProxy; // for https addresses, as in https_proxy
+    const char *noProxy;    // hosts reached without a proxy, comma-separated
+    const char *caBundle;   // certificates trusted instead of the system's
+    long timeoutMs;         // for the whole exchange, redirects included
+};
+using WebSendFunction = void (*)(const TavorimWebRequest *request);
+}
