@@ -1,37 +1,10 @@
 #include "Appearance.h"
 
-#include <QApplication>
-#include <QGuiApplication>
-#include <QIcon>
-#include <QImage>
-#include <QImageReader>
-#include <QProxyStyle>
-#include <QWidget>
+#include <QHash>
 
 namespace tavorim {
 
 namespace {
-
-// Our pictures are PNG, or BMP where reading speed matters: named from the file's suffix, with
-// no guessing, the format spares loading every image plugin there is to ask it whether the file
-// is its own. Both are read by Qt itself.
-QImage readPicture(const QString &path) {
-    QImageReader reader(path, path.endsWith(QLatin1String(".bmp")) ? "bmp" : "png");
-    reader.setAutoDetectImageFormat(false);
-    return reader.read();
-}
-
-// The platform's style without the menu bars' overflow arrow (see useProgramStyle).
-class ProgramStyle : public QProxyStyle {
-public:
-    QIcon standardIcon(StandardPixmap icon, const QStyleOption *option,
-                       const QWidget *widget) const override {
-        if (icon == SP_ToolBarHorizontalExtensionButton ||
-            icon == SP_ToolBarVerticalExtensionButton)
-            return {};
-        return QProxyStyle::standardIcon(icon, option, widget);
-    }
-};
 
 QColor classicColor(QPalette::ColorRole role, bool disabled) {
     const QColor face(0xF0, 0xF0, 0xF0);
@@ -78,52 +51,33 @@ QColor classicColor(QPalette::ColorRole role, bool disabled) {
 } // namespace
 
 QPalette classicPalette() {
-    QPalette palette;
-    for (const QPalette::ColorGroup group :
-         {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-        for (int role = 0; role < QPalette::NColorRoles; ++role) {
-            if (role == QPalette::NoRole)
-                continue;
-            const auto colorRole = static_cast<QPalette::ColorRole>(role);
-            palette.setColor(group, colorRole,
-                             classicColor(colorRole, group == QPalette::Disabled));
+    // Copies of one instance share what Qt's style keys its pictures by.
+    static const QPalette classic = [] {
+        QPalette palette;
+        for (const QPalette::ColorGroup group :
+             {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+            for (int role = 0; role < QPalette::NColorRoles; ++role) {
+                if (role == QPalette::NoRole)
+                    continue;
+                const auto colorRole = static_cast<QPalette::ColorRole>(role);
+                palette.setColor(group, colorRole,
+                                 classicColor(colorRole, group == QPalette::Disabled));
+            }
         }
+        return palette;
+    }();
+    return classic;
+}
+
+QPalette classicPalette(const QColor &window) {
+    static QHash<QRgb, QPalette> looks;
+    auto look = looks.find(window.rgba());
+    if (look == looks.end()) {
+        QPalette palette = classicPalette();
+        palette.setColor(QPalette::Window, window);
+        look = looks.insert(window.rgba(), palette);
     }
-    return palette;
-}
-
-void useProgramStyle() {
-    QApplication::setStyle(new ProgramStyle);
-}
-
-QPixmap picture(const QString &path, const QWidget *widget, QSize shownSize) {
-    const qreal ratio = widget ? widget->devicePixelRatioF() : qGuiApp->devicePixelRatio();
-    // Qt's own rule for renderings of more pixels: "name@2x.png" beside "name.png", taken for
-    // any ratio above 1.
-    qreal fileRatio = 1;
-    const QString file = qt_findAtNxFile(path, ratio, &fileRatio);
-    QImage image = readPicture(file);
-    if (image.isNull())
-        return {};
-    const QSizeF shown = shownSize.isValid() ? QSizeF(shownSize) : QSizeF(image.size()) / fileRatio;
-    const QSize device = (shown * ratio).toSize();
-    if (image.size() != device) {
-        // Smoothed in full color: the 16-color pictures have a palette, which smoothing lacks.
-        image.convertTo(image.hasAlphaChannel() ? QImage::Format_ARGB32_Premultiplied
-                                                : QImage::Format_RGB32);
-        image = image.scaled(device, Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
-    }
-    image.setDevicePixelRatio(ratio);
-    return QPixmap::fromImage(std::move(image));
-}
-
-QIcon programIcon() {
-    QIcon icon;
-    // Sizes in the window manager's pixels: a screen of ratio 2 takes the larger ones.
-    for (const int side : {16, 32, 48, 64})
-        icon.addPixmap(
-            QPixmap::fromImage(readPicture(QStringLiteral(":/icons/tavorim-%1.png").arg(side))));
-    return icon;
+    return *look;
 }
 
 } // namespace tavorim

@@ -1,7 +1,7 @@
 // The main window: its state at creation, the sound switch, the ways of closing it and the
 // exit report they lead to.
 #include "Application.h"
-#include "Display.h"
+#include "ColorDepth.h"
 #include "Exercice.h"
 #include "Globals.h"
 #include "GlyphButton.h"
