@@ -1,7 +1,5 @@
 #include "Appearance.h"
 
-#include <QHash>
-
 namespace tavorim {
 
 namespace {
@@ -51,33 +49,24 @@ QColor classicColor(QPalette::ColorRole role, bool disabled) {
 } // namespace
 
 QPalette classicPalette() {
-    // Copies of one instance share what Qt's style keys its pictures by.
-    static const QPalette classic = [] {
-        QPalette palette;
-        for (const QPalette::ColorGroup group :
-             {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
-            for (int role = 0; role < QPalette::NColorRoles; ++role) {
-                if (role == QPalette::NoRole)
-                    continue;
-                const auto colorRole = static_cast<QPalette::ColorRole>(role);
-                palette.setColor(group, colorRole,
-                                 classicColor(colorRole, group == QPalette::Disabled));
-            }
+    QPalette palette;
+    for (const QPalette::ColorGroup group :
+         {QPalette::Active, QPalette::Inactive, QPalette::Disabled}) {
+        for (int role = 0; role < QPalette::NColorRoles; ++role) {
+            if (role == QPalette::NoRole)
+                continue;
+            const auto colorRole = static_cast<QPalette::ColorRole>(role);
+            palette.setColor(group, colorRole,
+                             classicColor(colorRole, group == QPalette::Disabled));
         }
-        return palette;
-    }();
-    return classic;
+    }
+    return palette;
 }
 
 QPalette classicPalette(const QColor &window) {
-    static QHash<QRgb, QPalette> looks;
-    auto look = looks.find(window.rgba());
-    if (look == looks.end()) {
-        QPalette palette = classicPalette();
-        palette.setColor(QPalette::Window, window);
-        look = looks.insert(window.rgba(), palette);
-    }
-    return *look;
+    QPalette palette = classicPalette();
+    palette.setColor(QPalette::Window, window);
+    return palette;
 }
 
 } // namespace tavorim

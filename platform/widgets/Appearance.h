@@ -9,9 +9,7 @@ namespace tavorim {
 // given it takes no color from the desktop's scheme, dark or light.
 QPalette classicPalette();
 
-// The classic scheme on a window of the given color: copies of one instance per color.
-// Qt's style keeps the pictures it draws (button faces, frames) by palette instance, so a palette
-// made afresh for each window would keep a new set of them at every opening.
+// The classic scheme on a window of the given color.
 QPalette classicPalette(const QColor &window);
 
 } // namespace tavorim
