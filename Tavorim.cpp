@@ -1,6 +1,7 @@
 // Entry routine: the application object, then the run of the windows.
+#include "Application.h"
 #include "ClassSettings.h"
-#include "Display.h"
+#include "DisplayProbe.h"
 #include "SoundPlayer.h"
 #include "Startup.h"
 
@@ -50,12 +51,12 @@ int main(int argc, char *argv[]) {
     int count = int(arguments.size()) - 1;
     // A display that cannot be opened, or cannot show the windows, ends the run with a French
     // message and code 1 rather than with Qt's abort.
-    if (!displayOpens(count, arguments.data(), x11Reached))
+    if (!tavorim::displayOpens(count, arguments.data(), x11Reached))
         return 1;
-    catchPlatformFailure(true);
+    tavorim::catchPlatformFailure(true);
     QApplication app(count, arguments.data());
-    catchPlatformFailure(false);
-    if (!screenCanShowTheProgram())
+    tavorim::catchPlatformFailure(false);
+    if (!tavorim::screenCanShowTheProgram(tavorim::TApplication::instance().title()))
         return 1;
     return runTavorim();
 }

@@ -131,7 +131,8 @@ set(CPACK_DEBIAN_PACKAGE_GENERATE_SHLIBS OFF)
 # windows, Qt's French translations, and the opener of the About box's links.
 set(CPACK_DEBIAN_PACKAGE_DEPENDS
     "qt6-qpa-plugins, qt6-translations-l10n, fonts-liberation | fonts-liberation2, xdg-utils")
-set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, fonts-dejavu-core")
+# xmessage (x11-utils) shows why the program cannot run on a screen of too few colors.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, fonts-dejavu-core, x11-utils")
 set(tavorim_deb_binaries
     "$<TARGET_FILE:tavorim>;$<TARGET_FILE:tavorim_audio>;$<TARGET_FILE:tavorim_web>")
 if(TARGET hhctrl)

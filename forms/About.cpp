@@ -3,9 +3,11 @@
 #include "ui_About.h"
 
 #include "Appearance.h"
+#include "Centering.h"
 #include "DialogKeys.h"
-#include "Display.h"
 #include "Globals.h"
+#include "Pictures.h"
+#include "PixelFont.h"
 #include "Web.h"
 
 TAboutBox::TAboutBox(QWidget *parent)
@@ -15,9 +17,7 @@ TAboutBox::TAboutBox(QWidget *parent)
     ui->setupUi(this);
     setFixedSize(size());
     // Colors of our own, whatever the desktop's scheme: black where the box gives no color.
-    QPalette colors = tavorim::classicPalette();
-    colors.setColor(QPalette::Window, QColor(0x80, 0x80, 0xC0));
-    setPalette(colors);
+    setPalette(tavorim::classicPalette(QColor(0x80, 0x80, 0xC0)));
     setAutoFillBackground(true);
     ui->ProgramIcon->setPixmap(tavorim::picture(QStringLiteral(":/pictures/apropos.png"), this));
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));

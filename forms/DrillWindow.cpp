@@ -4,11 +4,13 @@
 #include "Application.h"
 #include "Beeper.h"
 #include "BevelPanel.h"
+#include "Centering.h"
 #include "DialogKeys.h"
-#include "Display.h"
 #include "Gauge.h"
 #include "Globals.h"
 #include "MessageBox.h"
+#include "Pictures.h"
+#include "PixelFont.h"
 #include "Shape.h"
 #include "SoundPlayer.h"
 
@@ -135,9 +137,7 @@ void DrillWindow::setUpControls(const Controls &controls, const QColor &windowCo
     setFixedSize(size());
     // All colors of our own: a dark desktop scheme would put its pale text on the pale window
     // and on the white question.
-    QPalette palette = tavorim::classicPalette();
-    palette.setColor(QPalette::Window, windowColor);
-    setPalette(palette);
+    setPalette(tavorim::classicPalette(windowColor));
 
     // Sizes are character heights in pixels, so that nothing follows the desktop's scaling.
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, false));
@@ -181,9 +181,7 @@ void DrillWindow::setUpControls(const Controls &controls, const QColor &windowCo
 }
 
 void DrillWindow::useLowColors(const QColor &window, const QColor &shapeFill) {
-    QPalette palette = this->palette();
-    palette.setColor(QPalette::Window, window);
-    setPalette(palette);
+    setPalette(tavorim::classicPalette(window));
     c.shape->setBrushColor(shapeFill);
 }
 

@@ -3,9 +3,10 @@
 #include "ui_Nivform.h"
 
 #include "Appearance.h"
+#include "Centering.h"
 #include "DialogKeys.h"
-#include "Display.h"
 #include "Globals.h"
+#include "PixelFont.h"
 
 Tnivform::Tnivform(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),

@@ -7,13 +7,17 @@
 #include "Appearance.h"
 #include "Application.h"
 #include "Arab1.h"
+#include "Centering.h"
 #include "ClassSettings.h"
+#include "ColorDepth.h"
 #include "DialogKeys.h"
-#include "Display.h"
 #include "Exercice.h"
 #include "Globals.h"
+#include "HelpRun.h"
 #include "MessageBox.h"
 #include "Nivform.h"
+#include "Pictures.h"
+#include "PixelFont.h"
 #include "Romain1.h"
 #include "Web.h"
 #include "hh_funcs.h"
@@ -40,7 +44,6 @@ TForm1::TForm1(QWidget *parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       ui(std::make_unique<Ui::TForm1>()) {
-    TApplication::instance().note(QStringLiteral("Form1 created"));
     // Colors of our own, whatever the desktop's scheme: black on the button face. The font is
     // set before the children exist, which inherit it: a font change makes the menu bar measure
     // its texts, and the first measure reads the whole font database.
@@ -89,7 +92,6 @@ TForm1::TForm1(QWidget *parent)
 
 TForm1::~TForm1() {
     FormDestroy();
-    TApplication::instance().note(QStringLiteral("Form1 destroyed"));
 }
 
 QString TForm1::caption() {
@@ -123,7 +125,6 @@ QString TForm1::exitReportAddress(const QString &programPath) {
 }
 
 void TForm1::FormCreate() {
-    TApplication::instance().note(QStringLiteral("Form1.FormCreate"));
     // Unless the class's settings say otherwise: level I, sound off and switchable.
     const tavorim::Settings &settings = tavorim::classSettings();
     const int level = settings.level.value_or(1);
@@ -200,7 +201,6 @@ void TForm1::closeEvent(QCloseEvent *event) {
 }
 
 void TForm1::FormDestroy() {
-    TApplication::instance().note(QStringLiteral("Form1.FormDestroy"));
     // The viewer is still loaded here: it is released only after the windows are gone.
     helpHook.reset();
     tavorim::HHCloseWindows();

@@ -5,9 +5,10 @@
 #include "Appearance.h"
 #include "Application.h"
 #include "Clock.h"
-#include "Display.h"
 #include "Globals.h"
 #include "LockKeys.h"
+#include "Pictures.h"
+#include "PixelFont.h"
 #include "Tavor1.h"
 #include "WindowPlacement.h"
 
@@ -35,7 +36,6 @@ void nameLockState(QWidget *panel, const QString &lock, bool on) {
 // over the help viewer or a drill.
 TForm2::TForm2(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint) {
-    TApplication::instance().note(QStringLiteral("Form2 created"));
     // The guard runs first, while the rest of the window is still being built.
     OnlyOne1 = new tavorim::TOnlyOne(this);
     OnlyOne1->setObjectName(QStringLiteral("OnlyOne1"));
@@ -46,9 +46,7 @@ TForm2::TForm2(QWidget *parent)
     for (tavorim::BevelPanel *panel : {ui->Panel1, ui->panelMaj, ui->PanelVernum})
         panel->setFont(panelFont);
     // Colors of our own, whatever the desktop's scheme: the indicators stand on the button face.
-    QPalette background = tavorim::classicPalette();
-    background.setColor(QPalette::Window, QColor(0, 128, 0));
-    setPalette(background);
+    setPalette(tavorim::classicPalette(QColor(0, 128, 0)));
     ui->Image1->setPixmap(tavorim::picture(QStringLiteral(":/pictures/tuile.bmp"), this));
 
     // The tiles cover the whole window: nothing is filled under them first.
@@ -66,16 +64,13 @@ TForm2::TForm2(QWidget *parent)
 
 TForm2::~TForm2() {
     FormDestroy();
-    TApplication::instance().note(QStringLiteral("Form2 destroyed"));
 }
 
 void TForm2::FormCreate() {
-    TApplication::instance().note(QStringLiteral("Form2.FormCreate"));
     Tuile_Fond = std::make_unique<QPixmap>(ui->Image1->pixmap());
 }
 
 void TForm2::FormDestroy() {
-    TApplication::instance().note(QStringLiteral("Form2.FormDestroy"));
     Tuile_Fond.reset();
 }
 
@@ -103,9 +98,7 @@ void TForm2::FormActivate() {
     // windows a modal window belongs to with it, which would bring the backdrop up over the
     // viewer. The backdrop stays below by itself and hands a click on it to the window in front.
     mainWindow_->setWindowModality(Qt::WindowModal);
-    application.note(QStringLiteral("Form1 shown modally"));
     application.ShowModal(mainWindow_);
-    application.note(QStringLiteral("Form1 modal loop ended"));
 }
 
 void TForm2::Timer1Timer() {

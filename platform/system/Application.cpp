@@ -1,18 +1,16 @@
 #include "Application.h"
 
-#include <QAbstractNativeEventFilter>
+#include "FrontKeeper.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QDir>
 #include <QFileInfo>
-#include <QKeyEvent>
 #include <QTimer>
 #include <QWidget>
 #include <QWindow>
 
 #include <algorithm>
-
-#include <xcb/xcb.h>
 
 namespace tavorim {
 
@@ -90,198 +88,6 @@ QWidget *frontWindow(QWidget *mainForm) {
     return mainForm;
 }
 
-// The program's modal windows on screen (minimised ones included), the one in front last.
-QList<QWidget *> modalChain() {
-    QWidget *front = QApplication::activeModalWidget();
-    QList<QWidget *> chain;
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
-        if (window != front && window->isVisible() && window->isModal())
-            chain.append(window);
-    }
-    if (front && front->isVisible())
-        chain.append(front);
-    return chain;
-}
-
-bool takesKeys(const QEvent *event) {
-    switch (event->type()) {
-    case QEvent::KeyPress:
-    case QEvent::KeyRelease:
-    case QEvent::ShortcutOverride:
-    case QEvent::Shortcut:
-        return true;
-    default:
-        return false;
-    }
-}
-
-// A window manager may minimise a modal window on its own (or with its owner) and later give
-// the focus back to a window that modal window blocks: the pupil would see a main window that
-// takes nothing while the keys go to the hidden one. Whatever the window manager did, the
-// whole chain comes back with the modal window in front, and keys never reach a hidden window.
-class FrontKeeper : public QObject, public QAbstractNativeEventFilter {
-public:
-    explicit FrontKeeper(TApplication &application)
-        : QObject(QCoreApplication::instance()), application_(application) {
-        QCoreApplication::instance()->installEventFilter(this);
-        QCoreApplication::instance()->installNativeEventFilter(this);
-        connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, &FrontKeeper::focusChanged);
-    }
-    ~FrontKeeper() override {
-        // Destroyed with the application object too, when there is no instance any more.
-        if (QCoreApplication *application = QCoreApplication::instance())
-            application->removeNativeEventFilter(this);
-    }
-
-    // On X, Qt passes the focus a window manager gives to a blocked window straight on to the
-    // modal window, which stays minimised if it is: no focus change is seen then.
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override {
-        if (eventType != "xcb_generic_event_t")
-            return false;
-        const auto *event = static_cast<const xcb_generic_event_t *>(message);
-        if ((event->response_type & 0x7f) != XCB_FOCUS_IN)
-            return false;
-        const auto *focus = static_cast<const xcb_focus_in_event_t *>(message);
-        if (focus->mode == XCB_NOTIFY_MODE_GRAB || focus->mode == XCB_NOTIFY_MODE_UNGRAB)
-            return false;
-        const auto windows = QApplication::topLevelWidgets();
-        for (QWidget *window : windows) {
-            if (window->testAttribute(Qt::WA_WState_Created) &&
-                window->internalWinId() == WId(focus->event)) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, handle = QPointer<QWindow>(window->windowHandle())] {
-                        if (handle)
-                            focusChanged(handle);
-                    },
-                    Qt::QueuedConnection);
-                break;
-            }
-        }
-        return false;
-    }
-
-protected:
-    bool eventFilter(QObject *watched, QEvent *event) override {
-        if (takesKeys(event)) {
-            auto *widget = qobject_cast<QWidget *>(watched);
-            QWidget *window = widget ? widget->window() : nullptr;
-            if (window && (window->isMinimized() || !window->isVisible())) {
-                keysToHidden_ = true;
-                settleLater();
-                return true;
-            }
-        } else if (event->type() == QEvent::WindowStateChange) {
-            auto *window = qobject_cast<QWidget *>(watched);
-            const auto *change = static_cast<QWindowStateChangeEvent *>(event);
-            const bool was = change->oldState() & Qt::WindowMinimized;
-            if (window && window->isWindow() && was != window->isMinimized() && inChain(window)) {
-                (was ? cameUp_ : wentDown_) = true;
-
-                settleLater();
-            }
-        }
-        return false;
-    }
-
-private:
-    // The main form and the modal windows in front of it.
-    QList<QWidget *> wholeChain() const {
-        QList<QWidget *> chain = modalChain();
-        if (QWidget *form = application_.mainForm())
-            chain.prepend(form);
-        return chain;
-    }
-
-    bool inChain(const QWidget *window) const { return wholeChain().contains(window); }
-
-    bool chainShown() const {
-        const QList<QWidget *> chain = wholeChain();
-        return std::any_of(chain.begin(), chain.end(), [](const QWidget *window) {
-            return window->isVisible() && !window->isMinimized();
-        });
-    }
-
-    void focusChanged(QWindow *focused) {
-        QWidget *front = QApplication::activeModalWidget();
-        if (!focused || !front)
-            return;
-        QWidget *window = nullptr;
-        const auto windows = QApplication::topLevelWidgets();
-        for (QWidget *candidate : windows) {
-            if (candidate->windowHandle() == focused)
-                window = candidate;
-        }
-        if (!window || window == front || window->windowType() == Qt::Popup)
-            return;
-        // The backdrop, or a window the modal one blocks, has the focus: the window in front
-        // takes it, after coming back if it was minimised.
-        const bool blocked =
-            front->windowModality() == Qt::ApplicationModal && !front->isAncestorOf(window);
-        if (blocked || window == application_.mainForm()) {
-            focusToFront_ = true;
-            settleLater();
-        }
-    }
-
-    // Decides once the window manager's burst of changes has been handled: a window brought
-    // back brings back the others; else a window of the chain minimised with the window in
-    // front takes the others with it (the backdrop included, so that nothing is left to take
-    // the focus and end in a blocked window, whatever window the focus fell back on); else the
-    // focus of the backdrop or of a blocked window goes to the window in front, if shown.
-    void settleLater() {
-        if (pending_)
-            return;
-        pending_ = true;
-        QTimer::singleShot(SettleMs, this, [this] {
-            pending_ = false;
-            // A window seen back for an instant brings nothing back: on X, a maximised window
-            // being minimised passes through the normal state (its maximised flags are taken
-            // off and put back around the request).
-            const bool up = keysToHidden_ || (cameUp_ && chainShown());
-            const bool down = wentDown_, front = focusToFront_;
-            keysToHidden_ = cameUp_ = wentDown_ = focusToFront_ = false;
-
-            if (application_.terminated())
-                return;
-            QWidget *inFront = QApplication::activeModalWidget();
-            const bool frontShown = inFront && inFront->isVisible() && !inFront->isMinimized();
-            // A window manager that keeps the modal window on screen while its owner goes
-            // would leave it alone over nothing: the owner comes back instead.
-            if (up || (down && frontShown))
-                application_.restore();
-            else if (down)
-                minimiseChain();
-            else if (front && frontShown)
-                application_.bringToTop();
-        });
-    }
-
-    void minimiseChain() {
-        const QList<QWidget *> chain = wholeChain();
-        // A window with an owner goes with it: some window managers refuse to minimise a
-        // modal window on its own.
-        for (QWidget *window : chain) {
-            const QWindow *handle = window->windowHandle();
-            if (window->isVisible() && !window->isMinimized() &&
-                !(handle && handle->transientParent()))
-                window->showMinimized();
-        }
-    }
-
-    // A window manager's changes come as several X events (the focus first, the states of the
-    // windows after): decided on together, they cannot be taken for the pupil's own acts.
-    static constexpr int SettleMs = 150;
-
-    TApplication &application_;
-    bool pending_ = false;
-    bool keysToHidden_ = false;
-    bool cameUp_ = false;
-    bool wentDown_ = false;
-    bool focusToFront_ = false;
-};
-
 } // namespace
 
 void TApplication::setMainForm(QWidget *form) {
@@ -339,11 +145,6 @@ bool TApplication::HelpCommand(std::uint16_t command, std::int32_t data) {
     return onHelp_(command, data, callHelp);
 }
 
-void TApplication::note(const QString &step) {
-    if (noteListener_)
-        noteListener_(step);
-}
-
 void TApplication::resetForTests() {
     title_ = QString();
     terminated_ = false;
@@ -351,7 +152,6 @@ void TApplication::resetForTests() {
     delete quitter_;
     delete frontKeeper_;
     mainForm_ = nullptr;
-    noteListener_ = nullptr;
 }
 
 } // namespace tavorim

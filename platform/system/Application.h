@@ -66,13 +66,6 @@ public:
     HelpHandler onHelp() const { return onHelp_; }
     void setOnHelp(HelpHandler handler) { onHelp_ = std::move(handler); }
 
-    // Notes a step of the program's start or end (a window created, shown or destroyed) for a
-    // test that follows the order; nothing happens without a listener.
-    void note(const QString &step);
-    void setNoteListenerForTests(std::function<void(const QString &)> listener) {
-        noteListener_ = std::move(listener);
-    }
-
     // For tests: forget the title and the termination request.
     void resetForTests();
 
@@ -81,7 +74,6 @@ private:
     mutable QString title_;
     bool terminated_ = false;
     HelpHandler onHelp_;
-    std::function<void(const QString &)> noteListener_;
     QPointer<QWidget> mainForm_;
     QPointer<QTimer> quitter_;
     QPointer<QObject> frontKeeper_;

@@ -2,7 +2,8 @@
 
 namespace tavorim {
 
-// The toggle state of Caps Lock and Num Lock. Off where no X display can be asked.
+// The toggle state of Caps Lock and Num Lock, as the windowing system tells it: off where it
+// cannot be asked.
 class LockKeys {
 public:
     virtual ~LockKeys() = default;
@@ -12,13 +13,6 @@ public:
     static const LockKeys &current();
     // nullptr puts the keyboard back.
     static void setCurrentForTests(const LockKeys *keys);
-};
-
-// Read from the X keyboard extension of the application's X connection.
-class XkbLockKeys : public LockKeys {
-public:
-    bool capsLock() const override;
-    bool numLock() const override;
 };
 
 } // namespace tavorim

@@ -1,7 +1,7 @@
 #include "MessageBox.h"
 
 #include "Application.h"
-#include "Display.h"
+#include "Centering.h"
 
 #include <QMessageBox>
 #include <QPushButton>

@@ -2,7 +2,7 @@
 // exit report they lead to.
 #include "Application.h"
 #include "ClassSettings.h"
-#include "Display.h"
+#include "ColorDepth.h"
 #include "Exercice.h"
 #include "Globals.h"
 #include "GlyphButton.h"

@@ -4,8 +4,8 @@
 // openbox, started here.
 #include "Application.h"
 #include "AtomTable.h"
+#include "DisplayProbe.h"
 #include "RemoteWindow.h"
-#include "Startup.h"
 #include "Web.h"
 
 #include <QProcess>
@@ -34,6 +34,10 @@
 #include <unistd.h>
 
 using tavorim::AtomTable;
+using tavorim::displayNotOpenedText;
+using tavorim::lowColorText;
+using tavorim::MinimumColorDepth;
+using tavorim::noDisplayText;
 using tavorim::RemoteWindow;
 
 namespace {
@@ -779,9 +783,9 @@ void TestProgram::unusableDisplayEndsInFrench() {
     QVERIFY2(errors.contains(message + QLatin1Char('\n')), qPrintable(errors));
 }
 
-// A screen of too few colours: the message goes to standard error and to a plain box the screen
-// can show; closing it ends the run with code 1. The fewest bits the windows take still shows
-// them.
+// A screen of too few colours: the message goes to standard error and to the stock X message
+// tool, which the screen can show; closing it ends the run with code 1. The fewest bits the windows
+// take still shows them.
 void TestProgram::lowColorDisplayIsRefused_data() {
     QTest::addColumn<int>("depth");
     QTest::newRow("8 bits") << 8;

@@ -22,6 +22,44 @@ using tavorim::AtomTable;
 using tavorim::MessageBox;
 using tavorim::TApplication;
 
+namespace {
+
+// Follows the two windows through what reaches them: first seen (while being built), shown,
+// hidden (while still themselves), destroyed.
+class RunObserver : public QObject {
+public:
+    QStringList steps;
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override {
+        const QString name = qobject_cast<TForm2 *>(watched)   ? QStringLiteral("Form2")
+                             : qobject_cast<TForm1 *>(watched) ? QStringLiteral("Form1")
+                                                               : QString();
+        if (name.isEmpty())
+            return false;
+        if (!seen_.contains(watched)) {
+            seen_.append(watched);
+            steps << name + QStringLiteral(" created");
+            connect(watched, &QObject::destroyed, this, [this, name, watched] {
+                seen_.removeOne(watched);
+                steps << name + QStringLiteral(" destroyed");
+            });
+        }
+        const auto *window = static_cast<QWidget *>(watched);
+        if (event->type() == QEvent::Show)
+            steps << name + (window->isModal() ? QStringLiteral(" shown modally")
+                                               : QStringLiteral(" shown"));
+        else if (event->type() == QEvent::Hide)
+            steps << name + QStringLiteral(" hidden");
+        return false;
+    }
+
+private:
+    QList<QObject *> seen_;
+};
+
+} // namespace
+
 class TestStartup : public QObject {
     Q_OBJECT
 
@@ -33,7 +71,7 @@ private slots:
     void backdropCoversItsScreen();
 
 private:
-    QStringList notes_;
+    std::unique_ptr<RunObserver> run_;
     QList<QUrl> sent_;
 };
 
@@ -41,10 +79,9 @@ void TestStartup::init() {
     Etat_Global = T_Etat_Global{};
     MessageBox::setRecordingForTests(true);
     TApplication::instance().resetForTests();
-    TApplication::instance().setNoteListenerForTests(
-        [this](const QString &step) { notes_.append(step); });
+    run_ = std::make_unique<RunObserver>();
+    qApp->installEventFilter(run_.get());
     MessageBox::clearShownForTests();
-    notes_.clear();
     sent_.clear();
     tavorim::setNavigateForTests([this](const QUrl &url) { sent_.append(url); });
 }
@@ -53,6 +90,7 @@ void TestStartup::cleanup() {
     MessageBox::setAutoAnswerForTests(MessageBox::NoButton);
     tavorim::setNavigateForTests({});
     TApplication::instance().resetForTests();
+    run_.reset();
 }
 
 void TestStartup::startAndEndInOrder() {
@@ -93,11 +131,10 @@ void TestStartup::startAndEndInOrder() {
     poll.start(10);
     QCOMPARE(runTavorim(), 0);
     QVERIFY(checked);
-    const QStringList expected = {
-        "Form2 created",       "Form2.FormCreate",       "Form1 created",     "Form1.FormCreate",
-        "Form1 shown modally", "Form1 modal loop ended", "Form1.FormDestroy", "Form1 destroyed",
-        "Form2.FormDestroy",   "Form2 destroyed"};
-    QCOMPARE(notes_, expected);
+    const QStringList expected = {"Form2 created",       "Form1 created", "Form2 shown",
+                                  "Form1 shown modally", "Form1 hidden",  "Form1 destroyed",
+                                  "Form2 destroyed"};
+    QCOMPARE(run_->steps, expected);
     QCOMPARE(MessageBox::shownForTests().size(), 1);
     QCOMPARE(sent_.size(), 1);
     // The guard went with the backdrop.
@@ -117,9 +154,9 @@ void TestStartup::secondCopyEndsWithoutAsking() {
     QVERIFY(TApplication::instance().terminated());
     QVERIFY(MessageBox::shownForTests().isEmpty());
     QVERIFY(sent_.isEmpty());
-    QVERIFY(!notes_.contains(QStringLiteral("Form1 shown modally")));
-    QCOMPARE(notes_.first(), QStringLiteral("Form2 created"));
-    QCOMPARE(notes_.last(), QStringLiteral("Form2 destroyed"));
+    const QStringList expected = {"Form2 created", "Form1 created", "Form1 destroyed",
+                                  "Form2 destroyed"};
+    QCOMPARE(run_->steps, expected);
     // The first copy still holds the name, under the title this copy gave up.
     QCOMPARE(TApplication::instance().title(), QStringLiteral("destroy me"));
     QVERIFY(AtomTable::find(atom));

@@ -3,6 +3,8 @@
 
 #include "Application.h"
 #include "HelpProject.h"
+#include "HelpRun.h"
+#include "HelpTrace.h"
 #include "MessageBox.h"
 #include "hh.h"
 #include "hh_funcs.h"

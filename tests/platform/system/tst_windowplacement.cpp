@@ -1,7 +1,7 @@
 // Placing windows by their frame: where the help viewer goes on screens of every size, the
 // monitor a window opens on, and the platform the program asks for before the application
 // object exists.
-#include "Display.h"
+#include "DisplayProbe.h"
 #include "WindowPlacement.h"
 
 #include <QtTest>

@@ -1,11 +1,11 @@
 // The drawn widgets and the pictures on screens of device pixel ratio 1, 1.5 and 2. The ratio
 // is the application's from its start, so each is seen by a copy of this test started with
 // that scale factor.
-#include "Appearance.h"
 #include "Bevel.h"
 #include "BevelColors.h"
 #include "BevelPanel.h"
 #include "Gauge.h"
+#include "Pictures.h"
 
 #include <QIcon>
 #include <QImageReader>

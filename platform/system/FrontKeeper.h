@@ -1,0 +1,47 @@
+#pragma once
+
+#include <QList>
+#include <QObject>
+
+class QWidget;
+
+namespace tavorim {
+
+class TApplication;
+
+// The program's modal windows on screen (minimised ones included), the one in front last.
+QList<QWidget *> modalChain();
+
+// A window manager may minimise a modal window on its own (or with its owner) and later give
+// the focus back to a window that modal window blocks: the pupil would see a main window that
+// takes nothing while the keys go to the hidden one. Whatever the window manager did, the
+// whole chain comes back with the modal window in front, and keys never reach a hidden window.
+class FrontKeeper : public QObject {
+public:
+    explicit FrontKeeper(TApplication &application);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    QList<QWidget *> wholeChain() const;
+    bool inChain(const QWidget *window) const;
+    bool chainShown() const;
+    void focusGiven(QWidget *window);
+    void settleLater();
+    void settle();
+    void minimiseChain();
+
+    // A window manager's changes come as several X events (the focus first, the states of the
+    // windows after): decided on together, they cannot be taken for the pupil's own acts.
+    static constexpr int SettleMs = 150;
+
+    TApplication &application_;
+    bool pending_ = false;
+    bool keysToHidden_ = false;
+    bool cameUp_ = false;
+    bool wentDown_ = false;
+    bool focusToFront_ = false;
+};
+
+} // namespace tavorim

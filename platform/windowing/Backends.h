@@ -1,0 +1,26 @@
+#pragma once
+
+// Inside the windowing folder only: what a back-end built for this system provides.
+
+#include <QByteArray>
+#include <QString>
+
+namespace tavorim {
+
+class Windowing;
+
+// The X11 back-end when Qt runs on its X11 platform; else, and in a build without X, nullptr.
+Windowing *x11Windowing();
+
+// Before the application object: whether Qt will run on X alone, by the platform chosen with
+// -platform or QT_QPA_PLATFORM, or by no choice outside a Wayland session; and the display named
+// by a -display argument (empty for none).
+bool runsOnX11Only(int argc, char *argv[]);
+QByteArray displayArgument(int argc, char *argv[]);
+
+// Before the application object: whether the X display of that name ($DISPLAY when empty) can
+// be opened, and the name it stands for (empty when none is named).
+bool x11DisplayOpens(const QByteArray &name);
+QString x11DisplayName(const QByteArray &name);
+
+} // namespace tavorim

@@ -1,0 +1,44 @@
+#pragma once
+
+#include <QMargins>
+
+#include <functional>
+#include <optional>
+
+class QObject;
+class QString;
+class QWidget;
+
+namespace tavorim {
+
+// What the program asks of the windowing system beyond Qt: the lock keys, the frame and the
+// minimised state the window manager keeps, the focus it gives, and a message where Qt cannot
+// paint. X11 has a back-end of its own; elsewhere (Wayland, offscreen) nothing of it is known.
+class Windowing {
+public:
+    virtual ~Windowing() = default;
+
+    // The back-end of the platform Qt runs on: X11 on its X11 platform, the do-nothing one
+    // elsewhere.
+    static Windowing &current();
+
+    // The toggle state of the lock keys; off where it cannot be read.
+    virtual bool capsLock() const = 0;
+    virtual bool numLock() const = 0;
+
+    // The frame the window manager drew around a top-level window; none while unknown.
+    virtual std::optional<QMargins> frameExtents(const QWidget *window) const = 0;
+    // Whether the window manager has minimised the window; Qt may learn of it only later.
+    virtual bool minimisedByWindowManager(const QWidget *window) const = 0;
+
+    // Calls focusGiven later, while owner lives, with each top-level window the window manager
+    // gives the focus to, also where Qt passes that focus on to a modal window silently.
+    virtual void watchFocusGiven(QObject *owner,
+                                 std::function<void(QWidget *window)> focusGiven) = 0;
+
+    // Shows text in a plain window of the system's own, for a screen Qt cannot paint on, and
+    // returns once it is closed; false when no such window could be shown.
+    virtual bool showPlainMessage(const QString &title, const QString &text) = 0;
+};
+
+} // namespace tavorim

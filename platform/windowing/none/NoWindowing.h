@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Windowing.h"
+
+namespace tavorim {
+
+// Where the windowing system cannot be asked (Wayland, offscreen): Qt's own view stands alone.
+class NoWindowing : public Windowing {
+public:
+    bool capsLock() const override { return false; }
+    bool numLock() const override { return false; }
+    std::optional<QMargins> frameExtents(const QWidget *) const override { return std::nullopt; }
+    bool minimisedByWindowManager(const QWidget *) const override { return false; }
+    void watchFocusGiven(QObject *, std::function<void(QWidget *)>) override {}
+    bool showPlainMessage(const QString &, const QString &) override { return false; }
+};
+
+} // namespace tavorim

@@ -1,0 +1,187 @@
+#include "X11Windowing.h"
+
+#include "Backends.h"
+
+#include <QAbstractNativeEventFilter>
+#include <QApplication>
+#include <QPointer>
+#include <QProcess>
+#include <QStandardPaths>
+#include <QWidget>
+
+#include <vector>
+
+#include <xcb/xcb.h>
+
+// After Qt: the X headers define macros (None, Bool, Status) that clash with Qt's names.
+#include <X11/XKBlib.h>
+#include <X11/Xutil.h>
+#include <X11/keysym.h>
+
+namespace tavorim {
+
+namespace {
+
+Display *x11Display() {
+    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
+    return x11 ? x11->display() : nullptr;
+}
+
+// The locked modifiers of the core keyboard; 0 without an X display.
+unsigned lockedModifiers(Display *display) {
+    if (!display)
+        return 0;
+    XkbStateRec state{};
+    if (XkbGetState(display, XkbUseCoreKbd, &state) != Success)
+        return 0;
+    return state.locked_mods;
+}
+
+// The 32-bit items of one of the window's X properties, of the given type; none while the
+// property is missing.
+std::vector<long> x11Property(const QWidget *window, const char *name, const char *typeName,
+                              long count) {
+    Display *display = x11Display();
+    if (!display)
+        return {};
+    const Atom property = XInternAtom(display, name, True);
+    const Atom wanted = XInternAtom(display, typeName, True);
+    if (property == 0 || wanted == 0)
+        return {};
+    Atom type = 0;
+    int format = 0;
+    unsigned long items = 0;
+    unsigned long after = 0;
+    unsigned char *data = nullptr;
+    const int status =
+        XGetWindowProperty(display, static_cast<Window>(window->winId()), property, 0, count, False,
+                           wanted, &type, &format, &items, &after, &data);
+    std::vector<long> values;
+    if (status == Success && type == wanted && format == 32 && data) {
+        // 32-bit items come as longs.
+        const auto *longs = reinterpret_cast<const long *>(data);
+        values.assign(longs, longs + items);
+    }
+    if (data)
+        XFree(data);
+    return values;
+}
+
+// On X, Qt passes the focus a window manager gives to a blocked window straight on to the modal
+// window, which stays minimised if it is: no focus change is seen then.
+class FocusInWatcher : public QObject, public QAbstractNativeEventFilter {
+public:
+    FocusInWatcher(QObject *owner, std::function<void(QWidget *)> focusGiven)
+        : QObject(owner), focusGiven_(std::move(focusGiven)) {
+        QCoreApplication::instance()->installNativeEventFilter(this);
+    }
+    ~FocusInWatcher() override {
+        // Destroyed with the application object too, when there is no instance any more.
+        if (QCoreApplication *application = QCoreApplication::instance())
+            application->removeNativeEventFilter(this);
+    }
+
+    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override {
+        if (eventType != "xcb_generic_event_t")
+            return false;
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        if ((event->response_type & 0x7f) != XCB_FOCUS_IN)
+            return false;
+        const auto *focus = static_cast<const xcb_focus_in_event_t *>(message);
+        if (focus->mode == XCB_NOTIFY_MODE_GRAB || focus->mode == XCB_NOTIFY_MODE_UNGRAB)
+            return false;
+        const auto windows = QApplication::topLevelWidgets();
+        for (QWidget *window : windows) {
+            if (window->testAttribute(Qt::WA_WState_Created) &&
+                window->internalWinId() == WId(focus->event)) {
+                QMetaObject::invokeMethod(
+                    this,
+                    [this, given = QPointer<QWidget>(window)] {
+                        if (given)
+                            focusGiven_(given);
+                    },
+                    Qt::QueuedConnection);
+                break;
+            }
+        }
+        return false;
+    }
+
+private:
+    std::function<void(QWidget *)> focusGiven_;
+};
+
+// Lines of at most columns characters, broken between words: the message tool does not wrap.
+QString wrapped(const QString &text, qsizetype columns) {
+    QStringList lines;
+    QString line;
+    for (const QString &word : text.split(QLatin1Char(' '))) {
+        if (!line.isEmpty() && line.size() + 1 + word.size() > columns) {
+            lines.append(line);
+            line.clear();
+        }
+        line += (line.isEmpty() ? QString() : QStringLiteral(" ")) + word;
+    }
+    lines.append(line);
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+bool X11Windowing::capsLock() const {
+    return lockedModifiers(x11Display()) & LockMask;
+}
+
+bool X11Windowing::numLock() const {
+    Display *display = x11Display();
+    if (!display)
+        return false;
+    // Which modifier Num Lock sets depends on the keymap (usually Mod2).
+    static const unsigned numMask = XkbKeysymToModifiers(display, XK_Num_Lock);
+    return numMask != 0 && (lockedModifiers(display) & numMask);
+}
+
+std::optional<QMargins> X11Windowing::frameExtents(const QWidget *window) const {
+    // left, right, top, bottom
+    const std::vector<long> values = x11Property(window, "_NET_FRAME_EXTENTS", "CARDINAL", 4);
+    if (values.size() != 4)
+        return std::nullopt;
+    return QMargins(int(values[0]), int(values[2]), int(values[1]), int(values[3]));
+}
+
+bool X11Windowing::minimisedByWindowManager(const QWidget *window) const {
+    const std::vector<long> state = x11Property(window, "WM_STATE", "WM_STATE", 1);
+    return !state.empty() && state.front() == IconicState;
+}
+
+void X11Windowing::watchFocusGiven(QObject *owner, std::function<void(QWidget *)> focusGiven) {
+    new FocusInWatcher(owner, std::move(focusGiven));
+}
+
+// The stock X message tool draws with the core protocol, at any depth. Its text comes on
+// standard input, in Latin-1 like its default font; Return, or its button, closes it.
+bool X11Windowing::showPlainMessage(const QString &title, const QString &text) {
+    Display *display = x11Display();
+    const QString tool = QStandardPaths::findExecutable(QStringLiteral("xmessage"));
+    if (!display || tool.isEmpty())
+        return false;
+    QProcess message;
+    message.start(tool,
+                  {QStringLiteral("-display"), QString::fromLocal8Bit(DisplayString(display)),
+                   QStringLiteral("-title"), title, QStringLiteral("-center"),
+                   QStringLiteral("-buttons"), QStringLiteral("OK:0"), QStringLiteral("-default"),
+                   QStringLiteral("OK"), QStringLiteral("-file"), QStringLiteral("-")});
+    if (!message.waitForStarted())
+        return false;
+    message.write(wrapped(text, 56).toLatin1() + '\n');
+    message.closeWriteChannel();
+    message.waitForFinished(-1);
+    return message.exitStatus() == QProcess::NormalExit;
+}
+
+Windowing *x11Windowing() {
+    static X11Windowing x11;
+    return QGuiApplication::platformName() == QLatin1String("xcb") ? &x11 : nullptr;
+}
+
+} // namespace tavorim

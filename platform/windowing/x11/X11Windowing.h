@@ -1,0 +1,18 @@
+#pragma once
+
+#include "Windowing.h"
+
+namespace tavorim {
+
+// The X11 back-end, on the application's own X connection.
+class X11Windowing : public Windowing {
+public:
+    bool capsLock() const override;
+    bool numLock() const override;
+    std::optional<QMargins> frameExtents(const QWidget *window) const override;
+    bool minimisedByWindowManager(const QWidget *window) const override;
+    void watchFocusGiven(QObject *owner, std::function<void(QWidget *)> focusGiven) override;
+    bool showPlainMessage(const QString &title, const QString &text) override;
+};
+
+} // namespace tavorim
