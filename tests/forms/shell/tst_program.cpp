@@ -483,17 +483,21 @@ void TestProgram::exitReportReachesThePeer_data() {
     QTest::addColumn<QString>("reported");
     QTest::addColumn<bool>("answers");
     QTest::addColumn<QString>("https"); // where the peer redirects to: "", "trusted", "untrusted"
+    QTest::addColumn<QStringList>("options"); // the class settings given on the command line
     QTest::newRow("tavorim, answered") << "tavorim"
-                                       << "TAVORIM" << true << "";
+                                       << "TAVORIM" << true << "" << QStringList();
     QTest::newRow("a.b, answered") << "a.b"
-                                   << "A.B" << true << "";
+                                   << "A.B" << true << "" << QStringList();
     QTest::newRow("tavorim, black hole") << "tavorim"
-                                         << "TAVORIM" << false << "";
-    QTest::newRow("tavorim, redirected to https") << "tavorim"
-                                                  << "TAVORIM" << true << "trusted";
+                                         << "TAVORIM" << false << "" << QStringList();
+    QTest::newRow("tavorim, redirected to https")
+        << "tavorim"
+        << "TAVORIM" << true << "trusted" << QStringList();
     QTest::newRow("tavorim, redirected to an untrusted https peer")
         << "tavorim"
-        << "TAVORIM" << true << "untrusted";
+        << "TAVORIM" << true << "untrusted" << QStringList();
+    QTest::newRow("report switched off") << "tavorim"
+                                         << "" << true << "" << QStringList{"--report=off"};
 }
 
 void TestProgram::exitReportReachesThePeer() {
@@ -501,6 +505,7 @@ void TestProgram::exitReportReachesThePeer() {
     QFETCH(QString, reported);
     QFETCH(bool, answers);
     QFETCH(QString, https);
+    QFETCH(QStringList, options);
     if (tavorim::statsAddress().isEmpty())
         QSKIP("built without a statistics address: no report is sent");
     if (!haveDisplayTools())
@@ -532,12 +537,20 @@ void TestProgram::exitReportReachesThePeer() {
         if (https == QLatin1String("trusted"))
             env.insert(QStringLiteral("CURL_CA_BUNDLE"), folder.filePath("certificate.pem"));
     }
-    QProcess *copy = start(env, program);
+    QProcess *copy = start(env, program, options);
     qint64 ending = -1;
     quitWithYes(copy, ending);
     if (QTest::currentTestFailed())
         return;
     QCOMPARE(copy->exitCode(), 0);
+    if (reported.isEmpty()) {
+        // Switched off: nothing reached the peer, not even a connection (one made before the end
+        // waits in the listening queue).
+        QCoreApplication::processEvents();
+        QCOMPARE(peer_.connections, 0);
+        QCOMPARE(peer_.received, QByteArray());
+        return;
+    }
     // The request was sent before the end: what the peer reads now waited in its socket.
     QTRY_VERIFY2(peer_.received.contains("\r\n\r\n"), peer_.received.constData());
     if (https == QLatin1String("untrusted")) {
