@@ -37,7 +37,6 @@ THookHelpSystem::THookHelpSystem(const QString &helpFile, const QString &windowD
         [this](std::uint16_t command, std::int32_t data, bool &callDefault) {
             return HelpHook(command, data, callDefault);
         });
-    chainDoHelp_ = false;
     helpTrace(QStringLiteral("THookHelpSystem.Create(%1,%2, %3)")
                   .arg(Quoted(helpFile), Quoted(windowDefinition))
                   .arg(hostKind));
@@ -53,22 +52,11 @@ THookHelpSystem::~THookHelpSystem() {
 bool THookHelpSystem::HelpHook(std::uint16_t command, std::int32_t data, bool &callDefault) {
     helpTrace(
         QStringLiteral("THookHelpSystem.HelpHook(%1, %2)").arg(helpCommandText(command)).arg(data));
-    bool result = true;
-    if (chainDoHelp_ && previousHelpHandler_)
-        result = previousHelpHandler_(command, data, callDefault);
     callDefault = false;
     switch (command) {
     case HELP_CONTEXT:
-        if (contextCallback_)
-            contextCallback_(data);
-        else
-            showContextAndReport(data);
-        break;
     case HELP_CONTEXTPOPUP:
-        if (popupCallback_)
-            popupCallback_(data, popupX_, popupY_);
-        else
-            showContextAndReport(data);
+        showContextAndReport(data);
         break;
     case HELP_SETPOPUP_POS: {
         const auto bits = static_cast<std::uint32_t>(data);
@@ -80,7 +68,7 @@ bool THookHelpSystem::HelpHook(std::uint16_t command, std::int32_t data, bool &c
         callDefault = true;
         break;
     }
-    return result;
+    return true;
 }
 
 void THookHelpSystem::showContextAndReport(std::int32_t context) const {

@@ -18,9 +18,6 @@ inline constexpr char HHNotInstalledText[] = "MS Html Help is not installed on t
 
 class THookHelpSystem {
 public:
-    using ContextCallback = void (*)(std::int32_t context);
-    using PopupCallback = void (*)(std::int32_t context, int x, int y);
-
     // Stores its arguments and installs HelpHook as the application's help handler, saving
     // the previous one.
     THookHelpSystem(const QString &helpFile, const QString &windowDefinition,
@@ -30,17 +27,14 @@ public:
     THookHelpSystem(const THookHelpSystem &) = delete;
     THookHelpSystem &operator=(const THookHelpSystem &) = delete;
 
-    // The application's help handler: HELP_CONTEXT and HELP_CONTEXTPOPUP show the context
-    // (or call the callback when one is set), HELP_SETPOPUP_POS keeps the popup position;
-    // every other command asks for the toolkit's default help (callDefault).
+    // The application's help handler: HELP_CONTEXT and HELP_CONTEXTPOPUP show the context,
+    // HELP_SETPOPUP_POS keeps the popup position; every other command asks for the toolkit's
+    // default help (callDefault). Always true.
     bool HelpHook(std::uint16_t command, std::int32_t data, bool &callDefault);
 
     const QString &helpFile() const { return helpFile_; }
     int popupX() const { return popupX_; }
     int popupY() const { return popupY_; }
-    void setContextCallback(ContextCallback callback) { contextCallback_ = callback; }
-    void setPopupCallback(PopupCallback callback) { popupCallback_ = callback; }
-    void setChainDoHelp(bool chain) { chainDoHelp_ = chain; }
 
 private:
     void showContextAndReport(std::int32_t context) const;
@@ -51,9 +45,6 @@ private:
     std::uint8_t hostKind_;
     int popupX_ = 0;
     int popupY_ = 0;
-    ContextCallback contextCallback_ = nullptr;
-    PopupCallback popupCallback_ = nullptr;
-    bool chainDoHelp_ = false;
 };
 
 // Shows a context of the help file: 0 shown, 1 viewer not installed (or not loaded).
