@@ -4,6 +4,7 @@
 #include "ClassSettings.h"
 #include "Globals.h"
 #include "HelpRun.h"
+#include "HelpTrace.h"
 #include "ProgramIcon.h"
 #include "ProgramStyle.h"
 #include "Tavor1.h"
