@@ -33,5 +33,5 @@ protected:
 private:
     void nameProduct();
 
-    std::unique_ptr<Ui::TAboutBox> ui;
+    std::unique_ptr<Ui::TAboutBox> ui_;
 };

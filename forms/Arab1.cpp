@@ -25,10 +25,6 @@ Tarabform::Tarabform(QWidget *owner)
     small.setPixelSize(11);
     ui_->Gauge1->setFont(small);
 
-    connect(ui_->Edit1, &QLineEdit::textChanged, this, &Tarabform::Edit1Change);
-    connect(ui_->Button1, &QPushButton::clicked, this, &Tarabform::Button1Click);
-    connect(ui_->Button2, &QPushButton::clicked, this, &Tarabform::Button2Click);
-    connect(ui_->Button3, &QPushButton::clicked, this, &Tarabform::Button3Click);
     FormCreate();
 }
 
@@ -53,10 +49,6 @@ void Tarabform::Gere_Reponse() {
     markAnswer(Sens_Arabe);
 }
 
-void Tarabform::Edit1Change() {
-    enableValidation();
-}
-
 void Tarabform::Edit1KeyPress(char16_t &key) {
     filterCharacter(key, QStringLiteral("0123456789"));
 }
@@ -64,10 +56,6 @@ void Tarabform::Edit1KeyPress(char16_t &key) {
 void Tarabform::Button1Click() {
     Resseme_Hasard();
     Gere_Reponse();
-}
-
-void Tarabform::Button2Click() {
-    reject();
 }
 
 void Tarabform::Button3Click() {

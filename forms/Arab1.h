@@ -23,14 +23,12 @@ public:
 
 protected:
     void FormActivate() override;
+    void Button1Click() override;
+    void Button3Click() override;
     void Edit1KeyPress(char16_t &key) override;
 
 private:
     void FormCreate();
-    void Edit1Change();
-    void Button1Click();
-    void Button2Click();
-    void Button3Click();
 
     std::unique_ptr<Ui::Tarabform> ui_;
 };

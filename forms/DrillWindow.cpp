@@ -133,7 +133,11 @@ DrillWindow::DrillWindow(QWidget *owner)
 
 void DrillWindow::setUpControls(const Controls &controls, const QColor &windowColor,
                                 const QString &picture, int answerLength, bool upperCase) {
-    c = controls;
+    controls_ = controls;
+    connect(controls.answer, &QLineEdit::textChanged, this, &DrillWindow::Edit1Change);
+    connect(controls.validate, &QPushButton::clicked, this, &DrillWindow::Button1Click);
+    connect(controls.quit, &QPushButton::clicked, this, &DrillWindow::Button2Click);
+    connect(controls.next, &QPushButton::clicked, this, &DrillWindow::Button3Click);
     setFixedSize(size());
     // All colors of our own: a dark desktop scheme would put its pale text on the pale window
     // and on the white question.
@@ -141,48 +145,48 @@ void DrillWindow::setUpControls(const Controls &controls, const QColor &windowCo
 
     // Sizes are character heights in pixels, so that nothing follows the desktop's scaling.
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, false));
-    c.verdict->setFont(tavorim::pixelFont(QStringLiteral("MS Serif"), 24, true));
-    setTextColor(c.verdict, Qt::black);
-    c.shown->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 19, false));
-    setBackground(c.shown, Qt::white);
-    c.number->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, true));
-    c.level->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, true));
-    c.score->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, false));
-    c.instruction->adjustSize();
+    controls_.verdict->setFont(tavorim::pixelFont(QStringLiteral("MS Serif"), 24, true));
+    setTextColor(controls_.verdict, Qt::black);
+    controls_.shown->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 19, false));
+    setBackground(controls_.shown, Qt::white);
+    controls_.number->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, true));
+    controls_.level->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, true));
+    controls_.score->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13, false));
+    controls_.instruction->adjustSize();
 
     const QPixmap pixmap = tavorim::picture(picture, this);
     if (!pixmap.isNull()) {
-        c.picture->setPixmap(pixmap);
-        c.picture->resize(pixmap.deviceIndependentSize().toSize());
+        controls_.picture->setPixmap(pixmap);
+        controls_.picture->resize(pixmap.deviceIndependentSize().toSize());
     }
 
-    c.answer->setMaxLength(answerLength);
+    controls_.answer->setMaxLength(answerLength);
     if (upperCase)
-        c.answer->setValidator(new UpperCaseValidator(c.answer));
+        controls_.answer->setValidator(new UpperCaseValidator(controls_.answer));
     // Every character must come as a key, through the filter: no input method composing
     // text, no text dropped in.
-    c.answer->setAttribute(Qt::WA_InputMethodEnabled, false);
-    c.answer->setAcceptDrops(false);
-    c.answer->installEventFilter(this);
-    c.answer->setFocus();
-    tavorim::installDialogKeys(this, c.validate);
+    controls_.answer->setAttribute(Qt::WA_InputMethodEnabled, false);
+    controls_.answer->setAcceptDrops(false);
+    controls_.answer->installEventFilter(this);
+    controls_.answer->setFocus();
+    tavorim::installDialogKeys(this, controls_.validate);
 
     // For screen readers: labels keep their text as name and say what they hold.
-    c.answer->setAccessibleName(QStringLiteral("Votre réponse"));
-    c.shown->setAccessibleDescription(QStringLiteral("À convertir"));
-    c.number->setAccessibleDescription(QStringLiteral("Numéro de l'exercice"));
-    c.level->setAccessibleDescription(QStringLiteral("Niveau"));
-    c.verdict->setAccessibleDescription(QStringLiteral("Verdict"));
-    c.correction->setAccessibleDescription(QStringLiteral("Correction"));
-    c.gauge->setAccessibleName(QStringLiteral("Pourcentage de réponses justes"));
-    c.score->setAccessibleName(QStringLiteral("Score"));
-    c.shape->setAccessibleName(QStringLiteral("Cadre du verdict"));
-    c.picture->setAccessibleName(QStringLiteral("Illustration"));
+    controls_.answer->setAccessibleName(QStringLiteral("Votre réponse"));
+    controls_.shown->setAccessibleDescription(QStringLiteral("À convertir"));
+    controls_.number->setAccessibleDescription(QStringLiteral("Numéro de l'exercice"));
+    controls_.level->setAccessibleDescription(QStringLiteral("Niveau"));
+    controls_.verdict->setAccessibleDescription(QStringLiteral("Verdict"));
+    controls_.correction->setAccessibleDescription(QStringLiteral("Correction"));
+    controls_.gauge->setAccessibleName(QStringLiteral("Pourcentage de réponses justes"));
+    controls_.score->setAccessibleName(QStringLiteral("Score"));
+    controls_.shape->setAccessibleName(QStringLiteral("Cadre du verdict"));
+    controls_.picture->setAccessibleName(QStringLiteral("Illustration"));
 }
 
 void DrillWindow::useLowColors(const QColor &window, const QColor &shapeFill) {
     setPalette(tavorim::classicPalette(window));
-    c.shape->setBrushColor(shapeFill);
+    controls_.shape->setBrushColor(shapeFill);
 }
 
 void DrillWindow::Edit1KeyDown(int &, Qt::KeyboardModifiers) {}
@@ -196,13 +200,13 @@ void DrillWindow::filterCharacter(char16_t &key, const QString &allowed) {
 
 void DrillWindow::setUpQuestion(Sens_Exercice sens) {
     const Question_Preparee question = Prepare_Question(sens);
-    c.number->setText(fromCore(question.Texte_Numero));
-    c.level->setText(fromCore(question.Texte_Niveau));
-    c.shown->setText(fromCore(question.Texte_Montre));
+    controls_.number->setText(fromCore(question.Texte_Numero));
+    controls_.level->setText(fromCore(question.Texte_Niveau));
+    controls_.shown->setText(fromCore(question.Texte_Montre));
     // Screen readers read the question with the answer box as the focus lands on it; a label
     // that changes away from the focus is not read.
     const QString shown = spelledNumerals(fromCore(question.Texte_Montre));
-    c.answer->setAccessibleDescription(
+    controls_.answer->setAccessibleDescription(
         sens == Sens_Romain ? QStringLiteral("Écris %1 en chiffres romains.").arg(shown)
                             : QStringLiteral("Écris en chiffres arabes : %1.").arg(shown));
     playCue("TAVORD.WAV");
@@ -211,16 +215,16 @@ void DrillWindow::setUpQuestion(Sens_Exercice sens) {
 }
 
 void DrillWindow::markAnswer(Sens_Exercice sens) {
-    const Verdict verdict = Juge_Reponse(sens, c.answer->text().toStdString());
+    const Verdict verdict = Juge_Reponse(sens, controls_.answer->text().toStdString());
     if (verdict.Resultat == Reponse_Vide) {
-        c.answer->setFocus();
+        controls_.answer->setFocus();
         return;
     }
     const bool right = verdict.Resultat == Reponse_Juste;
-    setTextColor(c.verdict, right ? QColor(0x00, 0x80, 0x00) : QColor(0xFF, 0x00, 0x00));
-    c.verdict->setText(fromCore(verdict.Texte_Verdict));
+    setTextColor(controls_.verdict, right ? QColor(0x00, 0x80, 0x00) : QColor(0xFF, 0x00, 0x00));
+    controls_.verdict->setText(fromCore(verdict.Texte_Verdict));
     if (!right)
-        c.correction->setText(fromCore(verdict.Texte_Correction));
+        controls_.correction->setText(fromCore(verdict.Texte_Correction));
 
     playCue(verdict.Nom_Son);
     // Also after a cue that failed: the pupil has seen the error box, and the window must
@@ -232,58 +236,58 @@ void DrillWindow::markAnswer(Sens_Exercice sens) {
     QString spoken = fromCore(verdict.Texte_Verdict) + QStringLiteral(". ");
     if (!right)
         spoken += spelledNumerals(fromCore(verdict.Texte_Correction)) + QStringLiteral(". ");
-    c.next->setAccessibleDescription(spoken + score + QLatin1Char('.'));
-    c.next->setEnabled(true);
-    c.next->setFocus();
-    c.validate->setEnabled(false);
+    controls_.next->setAccessibleDescription(spoken + score + QLatin1Char('.'));
+    controls_.next->setEnabled(true);
+    controls_.next->setFocus();
+    controls_.validate->setEnabled(false);
 }
 
 void DrillWindow::clearForNextQuestion() {
     // The focus first: a screen reader takes a box whose text changes for the focus, and would
     // then not read the box, with its question, when the focus comes to it.
-    c.answer->setFocus();
+    controls_.answer->setFocus();
     // Set rather than cleared, which the box could undo: its undo history goes with the answer,
     // so Undo cannot bring the previous answer back and enable "&Valider".
-    c.answer->setText(QString());
-    c.verdict->clear();
-    c.correction->clear();
-    c.next->setAccessibleDescription(QString());
-    c.validate->setEnabled(false);
-    c.next->setEnabled(false);
+    controls_.answer->setText(QString());
+    controls_.verdict->clear();
+    controls_.correction->clear();
+    controls_.next->setAccessibleDescription(QString());
+    controls_.validate->setEnabled(false);
+    controls_.next->setEnabled(false);
 }
 
 void DrillWindow::enableValidation() {
-    c.validate->setEnabled(!c.answer->text().isEmpty());
+    controls_.validate->setEnabled(!controls_.answer->text().isEmpty());
 }
 
 QString DrillWindow::showScore(Sens_Exercice sens) {
     const Score score = Calcule_Score(sens);
-    c.gauge->setProgress(score.Pourcentage);
-    c.score->setCaption(fromCore(score.Texte_Score));
+    controls_.gauge->setProgress(score.Pourcentage);
+    controls_.score->setCaption(fromCore(score.Texte_Score));
     const QString spoken = spokenScore(fromCore(score.Texte_Score));
-    c.score->setAccessibleName(QStringLiteral("Score : ") + spoken);
+    controls_.score->setAccessibleName(QStringLiteral("Score : ") + spoken);
     return spoken;
 }
 
 void DrillWindow::playCue(const std::string &bareName) {
     if (!Etat_Global.Son_Actif)
         return;
-    c.player->setFileName(fromCore(bareName));
-    const tavorim::SoundError error = c.player->open();
+    controls_.player->setFileName(fromCore(bareName));
+    const tavorim::SoundError error = controls_.player->open();
     if (error != tavorim::SoundError::None) {
         tavorim::MessageBox::showError(this, tavorim::TApplication::instance().title(),
                                        tavorim::SoundPlayer::errorBoxText(error));
         return;
     }
-    c.player->play();
+    controls_.player->play();
 }
 
 bool DrillWindow::eventFilter(QObject *watched, QEvent *event) {
-    if (watched == c.answer && event->type() == QEvent::ContextMenu) {
+    if (watched == controls_.answer && event->type() == QEvent::ContextMenu) {
         showAnswerMenu(static_cast<QContextMenuEvent *>(event)->globalPos());
         return true;
     }
-    if (watched != c.answer ||
+    if (watched != controls_.answer ||
         (event->type() != QEvent::KeyPress && event->type() != QEvent::ShortcutOverride))
         return QDialog::eventFilter(watched, event);
     auto *keyEvent = static_cast<QKeyEvent *>(event);
@@ -305,7 +309,7 @@ bool DrillWindow::eventFilter(QObject *watched, QEvent *event) {
         return true;
     if (character == 0x08 && keyEvent->key() != Qt::Key_Backspace) {
         // Ctrl+H types a backspace, which the box does not know as such.
-        c.answer->backspace();
+        controls_.answer->backspace();
         return true;
     }
     return false;
@@ -314,7 +318,7 @@ bool DrillWindow::eventFilter(QObject *watched, QEvent *event) {
 void DrillWindow::showAnswerMenu(const QPoint &globalPosition) {
     // The box's own menu, whose commands work, but without the keys it lists for them: typed,
     // those keys reach the key filter, which refuses them with the beep.
-    QMenu *menu = c.answer->createStandardContextMenu();
+    QMenu *menu = controls_.answer->createStandardContextMenu();
     const auto actions = menu->actions();
     for (QAction *action : actions) {
         action->setShortcut(QKeySequence());
@@ -340,4 +344,12 @@ void DrillWindow::showEvent(QShowEvent *event) {
                 FormActivate();
         },
         Qt::QueuedConnection);
+}
+
+void DrillWindow::Edit1Change() {
+    enableValidation();
+}
+
+void DrillWindow::Button2Click() {
+    reject();
 }

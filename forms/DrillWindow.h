@@ -60,6 +60,12 @@ protected:
     // Each character typed in the answer box, before the box takes it; setting it to 0 drops
     // it.
     virtual void Edit1KeyPress(char16_t &key) = 0;
+    // The box's text changed: "&Valider" follows it.
+    virtual void Edit1Change();
+    // "&Valider", "&Quitter" (which closes the window) and "&Continuer".
+    virtual void Button1Click() = 0;
+    virtual void Button2Click();
+    virtual void Button3Click() = 0;
 
     // Keeps a typed character when it is backspace or one of allowed; else drops it with the
     // warning beep.
@@ -80,7 +86,7 @@ protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
     void showEvent(QShowEvent *event) override;
 
-    Controls c{};
+    Controls controls_{};
 
 private:
     // Shows the score and the gauge; returns the score as it is said.

@@ -10,14 +10,14 @@
 
 Tnivform::Tnivform(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
-      ui(std::make_unique<Ui::Tnivform>()) {
-    ui->setupUi(this);
+      ui_(std::make_unique<Ui::Tnivform>()) {
+    ui_->setupUi(this);
     setFixedSize(size());
     // Colors of our own, whatever the desktop's scheme: black on the button face.
     setPalette(tavorim::classicPalette());
     const QFont font = tavorim::pixelFont(QStringLiteral("System"), 13);
     setFont(font);
-    for (QRadioButton *radio : {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3}) {
+    for (QRadioButton *radio : {ui_->RadioButton1, ui_->RadioButton2, ui_->RadioButton3}) {
         radio->setFont(font);
         // A button fills its ground with the button color, not the window's.
         radio->setAutoFillBackground(true);
@@ -28,9 +28,9 @@ Tnivform::Tnivform(QWidget *parent)
     }
     tavorim::centerOnScreen(this);
     tavorim::installDialogKeys(this, nullptr);
-    for (QRadioButton *radio : {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3})
+    for (QRadioButton *radio : {ui_->RadioButton1, ui_->RadioButton2, ui_->RadioButton3})
         connect(radio, &QRadioButton::toggled, this, &Tnivform::describeLevel);
-    connect(ui->Button1, &QPushButton::clicked, this, &Tnivform::Button1Click);
+    connect(ui_->Button1, &QPushButton::clicked, this, &Tnivform::Button1Click);
 }
 
 Tnivform::~Tnivform() = default;
@@ -38,7 +38,7 @@ Tnivform::~Tnivform() = default;
 void Tnivform::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
     activatedSinceShown_ = false;
-    ui->Button1->setFocus();
+    ui_->Button1->setFocus();
 }
 
 void Tnivform::changeEvent(QEvent *event) {
@@ -59,7 +59,7 @@ void Tnivform::FormActivate() {
     const bool levelII = !levelI && Etat_Global.Niveau_II;
     const bool levelIII = !levelI && !levelII && Etat_Global.Niveau_III;
     const std::pair<QRadioButton *, bool> levels[] = {
-        {ui->RadioButton1, levelI}, {ui->RadioButton2, levelII}, {ui->RadioButton3, levelIII}};
+        {ui_->RadioButton1, levelI}, {ui_->RadioButton2, levelII}, {ui_->RadioButton3, levelIII}};
     // Each is set on its own, unchecked ones included, so the exclusive group must let go.
     for (const auto &[radio, checked] : levels) {
         radio->setAutoExclusive(false);
@@ -71,15 +71,15 @@ void Tnivform::FormActivate() {
 }
 
 void Tnivform::Button1Click() {
-    Etat_Global.Niveau_I = ui->RadioButton1->isChecked();
-    Etat_Global.Niveau_II = ui->RadioButton2->isChecked();
-    Etat_Global.Niveau_III = ui->RadioButton3->isChecked();
+    Etat_Global.Niveau_I = ui_->RadioButton1->isChecked();
+    Etat_Global.Niveau_II = ui_->RadioButton2->isChecked();
+    Etat_Global.Niveau_III = ui_->RadioButton3->isChecked();
     accept();
 }
 
 void Tnivform::describeLevel() {
     // The level checked, said with the dialog as it opens: the focus starts on "&Ok".
-    for (const QRadioButton *radio : {ui->RadioButton1, ui->RadioButton2, ui->RadioButton3})
+    for (const QRadioButton *radio : {ui_->RadioButton1, ui_->RadioButton2, ui_->RadioButton3})
         if (radio->isChecked())
             setAccessibleDescription(radio->text().remove(QLatin1Char('&')).simplified());
 }

@@ -27,6 +27,6 @@ protected:
 private:
     void describeLevel();
 
-    std::unique_ptr<Ui::Tnivform> ui;
+    std::unique_ptr<Ui::Tnivform> ui_;
     bool activatedSinceShown_ = false;
 };

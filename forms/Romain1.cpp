@@ -20,10 +20,6 @@ Tromaform::Tromaform(QWidget *owner)
     ui_->Button3->setFont(bold);
     ui_->Gauge1->setFont(font());
 
-    connect(ui_->Edit1, &QLineEdit::textChanged, this, &Tromaform::Edit1Change);
-    connect(ui_->Button1, &QPushButton::clicked, this, &Tromaform::Button1Click);
-    connect(ui_->Button2, &QPushButton::clicked, this, &Tromaform::Button2Click);
-    connect(ui_->Button3, &QPushButton::clicked, this, &Tromaform::Button3Click);
     FormCreate();
 }
 
@@ -43,10 +39,6 @@ void Tromaform::Pose_Question() {
     setUpQuestion(Sens_Romain);
 }
 
-void Tromaform::Edit1Change() {
-    enableValidation();
-}
-
 // An Enter that no button took: the question is passed unmarked.
 void Tromaform::Edit1KeyDown(int &key, Qt::KeyboardModifiers) {
     if ((key != Qt::Key_Return && key != Qt::Key_Enter) || ui_->Edit1->text().isEmpty())
@@ -62,10 +54,6 @@ void Tromaform::Edit1KeyPress(char16_t &key) {
 
 void Tromaform::Button1Click() {
     markAnswer(Sens_Romain);
-}
-
-void Tromaform::Button2Click() {
-    reject();
 }
 
 void Tromaform::Button3Click() {

@@ -43,39 +43,39 @@ TForm1::TForm1(QWidget *parent)
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      ui(std::make_unique<Ui::TForm1>()) {
+      ui_(std::make_unique<Ui::TForm1>()) {
     // Colors of our own, whatever the desktop's scheme: black on the button face. The font is
     // set before the children exist, which inherit it: a font change makes the menu bar measure
     // its texts, and the first measure reads the whole font database.
     setPalette(tavorim::classicPalette());
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
-    ui->setupUi(this);
+    ui_->setupUi(this);
 
     // The client area keeps its design size below a menu bar of the standard height, as on
     // Windows: the window's size needs no font, and it is mapped before any font is read.
-    const QSize client = ui->ClientArea->size();
-    const int menuHeight = ui->MainMenu1->height();
-    ui->MainMenu1->setGeometry(0, 0, client.width(), menuHeight);
-    ui->ClientArea->move(0, menuHeight);
+    const QSize client = ui_->ClientArea->size();
+    const int menuHeight = ui_->MainMenu1->height();
+    ui_->MainMenu1->setGeometry(0, 0, client.width(), menuHeight);
+    ui_->ClientArea->move(0, menuHeight);
     setFixedSize(client.width(), client.height() + menuHeight);
     tavorim::centerOnScreen(this);
     // Laid out, the menu bar measures its texts: it is shown as the window first comes on
     // screen, before its first paint (eventFilter), and the bust is read then too.
-    ui->MainMenu1->hide();
+    ui_->MainMenu1->hide();
 
-    ui->Label1->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
-    QPalette labelColors = ui->Label1->palette();
+    ui_->Label1->setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
+    QPalette labelColors = ui_->Label1->palette();
     labelColors.setColor(QPalette::Window, QColor(255, 149, 43));
     labelColors.setColor(QPalette::WindowText, QColor(0, 0, 128));
     // Its click does nothing: the label only carries the publisher's hint.
-    ui->Label1->setPalette(labelColors);
+    ui_->Label1->setPalette(labelColors);
 
-    connect(ui->Enchiffresromains1, &QAction::triggered, this, &TForm1::Enchiffresromains1Click);
-    connect(ui->Enchiffresarabes1, &QAction::triggered, this, &TForm1::Enchiffresarabes1Click);
-    connect(ui->Niveau1, &QAction::triggered, this, &TForm1::Niveau1Click);
-    connect(ui->son1, &QAction::triggered, this, &TForm1::son1Click);
-    connect(ui->Documentation1, &QAction::triggered, this, &TForm1::Documentation1Click);
-    connect(ui->Apropos1, &QAction::triggered, this, &TForm1::Apropos1Click);
+    connect(ui_->Enchiffresromains1, &QAction::triggered, this, &TForm1::Enchiffresromains1Click);
+    connect(ui_->Enchiffresarabes1, &QAction::triggered, this, &TForm1::Enchiffresarabes1Click);
+    connect(ui_->Niveau1, &QAction::triggered, this, &TForm1::Niveau1Click);
+    connect(ui_->son1, &QAction::triggered, this, &TForm1::son1Click);
+    connect(ui_->Documentation1, &QAction::triggered, this, &TForm1::Documentation1Click);
+    connect(ui_->Apropos1, &QAction::triggered, this, &TForm1::Apropos1Click);
 
     // F1 in this window asks the help for the window's context.
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
@@ -131,9 +131,9 @@ void TForm1::FormCreate() {
     Etat_Global.Niveau_I = level == 1;
     Etat_Global.Niveau_II = level == 2;
     Etat_Global.Niveau_III = level == 3;
-    ui->son1->setChecked(settings.sound.value_or(false));
-    Etat_Global.Son_Actif = ui->son1->isChecked();
-    ui->son1->setEnabled(!settings.soundLocked.value_or(false));
+    ui_->son1->setChecked(settings.sound.value_or(false));
+    Etat_Global.Son_Actif = ui_->son1->isChecked();
+    ui_->son1->setEnabled(!settings.soundLocked.value_or(false));
     // From here on the application's help requests go through the hook.
     helpHook = std::make_unique<tavorim::THookHelpSystem>(tavorim::helpFilePath(), QString(), 0);
     Resseme_Hasard();
@@ -153,7 +153,7 @@ void TForm1::showEvent(QShowEvent *event) {
     if (event->spontaneous())
         return;
     setWindowTitle(caption());
-    if (ui->MainMenu1->isHidden())
+    if (ui_->MainMenu1->isHidden())
         windowHandle()->installEventFilter(this);
 }
 
@@ -224,7 +224,7 @@ void TForm1::Niveau1Click() {
 
 void TForm1::son1Click() {
     // The menu has already flipped the check mark; the sound switch follows it.
-    Etat_Global.Son_Actif = ui->son1->isChecked();
+    Etat_Global.Son_Actif = ui_->son1->isChecked();
 }
 
 void TForm1::Documentation1Click() {
@@ -246,9 +246,9 @@ bool TForm1::eventFilter(QObject *watched, QEvent *event) {
     if (watched == windowHandle() && event->type() == QEvent::Expose &&
         windowHandle()->isExposed()) {
         windowHandle()->removeEventFilter(this);
-        ui->MainMenu1->show();
-        ui->Image1->setPixmap(
-            tavorim::picture(QStringLiteral(":/pictures/buste.bmp"), this, ui->Image1->size()));
+        ui_->MainMenu1->show();
+        ui_->Image1->setPixmap(
+            tavorim::picture(QStringLiteral(":/pictures/buste.bmp"), this, ui_->Image1->size()));
     }
     return QDialog::eventFilter(watched, event);
 }

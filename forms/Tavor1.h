@@ -56,5 +56,5 @@ protected:
     void reject() override {}
 
 private:
-    std::unique_ptr<Ui::TForm1> ui;
+    std::unique_ptr<Ui::TForm1> ui_;
 };

@@ -39,15 +39,15 @@ TForm2::TForm2(QWidget *parent)
     // The guard runs first, while the rest of the window is still being built.
     OnlyOne1 = new tavorim::TOnlyOne(this);
     OnlyOne1->setObjectName(QStringLiteral("OnlyOne1"));
-    ui = std::make_unique<Ui::TForm2>();
-    ui->setupUi(this);
+    ui_ = std::make_unique<Ui::TForm2>();
+    ui_->setupUi(this);
     setFont(tavorim::pixelFont(QStringLiteral("MS Sans Serif"), 11, true));
     const QFont panelFont = tavorim::pixelFont(QStringLiteral("Verdana"), 13, true);
-    for (tavorim::BevelPanel *panel : {ui->Panel1, ui->panelMaj, ui->PanelVernum})
+    for (tavorim::BevelPanel *panel : {ui_->Panel1, ui_->panelMaj, ui_->PanelVernum})
         panel->setFont(panelFont);
     // Colors of our own, whatever the desktop's scheme: the indicators stand on the button face.
     setPalette(tavorim::classicPalette(QColor(0, 128, 0)));
-    ui->Image1->setPixmap(tavorim::picture(QStringLiteral(":/pictures/tuile.bmp"), this));
+    ui_->Image1->setPixmap(tavorim::picture(QStringLiteral(":/pictures/tuile.bmp"), this));
 
     // The tiles cover the whole window: nothing is filled under them first.
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -67,7 +67,7 @@ TForm2::~TForm2() {
 }
 
 void TForm2::FormCreate() {
-    Tuile_Fond = std::make_unique<QPixmap>(ui->Image1->pixmap());
+    Tuile_Fond = std::make_unique<QPixmap>(ui_->Image1->pixmap());
 }
 
 void TForm2::FormDestroy() {
@@ -112,8 +112,8 @@ void TForm2::Timer1Timer() {
         // start to the last tick before it.
         elapsed = clock.timeOfDay() + (Heure_Derniere - Heure_Debut);
     }
-    ui->Panel1->setCaption(tavorim::formatDuration(elapsed));
-    Etat_Global.Duree_Texte = ui->Panel1->caption().toStdString();
+    ui_->Panel1->setCaption(tavorim::formatDuration(elapsed));
+    Etat_Global.Duree_Texte = ui_->Panel1->caption().toStdString();
 }
 
 void TForm2::TimerLedsTimer() {
@@ -123,10 +123,10 @@ void TForm2::TimerLedsTimer() {
     // Each reading asks the X server: once per key and tick.
     const bool caps = keys.capsLock();
     const bool num = keys.numLock();
-    ui->panelMaj->setFontColor(caps ? on : off);
-    ui->PanelVernum->setFontColor(num ? on : off);
-    nameLockState(ui->panelMaj, QStringLiteral("Verrouillage des majuscules"), caps);
-    nameLockState(ui->PanelVernum, QStringLiteral("Verrouillage numérique"), num);
+    ui_->panelMaj->setFontColor(caps ? on : off);
+    ui_->PanelVernum->setFontColor(num ? on : off);
+    nameLockState(ui_->panelMaj, QStringLiteral("Verrouillage des majuscules"), caps);
+    nameLockState(ui_->PanelVernum, QStringLiteral("Verrouillage numérique"), num);
 }
 
 void TForm2::paintEvent(QPaintEvent *) {
@@ -152,9 +152,9 @@ void TForm2::FormPaint(QPainter &canvas) {
 
 void TForm2::resizeEvent(QResizeEvent *event) {
     QWidget::resizeEvent(event);
-    ui->panelMaj->move(width() - RightOfPanelMaj - ui->panelMaj->width(), ui->panelMaj->y());
-    ui->PanelVernum->move(width() - RightOfPanelVernum - ui->PanelVernum->width(),
-                          ui->PanelVernum->y());
+    ui_->panelMaj->move(width() - RightOfPanelMaj - ui_->panelMaj->width(), ui_->panelMaj->y());
+    ui_->PanelVernum->move(width() - RightOfPanelVernum - ui_->PanelVernum->width(),
+                           ui_->PanelVernum->y());
     keepPanelsClear();
 }
 
@@ -167,8 +167,8 @@ void TForm2::keepPanelsClear() {
     // The help viewer opens away from the clock and the indicators when the screen has room.
     QRegion panels;
     for (const QWidget *panel :
-         {static_cast<QWidget *>(ui->Panel1), static_cast<QWidget *>(ui->panelMaj),
-          static_cast<QWidget *>(ui->PanelVernum)})
+         {static_cast<QWidget *>(ui_->Panel1), static_cast<QWidget *>(ui_->panelMaj),
+          static_cast<QWidget *>(ui_->PanelVernum)})
         panels += QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size());
     tavorim::setHelpKeepClear(panels);
 }

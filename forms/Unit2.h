@@ -58,7 +58,7 @@ private:
 
     // Controls, under their designer names.
     tavorim::TOnlyOne *OnlyOne1;
-    std::unique_ptr<Ui::TForm2> ui;
+    std::unique_ptr<Ui::TForm2> ui_;
     QTimer Timer1{this};
     QTimer TimerLeds{this};
 

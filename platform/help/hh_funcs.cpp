@@ -12,7 +12,7 @@ namespace tavorim {
 
 namespace {
 
-QString Quoted(const QString &text) {
+QString quoted(const QString &text) {
     return QLatin1Char('"') + text + QLatin1Char('"');
 }
 
@@ -38,7 +38,7 @@ THookHelpSystem::THookHelpSystem(const QString &helpFile, const QString &windowD
             return HelpHook(command, data, callDefault);
         });
     helpTrace(QStringLiteral("THookHelpSystem.Create(%1,%2, %3)")
-                  .arg(Quoted(helpFile), Quoted(windowDefinition))
+                  .arg(quoted(helpFile), quoted(windowDefinition))
                   .arg(hostKind));
 }
 
@@ -78,9 +78,9 @@ void THookHelpSystem::showContextAndReport(std::int32_t context) const {
 int HHHelpContext(const QString &helpFile, std::int32_t context, const QString &windowDefinition,
                   std::uint8_t hostKind) {
     helpTrace(QStringLiteral("HHHelpContext(%1, %2, %3, %4)")
-                  .arg(Quoted(helpFile))
+                  .arg(quoted(helpFile))
                   .arg(context)
-                  .arg(Quoted(windowDefinition))
+                  .arg(quoted(windowDefinition))
                   .arg(hostKind));
     QString fileText =
         QString(helpFile).replace(QLatin1String("%20"), QLatin1String(" ")).trimmed();
@@ -92,7 +92,7 @@ int HHHelpContext(const QString &helpFile, std::int32_t context, const QString &
 }
 
 int ShowContext(const QString &fileText, std::int32_t context, std::uint8_t) {
-    helpTrace(QStringLiteral("ShowContext(%1, %2)").arg(Quoted(fileText)).arg(context));
+    helpTrace(QStringLiteral("ShowContext(%1, %2)").arg(quoted(fileText)).arg(context));
     // A control that counts as installed but whose module failed to load has no entry
     // point: that is reported like a missing viewer.
     if (!_hhInstalled || !HtmlHelpA)
@@ -113,7 +113,7 @@ void HHShowError(int code) {
         MessageBox::show(nullptr, MessageBox::Warning, TApplication::instance().title(), text,
                          MessageBox::Ok, MessageBox::Ok, MessageBox::Ok);
     }
-    helpTrace(QStringLiteral("HHShowError(%1), %2").arg(code).arg(Quoted(text)));
+    helpTrace(QStringLiteral("HHShowError(%1), %2").arg(code).arg(quoted(text)));
 }
 
 void HHCloseWindows() {

@@ -111,7 +111,7 @@ struct Tag {
     std::string name;
     std::vector<std::pair<std::string, std::string>> attributes;
 
-    std::string Attribute(std::string_view key) const {
+    std::string attribute(std::string_view key) const {
         for (const auto &[k, v] : attributes)
             if (k == key)
                 return v;
@@ -326,14 +326,14 @@ std::vector<SitemapEntry> parseSitemap(std::string_view html) {
                 levels.pop_back();
             }
         } else if (tag.name == "object") {
-            inObject = equalsNoCase(tag.Attribute("type"), "text/sitemap");
+            inObject = equalsNoCase(tag.attribute("type"), "text/sitemap");
             pending = FlatEntry{};
         } else if (tag.name == "param" && inObject) {
-            const std::string key = tag.Attribute("name");
+            const std::string key = tag.attribute("name");
             if (equalsNoCase(key, "name") && pending.name.empty())
-                pending.name = tag.Attribute("value");
+                pending.name = tag.attribute("value");
             else if (equalsNoCase(key, "local") && pending.local.empty())
-                pending.local = tag.Attribute("value");
+                pending.local = tag.attribute("value");
         } else if (tag.name == "/object" && inObject) {
             inObject = false;
             pending.parent = levels.empty() ? -1 : levels.back();

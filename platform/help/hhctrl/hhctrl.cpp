@@ -29,14 +29,14 @@ using tavorim::HelpViewerWindow;
 struct WindowList {
     std::vector<QPointer<HelpViewerWindow>> windows;
 
-    void CloseAll() {
+    void closeAll() {
         std::vector<QPointer<HelpViewerWindow>> closing;
         closing.swap(windows);
         for (const QPointer<HelpViewerWindow> &window : closing)
             delete window.data();
     }
 
-    ~WindowList() { CloseAll(); }
+    ~WindowList() { closeAll(); }
 };
 
 WindowList &viewerWindows() {
@@ -106,7 +106,7 @@ HelpWindowHandle present(HelpViewerWindow *window, const std::string &topic) {
     return window;
 }
 
-HelpWindowHandle Run(const QString &fileText, std::uint32_t command, std::uintptr_t data) {
+HelpWindowHandle run(const QString &fileText, std::uint32_t command, std::uintptr_t data) {
     // Windows need the program's widget application and its thread.
     auto *application = qobject_cast<QApplication *>(QCoreApplication::instance());
     if (!application || QThread::currentThread() != application->thread())
@@ -114,7 +114,7 @@ HelpWindowHandle Run(const QString &fileText, std::uint32_t command, std::uintpt
 
     switch (command) {
     case HH_CLOSE_ALL:
-        viewerWindows().CloseAll();
+        viewerWindows().closeAll();
         return nullptr;
     case HH_DISPLAY_TOPIC:
     case HH_HELP_CONTEXT: {
@@ -139,10 +139,10 @@ HelpWindowHandle Run(const QString &fileText, std::uint32_t command, std::uintpt
 
 HHCTRL_EXPORT HelpWindowHandle HtmlHelpA(HelpWindowHandle, const char *file, std::uint32_t command,
                                          std::uintptr_t data) {
-    return Run(file ? QString::fromLocal8Bit(file) : QString(), command, data);
+    return run(file ? QString::fromLocal8Bit(file) : QString(), command, data);
 }
 
 HHCTRL_EXPORT HelpWindowHandle HtmlHelpW(HelpWindowHandle, const char16_t *file,
                                          std::uint32_t command, std::uintptr_t data) {
-    return Run(file ? QString::fromUtf16(file) : QString(), command, data);
+    return run(file ? QString::fromUtf16(file) : QString(), command, data);
 }
