@@ -1,5 +1,7 @@
 #include "WindowPlacement.h"
 
+#include "X11Windows.h"
+
 #include <QApplication>
 #include <QPointer>
 #include <QTimer>
@@ -9,10 +11,6 @@
 #include <array>
 #include <optional>
 #include <vector>
-
-// After Qt: the X headers define macros (None, Bool, Status) that clash with Qt's names.
-#include <X11/Xlib.h>
-#include <X11/Xutil.h>
 
 namespace tavorim {
 
@@ -34,52 +32,15 @@ bool hasFrame(const QWidget *window) {
            type != Qt::ToolTip && type != Qt::Desktop;
 }
 
-// The 32-bit items of one of the window's X properties, of the given type; none off X or
-// while the property is missing.
-std::vector<long> x11Property(const QWidget *window, const char *name, const char *typeName,
-                              long count) {
-    auto *x11 = qApp ? qApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    if (!x11 || !x11->display())
-        return {};
-    Display *display = x11->display();
-    const Atom property = XInternAtom(display, name, True);
-    const Atom wanted = XInternAtom(display, typeName, True);
-    if (property == 0 || wanted == 0)
-        return {};
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char *data = nullptr;
-    const int status =
-        XGetWindowProperty(display, static_cast<Window>(window->winId()), property, 0, count, False,
-                           wanted, &type, &format, &items, &after, &data);
-    std::vector<long> values;
-    if (status == Success && type == wanted && format == 32 && data) {
-        // 32-bit items come as longs.
-        const auto *longs = reinterpret_cast<const long *>(data);
-        values.assign(longs, longs + items);
-    }
-    if (data)
-        XFree(data);
-    return values;
-}
-
 // The frame extents the X window manager published; Qt may keep a value read before the
 // window was framed.
 std::optional<QMargins> x11FrameExtents(const QWidget *window) {
     // left, right, top, bottom
-    const std::vector<long> values = x11Property(window, "_NET_FRAME_EXTENTS", "CARDINAL", 4);
+    const std::vector<long> values =
+        x11Property(window->winId(), "_NET_FRAME_EXTENTS", "CARDINAL", 4);
     if (values.size() != 4)
         return std::nullopt;
     return QMargins(int(values[0]), int(values[2]), int(values[1]), int(values[3]));
-}
-
-// Whether the X window manager has minimised the window. Qt's own knowledge of it may come
-// after a paint that is already queued.
-bool x11Iconic(const QWidget *window) {
-    const std::vector<long> state = x11Property(window, "WM_STATE", "WM_STATE", 1);
-    return !state.empty() && state.front() == IconicState;
 }
 
 // The frame the window manager gave this window; empty before it is shown and framed.
@@ -134,7 +95,7 @@ private:
             return;
         // Qt brings a minimised window back when its geometry is set on X: a window minimised
         // by then is placed once it is back, if that is soon.
-        if (window_->isMinimized() || x11Iconic(window_))
+        if (window_->isMinimized() || x11Iconic(window_->winId()))
             return;
         done_ = true;
         lastSeenFrame() = *frame;
