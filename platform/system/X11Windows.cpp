@@ -3,6 +3,7 @@
 #include <QGuiApplication>
 
 // After Qt: the X headers define macros (None, Bool, Status) that clash with Qt's names.
+#include <X11/Xatom.h>
 #include <X11/Xlib.h>
 #include <X11/Xutil.h>
 
@@ -46,6 +47,44 @@ std::vector<long> longs(const QByteArray &raw) {
     return std::vector<long>(begin, begin + raw.size() / qsizetype(sizeof(long)));
 }
 
+// Whether a window manager runs: the window the root names as its check names itself too (a
+// window manager that has ended leaves the root's property behind).
+bool windowManagerRuns(Display *display) {
+    const std::vector<long> check = longs(rawProperty(display, DefaultRootWindow(display),
+                                                      "_NET_SUPPORTING_WM_CHECK", "WINDOW", 32, 1));
+    return check.size() == 1 &&
+           longs(rawProperty(display, Window(check.front()), "_NET_SUPPORTING_WM_CHECK", "WINDOW",
+                             32, 1)) == check;
+}
+
+// Gives a window on screen the focus as a window manager does under the ICCCM: with the time of
+// the server and the WM_TAKE_FOCUS message that carries it, so that the program can pass the
+// focus on to another of its windows. The time comes from a change on a window of a connection
+// of our own, whose events Qt does not take.
+void focusAsWindowManager(Display *display, Window window) {
+    XWindowAttributes attributes{};
+    if (!XGetWindowAttributes(display, window, &attributes) || attributes.map_state != IsViewable)
+        return;
+    Display *own = XOpenDisplay(DisplayString(display));
+    if (!own)
+        return;
+    const Window probe = XCreateSimpleWindow(own, DefaultRootWindow(own), 0, 0, 1, 1, 0, 0, 0);
+    XSelectInput(own, probe, PropertyChangeMask);
+    XChangeProperty(own, probe, XA_WM_NAME, XA_STRING, 8, PropModeAppend, nullptr, 0);
+    XEvent changed{};
+    XWindowEvent(own, probe, PropertyChangeMask, &changed);
+    XSetInputFocus(own, window, RevertToParent, changed.xproperty.time);
+    XEvent take{};
+    take.xclient.type = ClientMessage;
+    take.xclient.window = window;
+    take.xclient.message_type = XInternAtom(own, "WM_PROTOCOLS", False);
+    take.xclient.format = 32;
+    take.xclient.data.l[0] = long(XInternAtom(own, "WM_TAKE_FOCUS", False));
+    take.xclient.data.l[1] = long(changed.xproperty.time);
+    XSendEvent(own, window, False, NoEventMask, &take);
+    XCloseDisplay(own);
+}
+
 } // namespace
 
 std::vector<long> x11Property(WId window, const char *name, const char *typeName, long count) {
@@ -65,9 +104,10 @@ QList<WId> x11ClientWindows(qint64 pid) {
     if (!display)
         return {};
     const Window root = DefaultRootWindow(display);
-    std::vector<long> windows =
-        longs(rawProperty(display, root, "_NET_CLIENT_LIST", "WINDOW", 32, 1 << 16));
-    if (windows.empty()) {
+    std::vector<long> windows;
+    if (windowManagerRuns(display)) {
+        windows = longs(rawProperty(display, root, "_NET_CLIENT_LIST", "WINDOW", 32, 1 << 16));
+    } else {
         Window rootReturn = 0;
         Window parent = 0;
         Window *children = nullptr;
@@ -99,7 +139,7 @@ void x11Activate(WId window) {
     if (!display)
         return;
     const Window root = DefaultRootWindow(display);
-    if (!rawProperty(display, root, "_NET_SUPPORTING_WM_CHECK", "WINDOW", 32, 1).isEmpty()) {
+    if (windowManagerRuns(display)) {
         XEvent event{};
         event.xclient.type = ClientMessage;
         event.xclient.window = Window(window);
@@ -110,10 +150,7 @@ void x11Activate(WId window) {
         event.xclient.data.l[1] = CurrentTime;
         XSendEvent(display, root, False, SubstructureRedirectMask | SubstructureNotifyMask, &event);
     } else {
-        XWindowAttributes attributes{};
-        if (XGetWindowAttributes(display, Window(window), &attributes) &&
-            attributes.map_state == IsViewable)
-            XSetInputFocus(display, Window(window), RevertToParent, CurrentTime);
+        focusAsWindowManager(display, Window(window));
     }
     XFlush(display);
 }

@@ -28,7 +28,8 @@ QList<WId> x11ClientWindows(qint64 pid);
 QString x11IconName(WId window);
 
 // Asks the window manager to activate the window as a task bar does, which brings a minimised
-// window back; without a window manager, the window takes the focus if it is on screen.
+// window back; without a window manager, the window is given the focus, if it is on screen, as
+// a window manager would give it.
 void x11Activate(WId window);
 
 } // namespace tavorim

@@ -220,7 +220,7 @@ private:
     void quitWithYes(QProcess *copy, qint64 &ending,
                      const std::function<void(qint64)> &meanwhile = {});
     static bool haveDisplayTools();
-    bool startDisplay();
+    bool startDisplay(bool windowManager = true);
     void stopDisplay();
     QString windowOf(const QString &title, int timeoutMs = 30000,
                      const std::optional<QProcessEnvironment> &environment = {});
@@ -339,11 +339,12 @@ void TestProgram::stopDisplay() {
     display_.clear();
 }
 
-// An X server with a window manager, shared by the window cases; false (and nothing left
-// running) when it could not be brought up.
-bool TestProgram::startDisplay() {
-    if (!display_.isEmpty())
+// An X server with a window manager (or without one), shared by the window cases; false (and
+// nothing left running) when it could not be brought up.
+bool TestProgram::startDisplay(bool windowManager) {
+    if (!display_.isEmpty() && windowManager == (windowManager_.state() != QProcess::NotRunning))
         return true;
+    stopDisplay();
     // Xvfb picks a free display itself and says which on its standard output. Without
     // -noreset it would reset whenever its last client leaves, and a window manager still
     // connecting at that moment would fail to start.
@@ -360,6 +361,8 @@ bool TestProgram::startDisplay() {
         }
     }
     display_ = QStringLiteral(":") + QString::fromLatin1(xvfb_.readLine().trimmed());
+    if (!windowManager)
+        return true;
     windowManager_.setProcessEnvironment(x11());
     windowManager_.start(QStringLiteral("openbox"), {});
     // The window manager is ready once it has announced itself on the root window.
@@ -417,23 +420,27 @@ QString TestProgram::windowOf(const QString &title, int timeoutMs,
 // A first copy minimised, or visible under another window, is brought forward by a second copy
 // started in another environment: without the runtime folder (as su, cron or ssh start it), or
 // without any session bus. Unset, the bus address would have D-Bus start a bus for the display
-// (as the first copy's was): there dbus-launch cannot run.
+// (as the first copy's was): there dbus-launch cannot run. Without a window manager, the first
+// copy takes the focus.
 void TestProgram::firstCopyIsBroughtForward_data() {
     QTest::addColumn<bool>("minimised");
     QTest::addColumn<QStringList>("second"); // its settings, as unusableDisplayEndsInFrench's
     QTest::addColumn<bool>("noBus");
-    QTest::newRow("minimised") << true << QStringList{} << false;
-    QTest::newRow("visible") << false << QStringList{} << false;
+    QTest::addColumn<bool>("windowManager");
+    QTest::newRow("minimised") << true << QStringList{} << false << true;
+    QTest::newRow("visible") << false << QStringList{} << false << true;
     QTest::newRow("minimised, no runtime folder")
-        << true << QStringList{"XDG_RUNTIME_DIR"} << false;
+        << true << QStringList{"XDG_RUNTIME_DIR"} << false << true;
     QTest::newRow("visible, no session bus")
-        << false << QStringList{"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"} << true;
+        << false << QStringList{"DBUS_SESSION_BUS_ADDRESS", "XDG_RUNTIME_DIR"} << true << true;
+    QTest::newRow("visible, no window manager") << false << QStringList{} << false << false;
 }
 
 void TestProgram::firstCopyIsBroughtForward() {
     QFETCH(bool, minimised);
     QFETCH(QStringList, second);
     QFETCH(bool, noBus);
+    QFETCH(bool, windowManager);
     if (!haveDisplayTools() || QStandardPaths::findExecutable(QStringLiteral("xmessage")).isEmpty())
         QSKIP("Xvfb, openbox, xdotool, xprop or xmessage is missing");
     const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
@@ -441,20 +448,24 @@ void TestProgram::firstCopyIsBroughtForward() {
     if (noBus && !dbusLaunch.isEmpty() && (::geteuid() != 0 || unshare.isEmpty()))
         QSKIP("keeping D-Bus from starting a bus needs root and unshare (dbus-launch hidden in a "
               "private mount namespace)");
-    QVERIFY2(startDisplay(), "Xvfb with openbox did not start");
+    QVERIFY2(startDisplay(windowManager), "Xvfb with openbox did not start");
     QTemporaryDir runtime;
     QProcessEnvironment env = x11();
     env.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtime.path());
     QProcess *first = start(env);
     const QString window = windowOf(QStringLiteral("^TavoRim v"));
     QVERIFY2(!window.isEmpty(), "the main window did not appear");
+    const auto xdotool = [&](const QStringList &arguments) {
+        return runTool(QStringLiteral("xdotool"), arguments, x11());
+    };
     auto state = [&] {
         return runTool(QStringLiteral("xprop"),
                        {QStringLiteral("-id"), window, QStringLiteral("WM_STATE")}, x11())
             .value_or(QString());
     };
-    const auto active = [&] {
-        return runTool(QStringLiteral("xdotool"), {QStringLiteral("getactivewindow")}, x11())
+    const auto focused = [&] {
+        return xdotool({windowManager ? QStringLiteral("getactivewindow")
+                                      : QStringLiteral("getwindowfocus")})
             .value_or(QString());
     };
     if (minimised) {
@@ -462,9 +473,7 @@ void TestProgram::firstCopyIsBroughtForward() {
         // its modal window's activation when it sees the window mapped, which a slow
         // (sanitized) build may do only after the minimising. Asked again, it stays minimised.
         const auto minimise = [&] {
-            return runTool(QStringLiteral("xdotool"), {QStringLiteral("windowminimize"), window},
-                           x11())
-                       .has_value() &&
+            return xdotool({QStringLiteral("windowminimize"), window}).has_value() &&
                    QTest::qWaitFor([&] { return state().contains(QStringLiteral("Iconic")); },
                                    2000);
         };
@@ -476,12 +485,14 @@ void TestProgram::firstCopyIsBroughtForward() {
         const QString cover = windowOf(QStringLiteral("^Devant$"));
         QVERIFY2(!cover.isEmpty(), "the window in front did not appear");
         // Asked again while the first copy, still starting, may take the focus back (the check
-        // of the QTRY macros would ask once more).
+        // of the QTRY macros would ask once more). That activation of its own, when it comes
+        // later still, lets this case pass without the second copy's doing.
         const auto covered = [&] {
-            return runTool(QStringLiteral("xdotool"), {QStringLiteral("windowactivate"), cover},
-                           x11())
-                       .has_value() &&
-                   QTest::qWaitFor([&] { return active() == cover; }, 2000);
+            const bool asked =
+                windowManager ? xdotool({QStringLiteral("windowactivate"), cover}).has_value()
+                              : xdotool({QStringLiteral("windowfocus"), cover}).has_value() &&
+                                    xdotool({QStringLiteral("windowraise"), cover}).has_value();
+            return asked && QTest::qWaitFor([&] { return focused() == cover; }, 2000);
         };
         QVERIFY2(QTest::qWaitFor(covered, 20000), "the window in front did not take the focus");
     }
@@ -495,7 +506,8 @@ void TestProgram::firstCopyIsBroughtForward() {
                          : start(withSettings(env, second));
     QTRY_COMPARE_WITH_TIMEOUT(copy->state(), QProcess::NotRunning, 30000);
     QCOMPARE(copy->exitCode(), 0);
-    QTRY_VERIFY_WITH_TIMEOUT(state().contains(QStringLiteral("Normal")) && active() == window,
+    QTRY_VERIFY_WITH_TIMEOUT((!windowManager || state().contains(QStringLiteral("Normal"))) &&
+                                 focused() == window,
                              10000);
     QCOMPARE(first->state(), QProcess::Running);
     QCOMPARE(peer_.connections, 0);
