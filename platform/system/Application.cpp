@@ -37,6 +37,8 @@ QString TApplication::title() const {
 
 void TApplication::setTitle(const QString &title) {
     title_ = title;
+    if (mainForm_)
+        mainForm_->setWindowIconText(title);
 }
 
 QString TApplication::exeName() const {
@@ -92,6 +94,8 @@ QWidget *frontWindow(QWidget *mainForm) {
 
 void TApplication::setMainForm(QWidget *form) {
     mainForm_ = form;
+    if (form)
+        form->setWindowIconText(title());
     if (form && !frontKeeper_)
         frontKeeper_ = new FrontKeeper(*this);
 }

@@ -43,13 +43,14 @@ public:
     // QDialog::Rejected at once without showing anything.
     int ShowModal(QDialog *dialog);
 
-    // The main form (the first window created) stands for the application's own window: the
-    // single-instance guard of another copy asks whether it is minimised, restores it or
-    // brings it to the top. Restoring brings back every minimised window of the program, and
-    // both put the modal windows on top, the one in front last and active; the main form is
-    // never raised. From the main form on, the same happens whenever the window manager gives
-    // the focus to the main form or to a window a modal one blocks, or brings a window of the
-    // chain back alone; a key for a minimised or hidden window is dropped and brings it back.
+    // The main form (the first window created) stands for the application's own window: it
+    // carries the title as its icon name, by which the single-instance guard of another copy
+    // finds it and has the window manager activate it. Restoring brings back every minimised
+    // window of the program, and both restoring and bringing to the top put the modal windows
+    // on top, the one in front last and active; the main form is never raised. From the main
+    // form on, the same happens whenever the window manager gives the focus to the main form
+    // or to a window a modal one blocks, or brings a window of the chain back alone; a key for
+    // a minimised or hidden window is dropped and brings it back.
     void setMainForm(QWidget *form);
     QWidget *mainForm() const;
     bool IsIconic() const;

@@ -11,6 +11,9 @@ namespace tavorim {
 
 namespace {
 
+QString runtimeFoldersForTests;
+QString tempForTests;
+
 bool isPrivateFolder(const struct stat &status) {
     return S_ISDIR(status.st_mode) && status.st_uid == geteuid() && (status.st_mode & 077) == 0;
 }
@@ -30,12 +33,9 @@ bool makePrivateFolder(const QString &path) {
     return usable;
 }
 
-} // namespace
-
-QString privateFolder() {
+QString privateFolderIn(const QString &runtime, const QString &temp) {
     // The runtime folder is the session's own, so it may be reached through a link; what counts
     // is that it is ours and closed.
-    const QString runtime = qEnvironmentVariable("XDG_RUNTIME_DIR");
     struct stat status {};
     if (runtime.startsWith(QLatin1Char('/')) &&
         ::stat(QFile::encodeName(runtime).constData(), &status) == 0 && isPrivateFolder(status)) {
@@ -44,9 +44,26 @@ QString privateFolder() {
             return folder;
     }
     // The temporary folder is shared: the name must be ours from the start.
-    const QString folder =
-        QDir::cleanPath(QDir::tempPath()) + QStringLiteral("/tavorim-%1").arg(geteuid());
+    const QString folder = QDir::cleanPath(temp) + QStringLiteral("/tavorim-%1").arg(geteuid());
     return makePrivateFolder(folder) ? folder : QString();
+}
+
+} // namespace
+
+QString privateFolder() {
+    return privateFolderIn(qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::tempPath());
+}
+
+QString userFolder() {
+    const QString runtimeFolders =
+        runtimeFoldersForTests.isEmpty() ? QStringLiteral("/run/user") : runtimeFoldersForTests;
+    return privateFolderIn(runtimeFolders + QStringLiteral("/%1").arg(geteuid()),
+                           tempForTests.isEmpty() ? QStringLiteral("/tmp") : tempForTests);
+}
+
+void setSystemFoldersForTests(const QString &runtimeFolders, const QString &temp) {
+    runtimeFoldersForTests = runtimeFolders;
+    tempForTests = temp;
 }
 
 } // namespace tavorim

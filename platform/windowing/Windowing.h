@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QMargins>
+#include <QWindow>
 
 #include <functional>
 #include <optional>
@@ -39,6 +41,14 @@ public:
     // Shows text in a plain window of the system's own, for a screen Qt cannot paint on, and
     // returns once it is closed; false when no such window could be shown.
     virtual bool showPlainMessage(const QString &title, const QString &text) = 0;
+
+    // Another copy's windows, for the single-instance guard: the top-level windows of a process,
+    // a window's icon name, whether it is minimised, and the activation a task bar asks for,
+    // which brings a minimised window back. Nothing is found where the system cannot be asked.
+    virtual QList<WId> topLevelWindows(qint64 pid) const = 0;
+    virtual QString iconName(WId window) const = 0;
+    virtual bool isIconic(WId window) const = 0;
+    virtual void activate(WId window) = 0;
 };
 
 } // namespace tavorim

@@ -2,6 +2,8 @@
 
 #include "Windowing.h"
 
+#include <QString>
+
 namespace tavorim {
 
 // Where the windowing system cannot be asked (Wayland, offscreen): Qt's own view stands alone.
@@ -13,6 +15,10 @@ public:
     bool minimisedByWindowManager(const QWidget *) const override { return false; }
     void watchFocusGiven(QObject *, std::function<void(QWidget *)>) override {}
     bool showPlainMessage(const QString &, const QString &) override { return false; }
+    QList<WId> topLevelWindows(qint64) const override { return {}; }
+    QString iconName(WId) const override { return {}; }
+    bool isIconic(WId) const override { return false; }
+    void activate(WId) override {}
 };
 
 } // namespace tavorim

@@ -1,6 +1,7 @@
 #include "X11Windowing.h"
 
 #include "Backends.h"
+#include "X11Windows.h"
 
 #include <QAbstractNativeEventFilter>
 #include <QApplication>
@@ -35,36 +36,6 @@ unsigned lockedModifiers(Display *display) {
     if (XkbGetState(display, XkbUseCoreKbd, &state) != Success)
         return 0;
     return state.locked_mods;
-}
-
-// The 32-bit items of one of the window's X properties, of the given type; none while the
-// property is missing.
-std::vector<long> x11Property(const QWidget *window, const char *name, const char *typeName,
-                              long count) {
-    Display *display = x11Display();
-    if (!display)
-        return {};
-    const Atom property = XInternAtom(display, name, True);
-    const Atom wanted = XInternAtom(display, typeName, True);
-    if (property == 0 || wanted == 0)
-        return {};
-    Atom type = 0;
-    int format = 0;
-    unsigned long items = 0;
-    unsigned long after = 0;
-    unsigned char *data = nullptr;
-    const int status =
-        XGetWindowProperty(display, static_cast<Window>(window->winId()), property, 0, count, False,
-                           wanted, &type, &format, &items, &after, &data);
-    std::vector<long> values;
-    if (status == Success && type == wanted && format == 32 && data) {
-        // 32-bit items come as longs.
-        const auto *longs = reinterpret_cast<const long *>(data);
-        values.assign(longs, longs + items);
-    }
-    if (data)
-        XFree(data);
-    return values;
 }
 
 // On X, Qt passes the focus a window manager gives to a blocked window straight on to the modal
@@ -143,15 +114,30 @@ bool X11Windowing::numLock() const {
 
 std::optional<QMargins> X11Windowing::frameExtents(const QWidget *window) const {
     // left, right, top, bottom
-    const std::vector<long> values = x11Property(window, "_NET_FRAME_EXTENTS", "CARDINAL", 4);
+    const std::vector<long> values = x11Property(window->winId(), "_NET_FRAME_EXTENTS", "CARDINAL", 4);
     if (values.size() != 4)
         return std::nullopt;
     return QMargins(int(values[0]), int(values[2]), int(values[1]), int(values[3]));
 }
 
 bool X11Windowing::minimisedByWindowManager(const QWidget *window) const {
-    const std::vector<long> state = x11Property(window, "WM_STATE", "WM_STATE", 1);
-    return !state.empty() && state.front() == IconicState;
+    return x11Iconic(window->winId());
+}
+
+QList<WId> X11Windowing::topLevelWindows(qint64 pid) const {
+    return x11ClientWindows(pid);
+}
+
+QString X11Windowing::iconName(WId window) const {
+    return x11IconName(window);
+}
+
+bool X11Windowing::isIconic(WId window) const {
+    return x11Iconic(window);
+}
+
+void X11Windowing::activate(WId window) {
+    x11Activate(window);
 }
 
 void X11Windowing::watchFocusGiven(QObject *owner, std::function<void(QWidget *)> focusGiven) {

@@ -2,7 +2,6 @@
 // and what a copy that finds another one running does. The test program runs itself as that
 // other copy.
 #include "Application.h"
-#include "AtomTable.h"
 #include "Globals.h"
 #include "MessageBox.h"
 #include "OnlyOne.h"
@@ -18,7 +17,6 @@
 #include <QWindow>
 #include <QtTest>
 
-using tavorim::AtomTable;
 using tavorim::MessageBox;
 using tavorim::TApplication;
 
@@ -124,7 +122,8 @@ void TestStartup::startAndEndInOrder() {
         QCOMPARE(shown.size(), english.size());
         for (const QString &text : shown)
             QVERIFY2(!english.contains(text), qPrintable(text));
-        QCOMPARE(AtomTable::references(tavorim::TOnlyOne::atomName()), 1);
+        QCOMPARE(tavorim::TOnlyOne::holder(tavorim::TOnlyOne::atomName()),
+                 QCoreApplication::applicationPid());
         MessageBox::setAutoAnswerForTests(MessageBox::Yes);
         form1->close();
     });
@@ -138,8 +137,7 @@ void TestStartup::startAndEndInOrder() {
     QCOMPARE(MessageBox::shownForTests().size(), 1);
     QCOMPARE(sent_.size(), 1);
     // The guard went with the backdrop.
-    QCOMPARE(AtomTable::references(tavorim::TOnlyOne::atomName()), 0);
-    QVERIFY(!AtomTable::find(tavorim::TOnlyOne::atomName()));
+    QVERIFY(!QFileInfo::exists(tavorim::TOnlyOne::lockPath(tavorim::TOnlyOne::atomName())));
 }
 
 void TestStartup::secondCopyEndsWithoutAsking() {
@@ -159,7 +157,7 @@ void TestStartup::secondCopyEndsWithoutAsking() {
     QCOMPARE(run_->steps, expected);
     // The first copy still holds the name, under the title this copy gave up.
     QCOMPARE(TApplication::instance().title(), QStringLiteral("destroy me"));
-    QVERIFY(AtomTable::find(atom));
+    QCOMPARE(tavorim::TOnlyOne::holder(atom), first.processId());
     first.kill();
     first.waitForFinished();
 }

@@ -1,6 +1,7 @@
 // The user's private folder: the runtime folder when it is the user's and closed to others, else
 // a folder of the user's own in the shared temporary folder, never one that someone else made,
-// can enter, or points to through a link.
+// can enter, or points to through a link. The user folder follows the same rules in /run/user
+// and /tmp, whatever XDG_RUNTIME_DIR and TMPDIR say.
 #include "PrivateFolder.h"
 
 #include <QDir>
@@ -12,6 +13,7 @@
 #include <unistd.h>
 
 using tavorim::privateFolder;
+using tavorim::userFolder;
 
 namespace {
 
@@ -43,28 +45,40 @@ private slots:
 void TestPrivateFolder::cleanup() {
     qunsetenv("XDG_RUNTIME_DIR");
     qunsetenv("TMPDIR");
+    tavorim::setSystemFoldersForTests({}, {});
 }
 
 void TestPrivateFolder::choice_data() {
     QTest::addColumn<Runtime>("runtime");
     QTest::addColumn<Shared>("shared");
     QTest::addColumn<Expected>("expected");
-    QTest::newRow("runtime folder") << ClosedRuntime << NothingShared << InRuntime;
-    QTest::newRow("runtime folder through a link") << LinkedRuntime << NothingShared << InRuntime;
-    QTest::newRow("runtime folder others can enter") << OpenRuntime << NothingShared << InTemp;
-    QTest::newRow("no runtime folder") << NoRuntime << NothingShared << InTemp;
-    QTest::newRow("own folder already made") << NoRuntime << OwnClosed << InTemp;
-    QTest::newRow("shared name open to all") << NoRuntime << OwnOpen << Nowhere;
+    QTest::addColumn<bool>("user"); // the user folder, else the private folder
+    QTest::newRow("runtime folder") << ClosedRuntime << NothingShared << InRuntime << false;
+    QTest::newRow("runtime folder through a link")
+        << LinkedRuntime << NothingShared << InRuntime << false;
+    QTest::newRow("runtime folder others can enter")
+        << OpenRuntime << NothingShared << InTemp << false;
+    QTest::newRow("no runtime folder") << NoRuntime << NothingShared << InTemp << false;
+    QTest::newRow("own folder already made") << NoRuntime << OwnClosed << InTemp << false;
+    QTest::newRow("shared name open to all") << NoRuntime << OwnOpen << Nowhere << false;
     QTest::newRow("shared name links to a folder of ours")
-        << NoRuntime << LinkToOwnClosed << Nowhere;
-    QTest::newRow("shared name taken by another user") << NoRuntime << OtherUsers << Nowhere;
-    QTest::newRow("shared name is a file") << NoRuntime << PlainFile << Nowhere;
+        << NoRuntime << LinkToOwnClosed << Nowhere << false;
+    QTest::newRow("shared name taken by another user")
+        << NoRuntime << OtherUsers << Nowhere << false;
+    QTest::newRow("shared name is a file") << NoRuntime << PlainFile << Nowhere << false;
+    QTest::newRow("user folder in the runtime folder")
+        << ClosedRuntime << NothingShared << InRuntime << true;
+    QTest::newRow("user folder, runtime folder others can enter")
+        << OpenRuntime << NothingShared << InTemp << true;
+    QTest::newRow("user folder, shared name taken by another user")
+        << NoRuntime << OtherUsers << Nowhere << true;
 }
 
 void TestPrivateFolder::choice() {
     QFETCH(Runtime, runtime);
     QFETCH(Shared, shared);
     QFETCH(Expected, expected);
+    QFETCH(bool, user);
     if (shared == OtherUsers && geteuid() != 0)
         QSKIP("giving a folder to another user needs root");
     QTemporaryDir root;
@@ -73,14 +87,27 @@ void TestPrivateFolder::choice() {
     const QString temp = root.filePath(QStringLiteral("tmp"));
     QVERIFY(makeFolder(temp, 01777));
     qputenv("TMPDIR", QFile::encodeName(temp));
-    const QString runtimeFolder = root.filePath(QStringLiteral("runtime"));
+    // For the user folder, the runtime folders stand for /run/user, and the environment names a
+    // private folder that it must not take.
+    const QString runtimeFolders = root.filePath(QStringLiteral("run"));
+    const QString decoy = root.filePath(QStringLiteral("decoy"));
+    if (user) {
+        QVERIFY(makeFolder(runtimeFolders, 0755));
+        tavorim::setSystemFoldersForTests(runtimeFolders, temp);
+        QVERIFY(makeFolder(decoy, 0700));
+        qputenv("XDG_RUNTIME_DIR", QFile::encodeName(decoy));
+        qputenv("TMPDIR", QFile::encodeName(decoy));
+    }
+    const QString runtimeFolder = user ? runtimeFolders + QStringLiteral("/%1").arg(geteuid())
+                                       : root.filePath(QStringLiteral("runtime"));
     if (runtime != NoRuntime) {
         QVERIFY(makeFolder(runtimeFolder, runtime == OpenRuntime ? 0755 : 0700));
         const QString link = root.filePath(QStringLiteral("runtime-link"));
         if (runtime == LinkedRuntime)
             QVERIFY(QFile::link(runtimeFolder, link));
-        qputenv("XDG_RUNTIME_DIR",
-                QFile::encodeName(runtime == LinkedRuntime ? link : runtimeFolder));
+        if (!user)
+            qputenv("XDG_RUNTIME_DIR",
+                    QFile::encodeName(runtime == LinkedRuntime ? link : runtimeFolder));
     }
     const QString sharedName = temp + QStringLiteral("/tavorim-%1").arg(geteuid());
     const QString mine = root.filePath(QStringLiteral("mine"));
@@ -114,9 +141,10 @@ void TestPrivateFolder::choice() {
     const QString wanted = expected == InRuntime ? runtimeChoice
                            : expected == InTemp  ? sharedName
                                                  : QString();
-    QCOMPARE(privateFolder(), wanted);
+    const auto folder = user ? userFolder : privateFolder;
+    QCOMPARE(folder(), wanted);
     // Asked again, the folder made the first time is found and kept.
-    QCOMPARE(privateFolder(), wanted);
+    QCOMPARE(folder(), wanted);
     if (!wanted.isEmpty()) {
         struct stat status {};
         QCOMPARE(::lstat(QFile::encodeName(wanted).constData(), &status), 0);
@@ -129,6 +157,8 @@ void TestPrivateFolder::choice() {
         QVERIFY(!QFileInfo::exists(runtimeFolder + QStringLiteral("/tavorim")));
     if (shared == LinkToOwnClosed)
         QVERIFY(QDir(mine).isEmpty());
+    if (user)
+        QVERIFY(QDir(decoy).isEmpty());
 }
 
 QTEST_GUILESS_MAIN(TestPrivateFolder)
