@@ -6,13 +6,15 @@
 #include <QCoreApplication>
 #include <QDesktopServices>
 #include <QDir>
-#include <QLibrary>
+#include <QFile>
 
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
+
+#include <dlfcn.h>
 
 namespace tavorim {
 
@@ -72,7 +74,7 @@ QByteArray noProxyHosts() {
 
 // A request with the environment's proxies, read on the calling thread.
 struct Request {
-    QString module;
+    QByteArray module;
     QByteArray url;
     QByteArray httpProxy;
     QByteArray httpsProxy;
@@ -85,19 +87,19 @@ const char *textOrNull(const QByteArray &text) {
     return text.isEmpty() ? nullptr : text.constData();
 }
 
-QString modulePath() {
+QByteArray modulePath() {
     const QString folder = moduleFolderForTests().isEmpty() ? QCoreApplication::applicationDirPath()
                                                             : moduleFolderForTests();
-    return QDir(folder).filePath(QStringLiteral(TAVORIM_WEB_MODULE_FILE));
+    return QFile::encodeName(QDir(folder).filePath(QStringLiteral(TAVORIM_WEB_MODULE_FILE)));
 }
 
-WebSendFunction findModule(const QString &path) {
-    QLibrary library(path);
-    // A sending thread may still be inside it at the end of the run.
-    library.setLoadHints(QLibrary::PreventUnloadHint);
-    if (!library.load())
-        return nullptr;
-    return reinterpret_cast<WebSendFunction>(library.resolve(TAVORIM_WEB_MODULE_ENTRY));
+// Loaded without Qt's help: a Qt object would give the sending thread Qt's per-thread data,
+// which a thread still running at the end of the run leaves behind. Never unloaded: a sending
+// thread may still be inside it then.
+WebSendFunction findModule(const QByteArray &path) {
+    void *module = ::dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
+    return module ? reinterpret_cast<WebSendFunction>(::dlsym(module, TAVORIM_WEB_MODULE_ENTRY))
+                  : nullptr;
 }
 
 void send(const Request &request) {
