@@ -1,8 +1,7 @@
 #pragma once
 
-// The entry points of the help viewer module "hhctrl.ocx", shared by the module and the
-// program's loader. A window handle is an opaque pointer-sized value; the viewer never
-// parents its windows to the caller's.
+// The entry points of the help viewer module "hhctrl.ocx", shared by the module and its loader.
+// A window handle is opaque; the viewer never parents its windows to the caller's.
 
 #include <cstdint>
 
