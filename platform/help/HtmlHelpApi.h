@@ -18,6 +18,7 @@ constexpr std::uint32_t HH_DISPLAY_TOPIC = 0;
 constexpr std::uint32_t HH_HELP_CONTEXT = 15;
 constexpr std::uint32_t HH_CLOSE_ALL = 18;
 
-// The module carries this text followed by its version and a NUL, so a loader can tell a
-// genuine viewer from any other file by reading the file, without loading it.
-#define HHCTRL_VERSION_MARKER "TavorimHelpViewerFileVersion="
+// The module is a Qt plugin with this interface id and its file version under this metadata
+// key, so a loader can read the version from the file without loading it.
+#define HHCTRL_MODULE_IID "org.tavorim.HelpViewer"
+#define HHCTRL_VERSION_KEY "FileVersion"
