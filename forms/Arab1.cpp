@@ -13,9 +13,8 @@ Tarabform::Tarabform(QWidget *owner)
                    ui_->Label5, ui_->Label1, ui_->Label4, ui_->Label3, ui_->Image1, ui_->Shape1,
                    ui_->Gauge1, ui_->Panel2, MediaPlayer2},
                   QColor(0xFF, 0xEB, 0xD7), QStringLiteral(":/pictures/arabe.png"), 6, false);
-    // The texts in the window-text color stand on fixed pale grounds (the window, the white
-    // question): they stay black, as the window's colors say, whatever the desktop's text color.
-    // The level stands in white on an opaque purple ground.
+    // The texts stay black on their fixed pale grounds whatever the desktop's text color; the level
+    // is white on opaque purple.
     QPalette level = ui_->Label5->palette();
     level.setColor(QPalette::WindowText, Qt::white);
     level.setColor(QPalette::Window, QColor(0xBF, 0x00, 0xBF));

@@ -40,9 +40,8 @@ public:
     }
 };
 
-// The character a key types, as the key filter is to see it; 0 for keys that type none
-// (arrows, Delete, Home, End, function keys, Tab, which moves the focus, and keys with Alt,
-// which are access keys).
+// The character a key types for the key filter; 0 for keys that type none (Tab moves the focus,
+// keys with Alt are access keys).
 char16_t typedCharacter(const QKeyEvent *event) {
     const Qt::KeyboardModifiers held = tavorim::heldModifiers(event);
     const bool ctrl = held & Qt::ControlModifier;
@@ -230,9 +229,8 @@ void DrillWindow::markAnswer(Sens_Exercice sens) {
     // Also after a cue that failed: the pupil has seen the error box, and the window must
     // stay ready for "&Continuer".
     const QString score = showScore(sens);
-    // Screen readers say the verdict, the correction and the score with "&Continuer" as the
-    // focus lands on it, or at once when it already has the focus; the labels that show them
-    // are away from the focus, and Qt here has no announcement that reaches them.
+    // Verdict, correction and score go in "&Continuer"'s description, said with its focus: Qt has
+    // no announcement for labels away from the focus.
     QString spoken = fromCore(verdict.Texte_Verdict) + QStringLiteral(". ");
     if (!right)
         spoken += spelledNumerals(fromCore(verdict.Texte_Correction)) + QStringLiteral(". ");

@@ -15,9 +15,8 @@ class Shape;
 class SoundPlayer;
 } // namespace tavorim
 
-// What the two drill windows do alike: the window's frame and fonts, the answer box's key
-// filter, showing a question, marking an answer, playing a cue and clearing for the next
-// question. Each window keeps its own handlers and calls these with its direction.
+// What the two drill windows do alike; each keeps its own handlers and calls these with its
+// direction.
 class DrillWindow : public QDialog {
     Q_OBJECT
 
@@ -44,8 +43,7 @@ public:
 protected:
     explicit DrillWindow(QWidget *owner);
 
-    // Called by each window once its form is built.
-    // Controls are given back to front of the design; the box takes at most answerLength
+    // Called once the form is built, controls back to front; the box takes at most answerLength
     // characters, in capitals when upperCase is set.
     void setUpControls(const Controls &controls, const QColor &windowColor, const QString &picture,
                        int answerLength, bool upperCase);

@@ -52,9 +52,8 @@ void Tnivform::changeEvent(QEvent *event) {
 }
 
 void Tnivform::FormActivate() {
-    // The choices show the level in force, resolved as the drills resolve it (I, else II,
-    // else III): with more than one flag set, showing each would check two exclusive choices
-    // and "&Ok" would then write two levels.
+    // The level in force, resolved as the drills do: with two flags set, two exclusive choices
+    // would be checked and "&Ok" would write two levels.
     const bool levelI = Etat_Global.Niveau_I;
     const bool levelII = !levelI && Etat_Global.Niveau_II;
     const bool levelIII = !levelI && !levelII && Etat_Global.Niveau_III;

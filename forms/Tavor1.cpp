@@ -44,9 +44,8 @@ TForm1::TForm1(QWidget *parent)
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
       ui_(std::make_unique<Ui::TForm1>()) {
-    // Colors of our own, whatever the desktop's scheme: black on the button face. The font is
-    // set before the children exist, which inherit it: a font change makes the menu bar measure
-    // its texts, and the first measure reads the whole font database.
+    // Colors of our own: black on the button face. The font is set before the children exist, since
+    // a font change makes the menu bar read the whole font database.
     setPalette(tavorim::classicPalette());
     setFont(tavorim::pixelFont(QStringLiteral("Arial"), 13));
     ui_->setupUi(this);
@@ -147,9 +146,8 @@ void TForm1::FormActivate() {
 
 void TForm1::showEvent(QShowEvent *event) {
     QDialog::showEvent(event);
-    // Shown, the window is the active one, as Windows makes it as it shows it. An X window
-    // manager's focus comes later, or never (focus stealing prevention): the caption does not
-    // wait for it, and is there as the window manager frames the window.
+    // Active as soon as shown, as on Windows: an X window manager's focus may come late or never,
+    // and the caption must not wait for it.
     if (event->spontaneous())
         return;
     setWindowTitle(caption());
@@ -238,11 +236,8 @@ void TForm1::Apropos1Click() {
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {
-    // The first reading of the fonts, with the menu bar, and the bust wait until the window is
-    // on screen, just before its first paint: meanwhile the program answers the window manager
-    // at once (a modal window's activation is sent when its map is seen, and brings back a
-    // window minimised in between). The bust is stretched to its place once: the label then
-    // draws it as it is.
+    // The fonts and the bust are read just before the first paint, so the window manager is
+    // answered at once meanwhile; the bust is stretched once.
     if (watched == windowHandle() && event->type() == QEvent::Expose &&
         windowHandle()->isExposed()) {
         windowHandle()->removeEventFilter(this);

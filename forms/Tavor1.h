@@ -10,9 +10,8 @@ namespace Ui {
 class TForm1;
 }
 
-// The main window, shown modally over the backdrop for the whole run: the picture, the menu
-// that opens the drills, the level dialog, the About box and the help, the sound switch, and
-// the way out with its confirmation and exit report.
+// The main window, modal over the backdrop for the whole run: the picture, the menu, the sound
+// switch, and the way out with its confirmation and exit report.
 class TForm1 : public QDialog {
     Q_OBJECT
 

@@ -31,9 +31,8 @@ void nameLockState(QWidget *panel, const QString &lock, bool on) {
 
 } // namespace
 
-// Kept below the other windows, for the window manager too: whatever raises the main window
-// (a click, the window manager's own rules for related windows) cannot bring the backdrop up
-// over the help viewer or a drill.
+// Kept below the other windows for the window manager too, so that raising the main window
+// cannot bring the backdrop over the help viewer or a drill.
 TForm2::TForm2(QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint) {
     // The guard runs first, while the rest of the window is still being built.
@@ -76,10 +75,8 @@ void TForm2::FormDestroy() {
 
 void TForm2::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
-    // Being shown is this window's activation: Windows activates a window as it shows it,
-    // while an X window manager may be slow to give the focus, or refuse it. The main window's
-    // modal loop then runs for the whole program, so this happens once, after the show itself
-    // has been handled.
+    // Being shown is the activation, as on Windows, since an X window manager may give the focus
+    // late or never. Happens once: the main window's modal loop lasts the whole run.
     if (!activated_) {
         activated_ = true;
         QMetaObject::invokeMethod(this, &TForm2::FormActivate, Qt::QueuedConnection);
@@ -94,9 +91,8 @@ void TForm2::FormActivate() {
     if (!mainWindow_)
         return;
     TApplication &application = TApplication::instance();
-    // Modal, but blocking neither the backdrop nor the help viewer: window managers raise the
-    // windows a modal window belongs to with it, which would bring the backdrop up over the
-    // viewer. The backdrop stays below by itself and hands a click on it to the window in front.
+    // Blocking neither the backdrop nor the viewer: window managers raise a modal window's parents
+    // with it, which would bring the backdrop over the viewer.
     mainWindow_->setWindowModality(Qt::WindowModal);
     application.ShowModal(mainWindow_);
 }
@@ -180,9 +176,8 @@ void TForm2::setVisible(bool visible) {
 }
 
 void TForm2::coverScreen() {
-    // Maximised means the whole screen, with a window manager or without one: the window has
-    // that size before it is first mapped, so it is never seen at its design size.
-    // The program starts on the primary screen, wherever the desktop puts it.
+    // The whole primary screen before the first map, with or without a window manager, so the
+    // design size is never seen.
     QScreen *screen = tavorim::screenFor(nullptr);
     if (!screen)
         return;

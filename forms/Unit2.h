@@ -14,9 +14,8 @@ class TForm2;
 
 class TForm1;
 
-// The backdrop: a borderless window over the whole screen, tiled with a picture, with the
-// elapsed-time clock and the Caps Lock and Num Lock indicators. When first activated it shows
-// the main window modally over itself for the whole run.
+// The backdrop: a borderless full-screen tiled window with the clock and lock-key indicators;
+// when first activated it shows the main window modally over itself.
 class TForm2 : public QWidget {
     Q_OBJECT
 

@@ -5,10 +5,8 @@
 
 namespace tavorim {
 
-// The help binding over the run, for the main window.
 // Start-up, before any window: loads the viewer, decides _hhInstalled and sets up the trace
-// with the command line (QCoreApplication::arguments(): the program path first) and the
-// program version for the trace header.
+// (arguments with the program path first; the version for the trace header).
 void startHelp(const QStringList &arguments, const QString &programVersion);
 // The help file: the program folder + "tavorim.chm".
 QString helpFilePath();

@@ -29,9 +29,8 @@ bool isDebugArgument(const QString &argument) {
            argument.compare(QLatin1String("-debug"), Qt::CaseInsensitive) == 0;
 }
 
-// The trace and the probe live in folders others may write to (a shared program folder, the
-// temporary folder): whatever stands under their names is never followed if it is a link, never
-// opened if it is not a regular file of ours, and never truncated.
+// The trace's folders may be writable by others: a link is never followed, nor anything opened
+// that is not a regular file of ours, nor anything truncated.
 
 // A file that is certainly ours and holds nothing: a probe left by a run that was cut short.
 bool isOwnEmptyFile(const QByteArray &path) {
@@ -86,9 +85,8 @@ TDLogFile::TDLogFile(const QStringList &arguments, const QString &programVersion
     debugMode_ = QFileInfo::exists(environment.programFolder() + QStringLiteral("debug.debug")) ||
                  std::any_of(arguments.begin() + std::min<qsizetype>(1, arguments.size()),
                              arguments.end(), isDebugArgument);
-    // The program folder when a file can be created there, else the temporary folder; and the
-    // temporary folder as well when a folder of the trace's name stands in the program folder.
-    // Unlinking needs no write permission on the file: a read-only trace goes too.
+    // The program folder when a file can be created there (and no folder has the trace's name),
+    // else the temporary folder. Unlinking needs no write permission: a read-only trace goes too.
     QStringList folders;
     if (canCreateFileIn(environment.programFolder()))
         folders.append(environment.programFolder());

@@ -5,11 +5,8 @@
 
 namespace tavorim {
 
-// The diagnostic trace. Debug mode: "debug.debug" in the program folder, or an argument
-// (after the program's own path) equal to "/debug" or "-debug" in any case. The trace file
-// "HHDebug.txt" lives in the program folder when a probe file can be created there, else in
-// the temporary folder; an old one is deleted at every start, debug mode or not. Neither file is
-// ever written through a link or over something that is not a regular file of the user's.
+// Debug mode: "debug.debug" in the program folder or a "/debug" or "-debug" argument. An old trace
+// is deleted at every start; no file is written through a link or over a foreign file.
 class TDLogFile {
 public:
     // The program version goes into the trace header.
@@ -18,10 +15,8 @@ public:
     bool debugMode() const { return debugMode_; }
     const QString &logFile() const { return logFile_; }
 
-    // Appends one line after the time of day and three spaces, opening and closing the file
-    // each time; a line that cannot be written is dropped. A line starting with "!", "-" or
-    // "=" goes without the time and that character; "-" or "=" alone is a rule of 79.
-    // Nothing is written outside debug mode.
+    // One line after the time of day, opening and closing the file each time; a leading "!", "-" or
+    // "=" drops the time ("-" or "=" alone is a rule of 79). Nothing outside debug mode.
     void write(const QString &line) const;
 
 private:

@@ -1,8 +1,7 @@
 #pragma once
 
-// The entry points of the help viewer module "hhctrl.ocx", shared by the module and the
-// program's loader. A window handle is an opaque pointer-sized value; the viewer never
-// parents its windows to the caller's.
+// The entry points of the help viewer module "hhctrl.ocx", shared by the module and its loader.
+// A window handle is opaque; the viewer never parents its windows to the caller's.
 
 #include <cstdint>
 
@@ -19,6 +18,7 @@ constexpr std::uint32_t HH_DISPLAY_TOPIC = 0;
 constexpr std::uint32_t HH_HELP_CONTEXT = 15;
 constexpr std::uint32_t HH_CLOSE_ALL = 18;
 
-// The module carries this text followed by its version and a NUL, so a loader can tell a
-// genuine viewer from any other file by reading the file, without loading it.
-#define HHCTRL_VERSION_MARKER "TavorimHelpViewerFileVersion="
+// The module is a Qt plugin with this interface id and its file version under this metadata
+// key, so a loader can read the version from the file without loading it.
+#define HHCTRL_MODULE_IID "org.tavorim.HelpViewer"
+#define HHCTRL_VERSION_KEY "FileVersion"

@@ -4,9 +4,10 @@
 #include "PrivateFolder.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
+#include <QJsonObject>
 #include <QLibrary>
+#include <QPluginLoader>
 
 #include <memory>
 
@@ -35,9 +36,6 @@ bool tryLoad(const QString &fileName) {
     viewerLibrary = std::move(library);
     return true;
 }
-
-// A module file is no bigger than this; anything larger is not ours.
-constexpr qint64 MaxModuleSize = 256LL * 1024 * 1024;
 
 } // namespace
 
@@ -89,21 +87,17 @@ QString hhRegisteredControlPath() {
 }
 
 QString hhFileVersion(const QString &path) {
-    QFile file(path);
-    if (!QFileInfo(path).isFile() || file.size() > MaxModuleSize || !file.open(QIODevice::ReadOnly))
+    const QFileInfo file(path);
+    if (!file.isFile())
         return {};
-    const QByteArray content = file.readAll();
-    const QByteArray marker(HHCTRL_VERSION_MARKER);
-    for (qsizetype at = content.indexOf(marker); at >= 0; at = content.indexOf(marker, at + 1)) {
-        const qsizetype start = at + marker.size();
-        qsizetype end = start;
-        while (end < content.size() && end - start < 32 &&
-               ((content[end] >= '0' && content[end] <= '9') || content[end] == '.'))
-            ++end;
-        if (end > start && end < content.size() && content[end] == '\0')
-            return QString::fromLatin1(content.mid(start, end - start));
-    }
-    return {};
+    // Qt reads a plugin's metadata from its file without loading it.
+    const QJsonObject meta = QPluginLoader(file.absoluteFilePath()).metaData();
+    if (meta.value(QLatin1String("IID")).toString() != QLatin1String(HHCTRL_MODULE_IID))
+        return {};
+    return meta.value(QLatin1String("MetaData"))
+        .toObject()
+        .value(QLatin1String(HHCTRL_VERSION_KEY))
+        .toString();
 }
 
 bool hhControlInstalled() {

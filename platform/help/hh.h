@@ -1,8 +1,7 @@
 #pragma once
 
-// The help viewer loader. The viewer is the module "hhctrl.ocx" in the program folder; the
-// program loads it once at start-up (HHLoadViewer) and frees it at the very end
-// (HHReleaseViewer), after every help window has been closed.
+// The help viewer loader: "hhctrl.ocx" is loaded once at start-up and freed at the very end,
+// after every help window has been closed.
 
 #include "HtmlHelpApi.h"
 
@@ -10,9 +9,8 @@
 
 namespace tavorim {
 
-// Where the loader looks. There is no registry on this platform: the default environment
-// answers "no value", and the system and Windows folders are the program folder. Tests
-// install their own to feed registry values and folders.
+// Where the loader looks; with no registry here, the default answers "no value" and both system
+// folders are the program folder. Tests install their own.
 class HelpEnvironment {
 public:
     virtual ~HelpEnvironment() = default;
@@ -43,17 +41,15 @@ extern HtmlHelpWFunction HtmlHelpW;
 // The help control is installed: set once at start-up from hhControlInstalled().
 extern bool _hhInstalled;
 
-// Loads the module (nothing if already loaded): "hhctrl.ocx" by the platform's library
-// search (the program folder first), else the registered control file; then looks up the
-// entry points.
+// Loads the module once: "hhctrl.ocx" by the library search (program folder first), else the
+// registered control file; then looks up the entry points.
 void HHLoadViewer();
 // Frees the module and nulls the entry points.
 void HHReleaseViewer();
 bool hhViewerLoaded();
 
-// The registered control file: the registry value (its "%SystemRoot%" prefix, any case,
-// replaced by the Windows folder; dropped when no such file exists), else the system folder
-// + "hhctrl.ocx". The file may not exist.
+// The registry's control file ("%SystemRoot%", any case, made the Windows folder; dropped when
+// missing), else the system folder + "hhctrl.ocx". The file may not exist.
 QString hhRegisteredControlPath();
 // The version a module file carries, read from the file without loading it; empty when the
 // file is missing or carries none.

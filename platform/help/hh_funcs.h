@@ -27,9 +27,8 @@ public:
     THookHelpSystem(const THookHelpSystem &) = delete;
     THookHelpSystem &operator=(const THookHelpSystem &) = delete;
 
-    // The application's help handler: HELP_CONTEXT and HELP_CONTEXTPOPUP show the context,
-    // HELP_SETPOPUP_POS keeps the popup position; every other command asks for the toolkit's
-    // default help (callDefault). Always true.
+    // HELP_CONTEXT and HELP_CONTEXTPOPUP show the context, HELP_SETPOPUP_POS keeps the position;
+    // any other command asks for the default help (callDefault). Always true.
     bool HelpHook(std::uint16_t command, std::int32_t data, bool &callDefault);
 
     const QString &helpFile() const { return helpFile_; }

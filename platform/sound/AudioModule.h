@@ -1,8 +1,7 @@
 #pragma once
 
-// The contract between the cue player and the audio output module, a shared library in the
-// program folder that holds the system's audio output (and with it Qt Multimedia). The
-// player opens it on the first cue, so a run without sound never loads it.
+// The contract with the audio output module (Qt Multimedia, in the program folder), opened on the
+// first cue so that a run without sound never loads it.
 
 namespace tavorim {
 class AudioOutput;

@@ -34,9 +34,8 @@ constexpr int TailMilliseconds = 250;
 // How long the end of the run waits for the sound thread to let its devices go.
 constexpr unsigned long ShutdownWaitMs = 250;
 
-// One cue on the default output; made, played and destroyed on the sound thread only. The
-// sink stays alive after the cue has been pushed (it is never stopped when its data runs
-// out), so the cue plays to its end; only the next cue or the release cuts it.
+// Lives on the sound thread only. The sink is never stopped when its data runs out, so the cue
+// plays to its end; only the next cue or the release cuts it.
 class Sink {
 public:
     Sink(const QAudioDevice &device, const QAudioFormat &format, QByteArray data)
@@ -85,9 +84,8 @@ public:
         QMetaObject::invokeMethod(context_, std::move(job), Qt::QueuedConnection);
     }
 
-    // Opens the thread has not answered yet. One still there when the next cue comes was
-    // given up on: the thread is held by a server that does not answer, and the next open
-    // need not queue behind it.
+    // Opens not answered yet; one left when the next cue comes was given up on, so that the next
+    // open need not queue behind a server that does not answer.
     std::atomic<int> opensUnderWay{0};
 
 private:
@@ -99,9 +97,8 @@ private:
 
     ~SoundThread() { delete context_; }
 
-    // At the end of the run, once the windows and their players are gone: the devices are
-    // released on the thread, then it ends. A thread still held by a silent server is not
-    // waited for.
+    // At the end of the run: devices are released on the thread, which then ends; a thread held by
+    // a silent server is not waited for.
     static void shutDown() {
         SoundThread *thread = current;
         if (!thread)
@@ -112,9 +109,8 @@ private:
             delete thread;
             return;
         }
-        // Qt Multimedia's own clean-up at the exit of the process would wait for the server as
-        // long as the thread does: if it still holds the thread then, the process ends
-        // without the libraries' clean-up.
+        // Qt Multimedia's exit clean-up would wait for the server as long as the thread does, so a
+        // held thread ends the process without it.
         ::on_exit(endWithoutCleanUp, thread);
     }
 

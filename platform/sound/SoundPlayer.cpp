@@ -26,9 +26,8 @@ SoundPlayer::AudioOutputFactory &outputFactory() {
     return factory;
 }
 
-// The name in a folder: the exact name, else the same name in any letter case (only its last
-// part: the folders of a name with some are taken as given). Of several case variants, the
-// first in character-code order. Empty when the folder holds none.
+// The name in a folder, exact or else in any letter case of its last part (first in code order);
+// empty when the folder holds none.
 QString findIn(const QDir &folder, const QString &name) {
     const QString exact = folder.filePath(name);
     if (QFileInfo::exists(exact))

@@ -12,9 +12,8 @@ namespace tavorim {
 
 class AudioOutput;
 
-// Plays one wave cue at a time, the way the drill windows need it: open checks everything and
-// waits, play starts the cue and returns at once, and the next open (or the player's end)
-// cuts a cue that still sounds.
+// One wave cue at a time: open checks everything and waits, play returns at once, and the next
+// open (or the player's end) cuts a cue that still sounds.
 class SoundPlayer : public QObject {
     Q_OBJECT
 public:
@@ -24,15 +23,13 @@ public:
     // Stops a cue still sounding.
     ~SoundPlayer() override;
 
-    // A bare file name, kept as given; open looks for it in each of cueFolders in turn: in
-    // each, the exact name first, then the same name in any letter case (of several such, the
-    // first in character-code order).
+    // A bare file name, looked for in each of cueFolders in turn: exact, else in any letter case
+    // (first in code order).
     void setFileName(const QString &bareName);
     QString fileName() const;
 
-    // Closes the previous device first (cutting its cue), then finds and reads the file, and
-    // hands it to an audio output, which decodes it. Synchronous, but an output that does not
-    // answer is waited for less than half a second (NoAudioOutput). None on success.
+    // Closes the previous device (cutting its cue), then reads the file for a new output; an output
+    // that does not answer within half a second gives NoAudioOutput. None on success.
     SoundError open();
     // Starts the opened cue from its beginning and returns at once; errors are ignored, and
     // it does nothing when nothing is open.
@@ -40,9 +37,8 @@ public:
     void close();
     bool isOpen() const;
 
-    // Where cues are looked for, first to last: "tavorim/cues" in the user's and the system's
-    // data folders ($XDG_DATA_HOME, $XDG_DATA_DIRS), where teachers put their own recordings,
-    // then the working directory and the program folder.
+    // Where cues are looked for, first to last: "tavorim/cues" in the user's and system's data
+    // folders (teachers' own recordings), then the working directory and the program folder.
     static QStringList cueFolders();
     // The file a cue's bare name stands for; empty when no folder has it.
     static QString findCue(const QString &bareName);

@@ -83,9 +83,8 @@ Side sideOf(int position) {
     }
 }
 
-// The sides each channel of a file of more than two channels is heard on: from the speaker
-// positions the file gives, else from the wave format's standard speaker order. The
-// low-frequency channel is left out; a side no channel reaches takes the other's.
+// Each channel's side, from the file's speaker positions or the standard order; the low-frequency
+// channel is left out, and a side no channel reaches takes the other's.
 std::vector<Side> mixSides(SNDFILE *file, int channels) {
     std::vector<int> positions(std::size_t(channels), SF_CHANNEL_MAP_INVALID);
     if (sf_command(file, SFC_GET_CHANNEL_MAP_INFO, positions.data(),

@@ -32,12 +32,8 @@ inline bool isWaveContainer(std::span<const std::uint8_t> bytes) {
            std::memcmp(bytes.data() + 8, "WAVE", 4) == 0;
 }
 
-// Decodes a whole wave file held in memory: any encoding libsndfile reads in a WAV, WAVEX or
-// RF64 container, at its own rate; more than two channels are mixed down to stereo. NotWave
-// when the bytes are not such a container, UnsupportedFormat when libsndfile cannot decode
-// them or the sound would be too long for a cue or its rate
-// higher than any sound system plays; otherwise None, with the frames decoded up
-// to the first fault in the data.
+// Any WAV, WAVEX or RF64 libsndfile reads, at its own rate, mixed down to stereo; decoded up to
+// the first fault. UnsupportedFormat also for a cue too long or a rate no sound system plays.
 SoundError decodeWav(std::span<const std::uint8_t> bytes, DecodedCue &cue);
 
 } // namespace tavorim

@@ -51,9 +51,8 @@ QString TApplication::programFolder() const {
 
 void TApplication::Terminate() {
     terminated_ = true;
-    // exit() ends every event loop running now, the modal ones included. A loop started later
-    // (a message box, the main loop itself) must end too: a zero timer repeats the request at
-    // every pass until the application object goes.
+    // exit() ends only the loops running now; a zero timer repeats it at every pass so that loops
+    // started later (a message box, the main loop) end too.
     QCoreApplication::exit(0);
     if (!quitter_ && QCoreApplication::instance()) {
         quitter_ = new QTimer(QCoreApplication::instance());
@@ -65,9 +64,8 @@ void TApplication::Terminate() {
 int TApplication::ShowModal(QDialog *dialog) {
     if (terminated_)
         return QDialog::Rejected;
-    // A window owned by the application belongs, for the window manager, to the window it is
-    // opened from, as Windows makes the active window the owner of a modal one: it is then
-    // minimised and brought back with that window rather than left on its own.
+    // Owned, for the window manager, by the window it is opened from (as on Windows), so that it is
+    // minimised and brought back with that window.
     if (!dialog->parentWidget()) {
         QWidget *opener = QApplication::activeModalWidget();
         if (!opener)

@@ -33,9 +33,8 @@ public:
     QString exeName() const;
     QString programFolder() const;
 
-    // Requests the end of the run: honoured at the next pass of an event loop; every modal
-    // loop then ends as cancelled, including loops started after the request (a second copy
-    // asks for it during start-up, before any loop runs).
+    // Honoured at the next pass of an event loop; every modal loop then ends as cancelled, even one
+    // started later (a second copy asks during start-up).
     void Terminate();
     bool terminated() const { return terminated_; }
 
@@ -43,14 +42,9 @@ public:
     // QDialog::Rejected at once without showing anything.
     int ShowModal(QDialog *dialog);
 
-    // The main form (the first window created) stands for the application's own window: it
-    // carries the title as its icon name, by which the single-instance guard of another copy
-    // finds it and has the window manager activate it. Restoring brings back every minimised
-    // window of the program, and both restoring and bringing to the top put the modal windows
-    // on top, the one in front last and active; the main form is never raised. From the main
-    // form on, the same happens whenever the window manager gives the focus to the main form
-    // or to a window a modal one blocks, or brings a window of the chain back alone; a key for
-    // a minimised or hidden window is dropped and brings it back.
+    // The main form stands for the application's window: it carries the title as its icon name,
+    // by which another copy's guard finds it; restored or brought up, the whole chain follows
+    // with the modal window in front and active.
     void setMainForm(QWidget *form);
     QWidget *mainForm() const;
     bool IsIconic() const;
@@ -60,9 +54,8 @@ public:
     // Lets every pending event run.
     void ProcessMessages();
 
-    // Passes a help command to the installed handler. With no handler, or when the handler
-    // asks for the default help, nothing more happens: no window here has a help file of its
-    // own. Returns the handler's result (false without one).
+    // Passes a help command to the installed handler; no window here has a help file of its own, so
+    // the default help does nothing. The handler's result, false without one.
     bool HelpCommand(std::uint16_t command, std::int32_t data);
     HelpHandler onHelp() const { return onHelp_; }
     void setOnHelp(HelpHandler handler) { onHelp_ = std::move(handler); }

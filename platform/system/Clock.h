@@ -23,9 +23,8 @@ public:
 
 constexpr double MillisecondsPerDay = 24.0 * 60 * 60 * 1000;
 
-// A span given as a fraction of a day, shown as a duration: hh:mm:ss, 24-hour, in ASCII digits,
-// whatever the user's locale (a 12-hour or non-Latin time format would turn five seconds into
-// "12:00:05 AM"). Whole days drop out, and a span below zero shows as 00:00:00.
+// A fraction of a day as hh:mm:ss in ASCII digits whatever the locale (a 12-hour format would read
+// "12:00:05 AM"); whole days drop out, and a negative span shows 00:00:00.
 QString formatDuration(double dayFraction);
 
 } // namespace tavorim

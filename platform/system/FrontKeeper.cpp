@@ -109,11 +109,8 @@ void FrontKeeper::focusGiven(QWidget *window) {
     }
 }
 
-// Decides once the window manager's burst of changes has been handled: a window brought back
-// brings back the others; else a window of the chain minimised with the window in front takes
-// the others with it (the backdrop included, so that nothing is left to take the focus and end
-// in a blocked window); else the focus of the backdrop or of a blocked window goes to the window
-// in front, if shown.
+// After the window manager's burst: a window brought back brings back the chain, a minimised one
+// takes the chain with it, and focus on a blocked window moves to the front one.
 void FrontKeeper::settleLater() {
     if (pending_)
         return;
@@ -123,9 +120,8 @@ void FrontKeeper::settleLater() {
 
 void FrontKeeper::settle() {
     pending_ = false;
-    // A window seen back for an instant brings nothing back: on X, a maximised window being
-    // minimised passes through the normal state (its maximised flags are taken off and put
-    // back around the request).
+    // A window back for an instant brings nothing back: on X a maximised window being minimised
+    // passes through the normal state.
     const bool up = keysToHidden_ || (cameUp_ && chainShown());
     const bool down = wentDown_, front = focusToFront_;
     keysToHidden_ = cameUp_ = wentDown_ = focusToFront_ = false;

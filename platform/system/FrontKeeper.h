@@ -12,10 +12,8 @@ class TApplication;
 // The program's modal windows on screen (minimised ones included), the one in front last.
 QList<QWidget *> modalChain();
 
-// A window manager may minimise a modal window on its own (or with its owner) and later give
-// the focus back to a window that modal window blocks: the pupil would see a main window that
-// takes nothing while the keys go to the hidden one. Whatever the window manager did, the
-// whole chain comes back with the modal window in front, and keys never reach a hidden window.
+// A window manager may minimise a modal window and focus a window it blocks; the whole chain comes
+// back with the modal window in front, so keys never reach a hidden window.
 class FrontKeeper : public QObject {
 public:
     explicit FrontKeeper(TApplication &application);

@@ -7,9 +7,8 @@ class QWidget;
 
 namespace tavorim {
 
-// The stock message boxes, in French, with a seam that lets tests answer a box without a
-// real modal loop (setNextAnswerForTests) and read back the boxes asked for while recording
-// (shownForTests()).
+// The stock message boxes in French; tests answer them without a modal loop
+// (setNextAnswerForTests) and read back the boxes asked for (shownForTests).
 class MessageBox {
 public:
     enum Icon { NoIcon, Information, Warning, Error, Question };

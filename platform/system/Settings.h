@@ -7,9 +7,8 @@
 
 namespace tavorim {
 
-// What a teacher or administrator sets for every pupil: from the system's settings file, then
-// from the command line, each setting overriding the one before. A setting left unset keeps
-// the program's ordinary behaviour.
+// What a teacher sets for every pupil: the system's settings file, then the command line, each
+// overriding the one before; an unset setting keeps the ordinary behaviour.
 struct Settings {
     // "off", or the address the exit report goes to instead of the built-in one.
     std::optional<std::string> report;
@@ -33,8 +32,7 @@ void readSettingsFile(std::string_view text, Settings &settings,
 // Asks the program to print the settings it would run with, and end.
 inline constexpr std::string_view ShowSettingsOption = "--show-settings";
 
-// Reads the options among the arguments (the program's path excluded): "--level=II" and the
-// like. Arguments not starting with "--" are not settings and are passed over; a bad setting
+// Reads "--level=II" and the like; arguments not starting with "--" are passed over, and a bad
 // option is named in problems.
 void readSettingsOptions(const std::vector<std::string> &arguments, Settings &settings,
                          std::vector<std::string> &problems);

@@ -12,14 +12,8 @@ namespace tavorim {
 QString siteAddress();
 QString statsAddress();
 
-// Hands an address to the web layer for a GET that nobody waits for: it is sent from a thread
-// of its own even while the user-interface thread sleeps, through the web module loaded then,
-// and ends, redirects included, well within the exit pause; of each answer only the first few
-// kilobytes are taken, then dropped. http and https addresses are sent, the latter checked
-// against the system's certificates (or those named by CURL_CA_BUNDLE). The text is taken in
-// tolerant mode, so its spaces travel as %20. Each address goes through the proxy of its
-// scheme, named by http_proxy or https_proxy (or HTTP_PROXY, HTTPS_PROXY), unless no_proxy
-// (or NO_PROXY) names its host.
+// A GET nobody waits for, sent from a thread of its own through the web module, honouring the
+// *_proxy variables; only the answer's first kilobytes are read, so it ends within the exit pause.
 void Navigate(const QString &address);
 
 // At the end of the run: waits briefly for a request still under way, which by then has

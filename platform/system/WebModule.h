@@ -1,8 +1,7 @@
 #pragma once
 
-// The contract between the web layer and the web module, a shared library in the program
-// folder that holds libcurl (and with it the TLS library). The report loads it when it is sent,
-// so a run never pays for it at start.
+// The contract with the web module (libcurl and its TLS library), loaded only when the report is
+// sent so that no run pays for it at start.
 
 // The module's file name in the program folder.
 #define TAVORIM_WEB_MODULE_FILE "tavorimweb.so"

@@ -49,9 +49,8 @@ std::optional<QMargins> ownFrame(const QWidget *window) {
 }
 
 void apply(QWidget *window, const QRect &frameRect, const QMargins &frame) {
-    // The window's own rectangle inside the frame we know. A top-level's position (move) counts
-    // the frame Qt last measured, which may lag behind the window manager's for a while after
-    // it framed the window: the window would land off by the frame.
+    // Qt's move counts the frame it last measured, which may lag behind the window manager's: place
+    // the window's own rectangle inside the frame we know.
     window->setGeometry(frameRect.marginsRemoved(frame));
 }
 

@@ -1,8 +1,7 @@
 #pragma once
 
-// Placing top-level windows by their whole frame. A window manager frames a window only once
-// it is shown, so a frame placed before that is placed with a guessed frame and placed again
-// as soon as the real one is known. Shared by the program and the help viewer module.
+// Places top-level windows by their whole frame. The frame is known only once shown, so a window
+// is placed with a guessed frame and again with the real one.
 
 #include <QList>
 #include <QMargins>
@@ -19,9 +18,8 @@ namespace tavorim {
 // Where a window goes, given the frame around it: the frame's rectangle on the screen.
 using FramePlacer = std::function<QRect(const QMargins &frame)>;
 
-// Places a top-level window's frame where the placer says, resizing the window when the frame
-// asks for another size. Done at once with the best known frame and again, once, when the
-// window manager shows a different one (at most a few seconds after the window is shown).
+// Places the frame at once with the best known frame, and once more when the window manager
+// shows a different one (within a few seconds of showing).
 void placeFrame(QWidget *window, const FramePlacer &placer);
 
 // The frame around a window: its own once framed, else the last frame seen on a window of the
@@ -33,9 +31,8 @@ QMargins frameMargins(const QWidget *window);
 void setHelpKeepClear(const QRegion &region);
 QRegion helpKeepClear();
 
-// Which of the monitors (their rectangles on the desktop) a window belongs on: the one that shows
-// most of the frame of the window it belongs to; the primary one when that frame is empty or on
-// no monitor. -1 without monitors.
+// The monitor showing most of the owner's frame; the primary one when that frame is empty or on
+// no monitor; -1 without monitors.
 int monitorFor(const QList<QRect> &monitors, int primary, const QRect &ownerFrame);
 
 // The window a new window belongs to: its parent's window, else the window it was made
@@ -48,10 +45,8 @@ QScreen *screenFor(const QWidget *owner);
 // A rectangle of the given size moved inside area, and cut to it where it is larger.
 QRect fittedInto(const QRect &area, const QSize &size);
 
-// The help viewer's frame: its preferred size fitted into the screen's work area, at the place
-// that covers least of keepClear (what must stay visible, such as the clock), then least of the
-// window the pupil asked from, then the first of: bottom right, bottom left, top right, top
-// left, and the middles of the edges and of the area.
+// The viewer's preferred size fitted into the work area, where it covers least of keepClear, then
+// of the asking window, then the first of the corners, edge middles and centre.
 QRect helpViewerFrame(const QRect &area, const QSize &preferred, const QRegion &keepClear,
                       const QRect &asking);
 

@@ -96,9 +96,8 @@ public:
     }
 };
 
-// The items of a pull-down menu. One with a check mark is said as a check box, so that its
-// state is said either way: screen readers hear a checkable menu item's state only when it is
-// checked. The menu is ours too, as Qt's own knows only its own items by their role.
+// A checkable menu item is said as a check box, since screen readers hear a menu item's state only
+// when checked; Qt's own menu knows only its own items, so the menu is ours too.
 class MenuItemAccessible : public QAccessibleInterface, public QAccessibleActionInterface {
 public:
     MenuItemAccessible(QAction *action, QMenu *menu) : action_(action), menu_(menu) {}

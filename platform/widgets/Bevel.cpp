@@ -20,9 +20,8 @@ void Bevel::setStyle(Style style) {
 
 QRect drawBevelEdges(QPainter &painter, QRect rect, const QColor &topLeft,
                      const QColor &bottomRight, int width) {
-    // Filled one-pixel strips rather than lines: on a screen of a higher ratio each covers
-    // exactly its device pixels, where a line would straddle them and lose half its width at
-    // the widget's edge.
+    // Strips rather than lines: on a screen of a higher ratio a line would straddle device pixels
+    // and lose half its width at the edge.
     for (int i = 0; i < width && rect.isValid(); ++i) {
         painter.fillRect(QRect(rect.left(), rect.top(), 1, rect.height()), topLeft);
         painter.fillRect(QRect(rect.left(), rect.top(), rect.width(), 1), topLeft);

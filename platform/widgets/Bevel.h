@@ -6,9 +6,8 @@ class QPainter;
 
 namespace tavorim {
 
-// Draws `width` nested one-pixel frames inside `rect`, top and left edges in one color,
-// bottom and right edges in the other; returns what is left inside. Shared by the bevel and
-// the bevelled panel.
+// Draws `width` nested one-pixel frames inside `rect` (top-left in one color, bottom-right in the
+// other); returns what is left inside.
 QRect drawBevelEdges(QPainter &painter, QRect rect, const QColor &topLeft,
                      const QColor &bottomRight, int width = 1);
 

@@ -106,9 +106,8 @@ protected:
 private:
     explicit DialogKeys(QObject *parent) : QObject(parent) {}
 
-    // The widget the key is meant for: the dialog's focus widget, else the receiver. Deciding
-    // on it rather than on the receiver gives the same answer while a key the focused control
-    // ignored climbs up to its parents.
+    // The dialog's focus widget, else the receiver, so that the answer stays the same while an
+    // ignored key climbs up to the parents.
     static QWidget *focusedIn(QDialog *dialog, QWidget *receiver) {
         QWidget *focus = dialog->focusWidget();
         return focus ? focus : receiver;

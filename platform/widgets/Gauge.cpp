@@ -45,10 +45,8 @@ QString Gauge::text() const {
 }
 
 void Gauge::paintEvent(QPaintEvent *) {
-    // Drawn on an image of our own, in the device's pixels: the exclusive-or raster operation
-    // that inverts the text's background needs the raster engine, whatever the window is painted
-    // with, and on a screen of a higher ratio the text takes its full height in device pixels
-    // instead of being enlarged from a small image.
+    // On an image in device pixels: the exclusive-or operation needs the raster engine, and the
+    // text keeps its full height on screens of a higher ratio.
     const qreal ratio = devicePixelRatioF();
     QImage image((QSizeF(size()) * ratio).toSize(), QImage::Format_RGB32);
     image.fill(Qt::black);

@@ -5,9 +5,8 @@
 
 namespace tavorim {
 
-// A 0–100 progress bar with a 1-pixel black border, filled from the left (horizontal) or from
-// the bottom (vertical), with the value written "%d%%" in its centre. Every pixel of the text
-// shows the inverse of the color beneath it, so it stays readable over both parts of the bar.
+// A 0–100 progress bar with its value written "%d%%" in the centre, each pixel of the text the
+// inverse of the color beneath so that it reads over both parts.
 class Gauge : public QWidget {
     Q_OBJECT
     Q_PROPERTY(int progress READ progress WRITE setProgress)

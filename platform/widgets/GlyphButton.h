@@ -4,9 +4,8 @@
 
 namespace tavorim {
 
-// A push button with a stock glyph and caption. The close kind reads "&Fermer" and closes its
-// window; the OK kind reads "OK" with a green check mark, is the default button and accepts
-// its dialog.
+// A push button with a stock glyph: "&Fermer" closes its window; "OK", the default button,
+// accepts its dialog.
 class GlyphButton : public QPushButton {
     Q_OBJECT
     Q_PROPERTY(Kind kind READ kind WRITE setKind)

@@ -4,9 +4,8 @@
 
 namespace tavorim {
 
-// A label that is a link: a click, or Enter or Space while it has the focus, activates it.
-// It is reached with Tab (a click leaves the focus where it was) and shows the focus with a
-// frame around its text.
+// A label that is a link: a click, or Enter or Space while focused, activates it; it is a Tab stop
+// (a click leaves the focus alone) and shows a focus frame.
 class LinkLabel : public QLabel {
     Q_OBJECT
 

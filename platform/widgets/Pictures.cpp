@@ -6,9 +6,7 @@
 
 namespace tavorim {
 
-// Our pictures are PNG, or BMP where reading speed matters: named from the file's suffix, with
-// no guessing, the format spares loading every image plugin there is to ask it whether the file
-// is its own. Both are read by Qt itself.
+// The format comes from the suffix: asking every image plugin to guess it would load them all.
 QImage readPicture(const QString &path) {
     QImageReader reader(path, path.endsWith(QLatin1String(".bmp")) ? "bmp" : "png");
     reader.setAutoDetectImageFormat(false);

@@ -5,9 +5,8 @@
 
 namespace tavorim {
 
-// A font by family name whose size is a character height in pixels, so that it does not grow
-// with the desktop's font scaling. Where the family is missing, a serif family stands in for
-// "MS Serif" and a sans-serif one for the others.
+// A font sized as a character height in pixels, so that it ignores the desktop's font scaling;
+// a serif family stands in for a missing "MS Serif", a sans-serif one for the others.
 inline QFont pixelFont(const QString &family, int pixelHeight, bool bold = false) {
     QFont font(family);
     font.setPixelSize(pixelHeight);

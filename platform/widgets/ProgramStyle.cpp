@@ -25,11 +25,8 @@ QPalette sharedLook(const QPalette &palette) {
     return palette;
 }
 
-// The platform's style without the menu bars' overflow arrow (see useProgramStyle), without its
-// focus rectangle where the program draws its own focus frame, with flat disabled buttons, and with
-// one palette instance per set of colors: the style keeps the pictures it draws (button faces,
-// frames) by palette instance, and every window resolves palettes of its own, so a window
-// opened again would otherwise add a new set of them each time.
+// The platform's style minus what the program draws itself, with one palette instance per set of
+// colors: the style caches pictures per palette instance, so a reopened window would add more.
 class ProgramStyle : public QProxyStyle {
 public:
     void drawPrimitive(PrimitiveElement element, const QStyleOption *option, QPainter *painter,

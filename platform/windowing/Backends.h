@@ -12,9 +12,8 @@ class Windowing;
 // The X11 back-end when Qt runs on its X11 platform; else, and in a build without X, nullptr.
 Windowing *x11Windowing();
 
-// Before the application object: whether Qt will run on X alone, by the platform chosen with
-// -platform or QT_QPA_PLATFORM, or by no choice outside a Wayland session; and the display named
-// by a -display argument (empty for none).
+// Before the application object: whether Qt will run on X alone (by -platform, QT_QPA_PLATFORM or
+// outside a Wayland session), and the -display argument's display (empty for none).
 bool runsOnX11Only(int argc, char *argv[]);
 QByteArray displayArgument(int argc, char *argv[]);
 

@@ -13,9 +13,8 @@ class QWidget;
 
 namespace tavorim {
 
-// What the program asks of the windowing system beyond Qt: the lock keys, the frame and the
-// minimised state the window manager keeps, the focus it gives, and a message where Qt cannot
-// paint. X11 has a back-end of its own; elsewhere (Wayland, offscreen) nothing of it is known.
+// What the program needs of the windowing system beyond Qt; X11 has a back-end of its own, and
+// elsewhere (Wayland, offscreen) none of it is known.
 class Windowing {
 public:
     virtual ~Windowing() = default;

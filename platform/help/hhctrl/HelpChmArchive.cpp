@@ -144,13 +144,11 @@ struct ChmArchive::Impl {
     mschm_decompressor *decompressor = nullptr;
     mschmd_header *header = nullptr;
     std::string path;
-    // Every entry the directory's lists hold, sorted by name. Names are looked up here rather
-    // than by following the archive's own index and chunk chain, which a damaged file can
-    // make loop for ever.
+    // Every entry of the directory's lists, sorted by name: the archive's own index and chunk chain
+    // can loop for ever in a damaged file.
     std::vector<mschmd_file *> byName;
-    // Stand-ins for the compressed section's reset table and span record when the directory
-    // lists none: the library would otherwise search the looping index for them. Empty, they
-    // make decompression fail instead.
+    // Empty stand-ins for a missing reset table and span record, so that decompression fails rather
+    // than the library searching the looping index for them.
     mschmd_file noResetTable{};
     mschmd_file noSpanInfo{};
 

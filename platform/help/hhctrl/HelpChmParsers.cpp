@@ -1,5 +1,7 @@
 #include "HelpChmParsers.h"
 
+#include <QString>
+
 #include <algorithm>
 #include <cctype>
 
@@ -29,24 +31,11 @@ std::string textUpToNul(std::string_view data) {
 }
 
 // Appends the UTF-8 form of a character reference; ignores values that are no character.
-void appendUtf8(std::string &out, std::uint32_t code) {
-    if (code == 0 || code > 0x10FFFF || (code >= 0xD800 && code <= 0xDFFF))
+void appendCharacter(std::string &out, std::uint32_t code) {
+    if (code == 0 || code > QChar::LastValidCodePoint || QChar::isSurrogate(code))
         return;
-    if (code < 0x80) {
-        out += static_cast<char>(code);
-    } else if (code < 0x800) {
-        out += static_cast<char>(0xC0 | (code >> 6));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else if (code < 0x10000) {
-        out += static_cast<char>(0xE0 | (code >> 12));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    } else {
-        out += static_cast<char>(0xF0 | (code >> 18));
-        out += static_cast<char>(0x80 | ((code >> 12) & 0x3F));
-        out += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
-        out += static_cast<char>(0x80 | (code & 0x3F));
-    }
+    const char32_t character = code;
+    out += QString::fromUcs4(&character, 1).toStdString();
 }
 
 std::string decodeEntities(std::string_view text) {
@@ -83,7 +72,7 @@ std::string decodeEntities(std::string_view text) {
                 code = code * (hex ? 16 : 10) + std::uint32_t(value);
             }
             if (valid) {
-                appendUtf8(out, code);
+                appendCharacter(out, code);
                 done = true;
             }
         } else {

@@ -37,9 +37,8 @@ std::vector<ContextEntry> parseIvbFile(std::string_view bytes);
 // The NUL-terminated text at offset in "#STRINGS"; null when it starts or runs past the end.
 std::optional<std::string> stringAt(std::string_view strings, std::uint32_t offset);
 
-// The archive file an alias text names. Compilers may store the alias as an absolute path
-// of the build machine, so the longest archive name (with its leading "/") that ends the
-// alias on a folder boundary wins. Letter case is ignored, as the archive's names are.
+// The archive file an alias names. Compilers may store a build machine's absolute path, so the
+// longest archive name ending the alias on a folder boundary wins, letter case ignored.
 std::optional<std::string> matchArchivePath(std::string_view alias,
                                             const std::vector<std::string> &archiveFiles);
 

@@ -1,8 +1,7 @@
 #pragma once
 
-// The viewer's page. Its documents, pictures and style sheets come out of the archive; it keeps
-// a caret that the keyboard moves, and screen readers see it as a read-only document they can
-// read line by line or whole.
+// The viewer's page, read out of the archive, with a keyboard caret so that screen readers see a
+// read-only document they can read line by line.
 
 #include <QTextBrowser>
 

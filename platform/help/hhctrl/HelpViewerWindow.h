@@ -1,8 +1,7 @@
 #pragma once
 
-// The viewer's window: the file's contents tree and keyword index beside the page, with back and
-// forward. It keeps its archive open while it lives; closing it only hides it, so that every window
-// is destroyed by the module itself (a deferred deletion could outlive the module).
+// The viewer's window: contents and index beside the page. Closing only hides it, so that the
+// module itself destroys every window (a deferred deletion could outlive the module).
 
 #include "HelpChmArchive.h"
 #include "HelpChmParsers.h"
@@ -38,9 +37,8 @@ public:
     // Size of the page and the contents together when the screen has room.
     static constexpr QSize PreferredSize{860, 620};
 
-    // Shown from hidden, the window is placed afresh: whole on the screen of the window the
-    // pupil asked from, sized to fit, away from what the program keeps clear and from that
-    // window as far as the screen allows.
+    // Shown from hidden, the window is placed afresh on the asking window's screen, away from what
+    // the program keeps clear and from that window.
     void setVisible(bool visible) override;
 
 private:

@@ -15,9 +15,11 @@
 
 #define HHCTRL_EXPORT extern "C" __attribute__((visibility("default")))
 
-// The version record read by the loader; exporting it keeps it in the module.
-HHCTRL_EXPORT const char HelpViewerVersionRecord[];
-const char HelpViewerVersionRecord[] = HHCTRL_VERSION_MARKER HHCTRL_FILE_VERSION;
+// Carries the module's metadata (its file version, from hhctrl.json); never instantiated.
+class HelpViewerModule : public QObject {
+    Q_OBJECT
+    Q_PLUGIN_METADATA(IID HHCTRL_MODULE_IID FILE "hhctrl.json")
+};
 
 namespace {
 
@@ -146,3 +148,5 @@ HHCTRL_EXPORT HelpWindowHandle HtmlHelpW(HelpWindowHandle, const char16_t *file,
                                          std::uint32_t command, std::uintptr_t data) {
     return run(file ? QString::fromUtf16(file) : QString(), command, data);
 }
+
+#include "hhctrl.moc"

@@ -181,14 +181,15 @@ void TestHelpBinding::cleanup() {
 void TestHelpBinding::InstallModule(Module module, const QString &folder) {
     if (module == NoModule)
         return;
-    QByteArray bytes = module == BrokenModule
-                           ? QByteArray(HHCTRL_VERSION_MARKER "1.0") + '\0' + "not a library"
-                           : ReadBytes(help_test::BuiltViewer());
+    QByteArray bytes = ReadBytes(help_test::BuiltViewer());
     QVERIFY(!bytes.isEmpty());
-    if (module == UnversionedModule) {
-        const QByteArray marker(HHCTRL_VERSION_MARKER);
-        QVERIFY(bytes.contains(marker));
-        bytes.replace(marker, QByteArray(marker.size(), 'x'));
+    // A module whose metadata lacks the version, or one needing a library that is nowhere.
+    const QByteArray spoilt = module == UnversionedModule ? QByteArray(HHCTRL_VERSION_KEY)
+                              : module == BrokenModule    ? QByteArray("libmspack.so.0")
+                                                          : QByteArray();
+    if (!spoilt.isEmpty()) {
+        QVERIFY(bytes.contains(spoilt));
+        bytes.replace(spoilt, QByteArray(spoilt.size(), 'x'));
     }
     QVERIFY(WriteFile(folder + QStringLiteral("/hhctrl.ocx"), bytes));
 }
