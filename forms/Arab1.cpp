@@ -12,7 +12,8 @@ Tarabform::Tarabform(QWidget *owner)
     setUpControls({ui_->Edit1, ui_->Button1, ui_->Button2, ui_->Button3, ui_->Label2, ui_->Label6,
                    ui_->Label5, ui_->Label1, ui_->Label4, ui_->Label3, ui_->Image1, ui_->Shape1,
                    ui_->Gauge1, ui_->Panel2, MediaPlayer2},
-                  QColor(0xFF, 0xEB, 0xD7), QStringLiteral(":/pictures/arabe.png"), 6, false);
+                  {QColor(0xFF, 0xEB, 0xD7), QColor(0xFF, 0xFF, 0x00), QColor(0x00, 0xFF, 0xFF)},
+                  QStringLiteral(":/pictures/arabe.png"), 6, false);
     // The texts stay black on their fixed pale grounds whatever the desktop's text color; the level
     // is white on opaque purple.
     QPalette level = ui_->Label5->palette();
@@ -23,21 +24,9 @@ Tarabform::Tarabform(QWidget *owner)
     QFont small = font();
     small.setPixelSize(11);
     ui_->Gauge1->setFont(small);
-
-    FormCreate();
 }
 
 Tarabform::~Tarabform() = default;
-
-void Tarabform::FormCreate() {
-    if (!Etat_Global.Couleurs_Riches)
-        useLowColors(QColor(0xFF, 0xFF, 0x00), QColor(0x00, 0xFF, 0xFF));
-}
-
-void Tarabform::FormActivate() {
-    Resseme_Hasard();
-    Pose_Question();
-}
 
 void Tarabform::Pose_Question() {
     setUpQuestion(Sens_Arabe);

@@ -130,9 +130,11 @@ void setBackground(QWidget *widget, const QColor &color) {
 DrillWindow::DrillWindow(QWidget *owner)
     : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {}
 
-void DrillWindow::setUpControls(const Controls &controls, const QColor &windowColor,
+void DrillWindow::setUpControls(const Controls &controls, const Colors &colors,
                                 const QString &picture, int answerLength, bool upperCase) {
     controls_ = controls;
+    colors_ = colors;
+    const QColor &windowColor = colors.window;
     connect(controls.answer, &QLineEdit::textChanged, this, &DrillWindow::Edit1Change);
     connect(controls.validate, &QPushButton::clicked, this, &DrillWindow::Button1Click);
     connect(controls.quit, &QPushButton::clicked, this, &DrillWindow::Button2Click);
@@ -181,11 +183,19 @@ void DrillWindow::setUpControls(const Controls &controls, const QColor &windowCo
     controls_.score->setAccessibleName(QStringLiteral("Score"));
     controls_.shape->setAccessibleName(QStringLiteral("Cadre du verdict"));
     controls_.picture->setAccessibleName(QStringLiteral("Illustration"));
+    FormCreate();
 }
 
-void DrillWindow::useLowColors(const QColor &window, const QColor &shapeFill) {
-    setPalette(tavorim::classicPalette(window));
-    controls_.shape->setBrushColor(shapeFill);
+void DrillWindow::FormCreate() {
+    if (Etat_Global.Couleurs_Riches)
+        return;
+    setPalette(tavorim::classicPalette(colors_.lowWindow));
+    controls_.shape->setBrushColor(colors_.lowShapeFill);
+}
+
+void DrillWindow::FormActivate() {
+    Resseme_Hasard();
+    Pose_Question();
 }
 
 void DrillWindow::Edit1KeyDown(int &, Qt::KeyboardModifiers) {}

@@ -43,15 +43,20 @@ public:
 protected:
     explicit DrillWindow(QWidget *owner);
 
+    // The window's colors: its own, then the window's and the shape's when the display has few.
+    struct Colors {
+        QColor window;
+        QColor lowWindow;
+        QColor lowShapeFill;
+    };
     // Called once the form is built, controls back to front; the box takes at most answerLength
-    // characters, in capitals when upperCase is set.
-    void setUpControls(const Controls &controls, const QColor &windowColor, const QString &picture,
+    // characters, in capitals when upperCase is set. Ends with FormCreate.
+    void setUpControls(const Controls &controls, const Colors &colors, const QString &picture,
                        int answerLength, bool upperCase);
-    // The window's and the shape's colors when the display has few colors.
-    void useLowColors(const QColor &window, const QColor &shapeFill);
 
-    // Runs once per showing, just after the window came up.
-    virtual void FormActivate() = 0;
+    // Runs once per showing, just after the window came up: reseeds and asks a question.
+    virtual void FormActivate();
+    virtual void Pose_Question() = 0;
     // The Enter key (or any key) reaching the answer box, before its character; the default
     // does nothing.
     virtual void Edit1KeyDown(int &key, Qt::KeyboardModifiers shift);
@@ -87,10 +92,14 @@ protected:
     Controls controls_{};
 
 private:
+    // The low colors when the display has few colors.
+    void FormCreate();
+
     // Shows the score and the gauge; returns the score as it is said.
     QString showScore(Sens_Exercice sens);
     // The answer box's context menu.
     void showAnswerMenu(const QPoint &globalPosition);
 
     bool activationPending_ = false;
+    Colors colors_;
 };

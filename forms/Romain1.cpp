@@ -11,7 +11,8 @@ Tromaform::Tromaform(QWidget *owner)
     setUpControls({ui_->Edit1, ui_->Button1, ui_->Button2, ui_->Button3, ui_->Label2, ui_->Label6,
                    ui_->Label4, ui_->Label1, ui_->Label5, ui_->Label3, ui_->Image1, ui_->Shape1,
                    ui_->Gauge1, ui_->Panel2, MediaPlayer1},
-                  QColor(0xE1, 0xF0, 0xFF), QStringLiteral(":/pictures/romain.png"), 20, true);
+                  {QColor(0xE1, 0xF0, 0xFF), QColor(0x00, 0xFF, 0xFF), QColor(0xFF, 0xFF, 0x00)},
+                  QStringLiteral(":/pictures/romain.png"), 20, true);
     QPalette navy = ui_->Label4->palette();
     navy.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));
     ui_->Label4->setPalette(navy);
@@ -19,21 +20,9 @@ Tromaform::Tromaform(QWidget *owner)
     bold.setBold(true);
     ui_->Button3->setFont(bold);
     ui_->Gauge1->setFont(font());
-
-    FormCreate();
 }
 
 Tromaform::~Tromaform() = default;
-
-void Tromaform::FormCreate() {
-    if (!Etat_Global.Couleurs_Riches)
-        useLowColors(QColor(0x00, 0xFF, 0xFF), QColor(0xFF, 0xFF, 0x00));
-}
-
-void Tromaform::FormActivate() {
-    Resseme_Hasard();
-    Pose_Question();
-}
 
 void Tromaform::Pose_Question() {
     setUpQuestion(Sens_Romain);

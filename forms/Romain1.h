@@ -18,17 +18,14 @@ public:
 
     tavorim::SoundPlayer *MediaPlayer1;
 
-    void Pose_Question();
+    void Pose_Question() override;
 
 protected:
-    void FormActivate() override;
     void Button1Click() override;
     void Button3Click() override;
     void Edit1KeyDown(int &key, Qt::KeyboardModifiers shift) override;
     void Edit1KeyPress(char16_t &key) override;
 
 private:
-    void FormCreate();
-
     std::unique_ptr<Ui::Tromaform> ui_;
 };
