@@ -64,8 +64,9 @@ void bringOtherCopyForward(const QString &atom) {
     const qint64 holder = TOnlyOne::holder(atom);
     Windowing &windowing = Windowing::current();
     const QList<WId> windows = holder ? windowing.topLevelWindows(holder) : QList<WId>();
-    const auto found = std::find_if(windows.begin(), windows.end(),
-                                    [&](WId window) { return windowing.iconName(window) == title; });
+    const auto found = std::find_if(windows.begin(), windows.end(), [&](WId window) {
+        return windowing.iconName(window) == title;
+    });
     if (found != windows.end()) {
         // Each minimised window is restored: the main form may not be minimised yet while the
         // window in front already is.

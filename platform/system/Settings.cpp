@@ -85,9 +85,9 @@ std::optional<int> levelValue(std::string_view value) {
 // "off", or an http or https address with a host, in printable ASCII: the report's query is
 // appended to it as it stands.
 std::optional<std::string> reportValue(std::string_view value) {
-    if (lowered(value) == "off")
-        return std::string("off");
     const std::string word = lowered(value);
+    if (word == "off")
+        return word;
     std::size_t hostStart = 0;
     if (word.starts_with("http://"))
         hostStart = 7;
@@ -172,12 +172,12 @@ void readSettingsOptions(const std::vector<std::string> &arguments, Settings &se
         if (!option.starts_with("--") || option == ShowSettingsOption)
             continue;
         const std::size_t equals = option.find('=');
-        const std::string_view key = option.substr(2, equals - std::min(equals, std::size_t{2}));
         if (equals == std::string_view::npos || !isReadableText(option) ||
             option.size() > LongestSettingsLine) {
             problems.push_back("option ignorée : « --réglage=valeur » attendu");
             continue;
         }
+        const std::string_view key = option.substr(2, equals - 2);
         if (auto reason = apply(key, option.substr(equals + 1), settings))
             problems.push_back("option " + quoted(key) + " ignorée : " + *reason);
     }

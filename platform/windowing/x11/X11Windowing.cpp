@@ -114,7 +114,8 @@ bool X11Windowing::numLock() const {
 
 std::optional<QMargins> X11Windowing::frameExtents(const QWidget *window) const {
     // left, right, top, bottom
-    const std::vector<long> values = x11Property(window->winId(), "_NET_FRAME_EXTENTS", "CARDINAL", 4);
+    const std::vector<long> values =
+        x11Property(window->winId(), "_NET_FRAME_EXTENTS", "CARDINAL", 4);
     if (values.size() != 4)
         return std::nullopt;
     return QMargins(int(values[0]), int(values[2]), int(values[1]), int(values[3]));
