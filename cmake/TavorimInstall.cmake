@@ -18,7 +18,7 @@ install(TARGETS tavorim RUNTIME DESTINATION "${TAVORIM_INSTALL_PROGRAM_SUBDIR}")
 if(TARGET hhctrl)
     install(TARGETS hhctrl LIBRARY DESTINATION "${TAVORIM_INSTALL_PROGRAM_SUBDIR}")
 endif()
-install(TARGETS tavorim_audio tavorim_web LIBRARY DESTINATION "${TAVORIM_INSTALL_PROGRAM_SUBDIR}")
+install(TARGETS tavorim_audio tavorim_web_module LIBRARY DESTINATION "${TAVORIM_INSTALL_PROGRAM_SUBDIR}")
 foreach(cue IN LISTS TAVORIM_CUE_NAMES)
     install(FILES "${TAVORIM_PROGRAM_DIR}/${cue}" DESTINATION "${TAVORIM_INSTALL_PROGRAM_SUBDIR}")
 endforeach()
@@ -134,7 +134,7 @@ set(CPACK_DEBIAN_PACKAGE_DEPENDS
 # xmessage (x11-utils) shows why the program cannot run on a screen of too few colors.
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "pulseaudio | pipewire-pulse, fonts-dejavu-core, x11-utils")
 set(tavorim_deb_binaries
-    "$<TARGET_FILE:tavorim>;$<TARGET_FILE:tavorim_audio>;$<TARGET_FILE:tavorim_web>")
+    "$<TARGET_FILE:tavorim>;$<TARGET_FILE:tavorim_audio>;$<TARGET_FILE:tavorim_web_module>")
 if(TARGET hhctrl)
     string(APPEND tavorim_deb_binaries ";$<TARGET_FILE:hhctrl>")
 endif()

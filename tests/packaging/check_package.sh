@@ -18,6 +18,8 @@ xvfb_pid=
 wm_pid=
 program_pid=
 installed=0
+# A started program hands this mark down to what it starts: what it leaves is found by it.
+mark=$(basename "$work")
 # The administrator's files this test writes, removed at the end.
 settings_file=/etc/xdg/tavorim/tavorim.conf
 teacher_cue=/usr/local/share/tavorim/cues/TAVORD.WAV
@@ -25,12 +27,30 @@ admin_files=0
 
 fail() { echo "FAIL: $*" >&2; exit 1; }
 
-# stop_program: ends the program started last and waits until it is gone.
+marked_pids() {
+    local environ
+    for environ in /proc/[0-9]*/environ; do
+        if grep -qzxF -- "TAVORIM_PACKAGE_CHECK=$mark" "$environ" 2>/dev/null; then
+            basename "${environ%/environ}"
+        fi
+    done
+}
+
+# stop_program: ends the program started last and waits until it is gone, then what it left:
+# without a session bus, D-Bus starts one for the display (dbus-launch, dbus-daemon) that
+# would outlive it.
 stop_program() {
     if [[ -n "$program_pid" ]]; then
         kill -9 "$program_pid" 2>/dev/null || true
         wait "$program_pid" 2>/dev/null || true
         program_pid=
+        local signal pids
+        for signal in TERM KILL; do
+            pids=$(marked_pids)
+            [[ -n "$pids" ]] || break
+            kill -s "$signal" $pids 2>/dev/null || true
+            sleep 1
+        done
     fi
 }
 
@@ -174,7 +194,7 @@ desktop-file-validate "$root/usr/share/applications/example.quillavo.Tavorim.des
 appstreamcli validate --no-net "$root/usr/share/metainfo/example.quillavo.Tavorim.metainfo.xml"
 
 echo "-- lintian"
-command -v lintian >/dev/null || fail "lintian is not installed (scripts/setup)"
+command -v lintian >/dev/null || fail "lintian is not installed (scripts/setup test)"
 lintian_status=0
 lintian --fail-on error,warning --display-info --show-overrides "$deb" >"$work/lintian.log" 2>&1 ||
     lintian_status=$?
@@ -187,6 +207,9 @@ if ! command -v Xvfb >/dev/null || ! command -v xwininfo >/dev/null; then
     exit 77
 fi
 
+# xwininfo converts the window's UTF-8 title only under a UTF-8 locale, which a machine may
+# lack; C.UTF-8 is always there.
+export LANG=C.UTF-8 LC_ALL=C.UTF-8
 # Xvfb picks a free display number itself and writes it once it accepts clients.
 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
     >/dev/null 2>&1 &
@@ -228,7 +251,8 @@ wait_for_main_window() {
 }
 
 echo "-- starting the unpacked program"
-DISPLAY="$display" QT_QPA_PLATFORM=xcb "$root/usr/bin/tavorim" >"$work/run.log" 2>&1 &
+DISPLAY="$display" QT_QPA_PLATFORM=xcb TAVORIM_PACKAGE_CHECK="$mark" "$root/usr/bin/tavorim" \
+    >"$work/run.log" 2>&1 &
 program_pid=$!
 wait_for_main_window "$work/run.log"
 stop_program
@@ -260,10 +284,10 @@ done <"$work/paths" >"$work/before"
 find /usr /etc -iname '*tavorim*' 2>/dev/null | sort >"$work/named-before"
 installed=1
 # Nothing is fetched: what the package depends on and recommends is already there
-# (scripts/setup), so apt-get would install the package alone.
+# (scripts/setup test), so apt-get would install the package alone.
 others=$(apt-get install -s -q -o DPkg::Lock::Timeout=300 "$deb" 2>&1 |
     sed -n 's/^Inst \([^ ]*\) .*/\1/p' | grep -vx tavorim || true)
-[[ -z "$others" ]] || fail "apt-get would fetch what scripts/setup lacks:" $others
+[[ -z "$others" ]] || fail "apt-get would fetch what scripts/setup test lacks:" $others
 DEBIAN_FRONTEND=noninteractive apt-get install -y -q -o DPkg::Lock::Timeout=300 "$deb" \
     >"$work/install.log" 2>&1 || { cat "$work/install.log"; fail "apt-get install failed"; }
 dpkg-query -W -f='${Status}' tavorim | grep -qx 'install ok installed' ||
@@ -283,7 +307,7 @@ chown nobody:nogroup "$home"
 deadline=$((SECONDS + window_bound))
 while main_window_shown && ((SECONDS < deadline)); do sleep 0.2; done
 (cd "$exec_dir" && exec env -i PATH=/usr/local/bin:/usr/bin:/bin HOME="$home" LANG=C.UTF-8 \
-    DISPLAY="$display" ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} \
+    DISPLAY="$display" TAVORIM_PACKAGE_CHECK="$mark" ${ASAN_OPTIONS:+ASAN_OPTIONS="$ASAN_OPTIONS"} \
     ${LSAN_OPTIONS:+LSAN_OPTIONS="$LSAN_OPTIONS"} \
     setpriv --reuid=nobody --regid=nogroup --clear-groups sh -c "exec $exec_line") \
     >"$work/installed-run.log" 2>&1 &
