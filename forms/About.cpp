@@ -10,10 +10,10 @@
 #include "PixelFont.h"
 #include "Web.h"
 
-TAboutBox::TAboutBox(QWidget *parent)
+TAboutBox::TAboutBox(tavorim::WebAccess &web, QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint),
-      ui_(std::make_unique<Ui::TAboutBox>()) {
+      ui_(std::make_unique<Ui::TAboutBox>()), web_(web) {
     ui_->setupUi(this);
     setFixedSize(size());
     // Colors of our own, whatever the desktop's scheme: black where the box gives no color.
@@ -98,9 +98,9 @@ void TAboutBox::changeEvent(QEvent *event) {
 }
 
 void TAboutBox::Label2Click() {
-    tavorim::shellOpen(writeAddress());
+    web_.shellOpen(writeAddress());
 }
 
 void TAboutBox::Label3Click() {
-    tavorim::shellOpen(siteLinkAddress());
+    web_.shellOpen(siteLinkAddress());
 }

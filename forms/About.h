@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Web.h"
+
 #include <QDialog>
 
 #include <memory>
@@ -13,7 +15,8 @@ class TAboutBox : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TAboutBox(QWidget *parent = nullptr);
+    // The links are opened through the web given.
+    explicit TAboutBox(tavorim::WebAccess &web = tavorim::systemWeb(), QWidget *parent = nullptr);
     ~TAboutBox() override;
 
     // The addresses the two links open, for the current version.
@@ -34,4 +37,5 @@ private:
     void nameProduct();
 
     std::unique_ptr<Ui::TAboutBox> ui_;
+    tavorim::WebAccess &web_;
 };

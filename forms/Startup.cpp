@@ -20,7 +20,7 @@
 
 using tavorim::TApplication;
 
-int runTavorim() {
+int runTavorim(tavorim::WebAccess &web) {
     TApplication &application = TApplication::instance();
     // Qt's own texts (the answer box's menu, the stock buttons) in French like the rest,
     // whatever the user's language; without the translation they stay in English.
@@ -41,7 +41,7 @@ int runTavorim() {
     // Created first, the backdrop is the main form; its guard may already ask for the end.
     auto Form2 = std::make_unique<TForm2>();
     application.setMainForm(Form2.get());
-    auto Form1 = std::make_unique<TForm1>();
+    auto Form1 = std::make_unique<TForm1>(web);
     Form2->setMainWindow(Form1.get());
 
     int code = 0;

@@ -37,13 +37,13 @@ namespace {
 std::unique_ptr<tavorim::THookHelpSystem> helpHook;
 } // namespace
 
-TForm1::TForm1(QWidget *parent)
+TForm1::TForm1(tavorim::WebAccess &web, QWidget *parent)
     // An ordinary window for the window manager, not a dialog: it can be minimised, as its
     // minimise button says, and it is no transient that would be kept above the help viewer.
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      ui_(std::make_unique<Ui::TForm1>()) {
+      ui_(std::make_unique<Ui::TForm1>()), web_(web) {
     // Colors of our own: black on the button face. The font is set before the children exist, since
     // a font change makes the menu bar read the whole font database.
     setPalette(tavorim::classicPalette());
@@ -118,9 +118,9 @@ QString TForm1::exitReportAddress(const QString &programPath) {
                                 .arg(Etat_Global.Question_Rom - 1)
                                 .arg(Etat_Global.Justes_Arab)
                                 .arg(Etat_Global.Question_Arab - 1);
-    return page + QStringLiteral("?envoi= ve=") + reportedProgramName(programPath) +
-           QLatin1Char(' ') + QString::fromStdString(Etat_Global.Version_Texte) + QLatin1Char(' ') +
-           summary;
+    return tavorim::addressWithQuery(
+        page, QStringLiteral("envoi= ve=") + reportedProgramName(programPath) + QLatin1Char(' ') +
+                  QString::fromStdString(Etat_Global.Version_Texte) + QLatin1Char(' ') + summary);
 }
 
 void TForm1::FormCreate() {
@@ -175,7 +175,7 @@ void TForm1::FormClose() {
     const QString address = exitReportAddress(application.exeName());
     // An empty statistics address builds a program that sends nothing.
     if (!address.isEmpty())
-        tavorim::Navigate(address);
+        web_.Navigate(address);
     application.ProcessMessages();
     // The network layer sends from its own thread meanwhile; whatever it meets, the run ends
     // after the pause.
@@ -231,7 +231,7 @@ void TForm1::Documentation1Click() {
 }
 
 void TForm1::Apropos1Click() {
-    TAboutBox AboutBox(this);
+    TAboutBox AboutBox(web_, this);
     TApplication::instance().ShowModal(&AboutBox);
 }
 

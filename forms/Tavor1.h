@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Web.h"
+
 #include <QDialog>
 
 #include <cstdint>
@@ -16,7 +18,8 @@ class TForm1 : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TForm1(QWidget *parent = nullptr);
+    // The exit report goes through the web given, which the About box gets too.
+    explicit TForm1(tavorim::WebAccess &web = tavorim::systemWeb(), QWidget *parent = nullptr);
     ~TForm1() override;
 
     // The caption set at every activation.
@@ -56,4 +59,5 @@ protected:
 
 private:
     std::unique_ptr<Ui::TForm1> ui_;
+    tavorim::WebAccess &web_;
 };

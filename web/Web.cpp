@@ -7,6 +7,7 @@
 #include <QDesktopServices>
 #include <QDir>
 #include <QFile>
+#include <QUrl>
 
 #include <chrono>
 #include <condition_variable>
@@ -19,16 +20,6 @@
 namespace tavorim {
 
 namespace {
-
-std::function<void(const QUrl &)> &navigateForTests() {
-    static std::function<void(const QUrl &)> navigate;
-    return navigate;
-}
-
-std::function<void(const QUrl &)> &openForTests() {
-    static std::function<void(const QUrl &)> open;
-    return open;
-}
 
 QString &moduleFolderForTests() {
     static QString folder;
@@ -53,16 +44,15 @@ Senders &senders() {
     return *all;
 }
 
-QByteArray environment(const char *lower, const char *upper) {
-    const QByteArray value = qgetenv(lower).trimmed();
-    return value.isEmpty() ? qgetenv(upper).trimmed() : value;
-}
-
-// no_proxy as most programs read it: "*" alone for every host, and entries such as
-// "*.example.org" or ".example.org" naming a domain and the hosts under it.
+// no_proxy read here rather than by libcurl, which knows no "*.example.org": "*" alone for
+// every host, and entries such as "*.example.org" or ".example.org" naming a domain and the
+// hosts under it.
 QByteArray noProxyHosts() {
+    QByteArray list = qgetenv("no_proxy").trimmed();
+    if (list.isEmpty())
+        list = qgetenv("NO_PROXY");
     QByteArrayList hosts;
-    for (QByteArray entry : environment("no_proxy", "NO_PROXY").split(',')) {
+    for (QByteArray entry : list.split(',')) {
         entry = entry.trimmed();
         while (entry.size() > 1 && (entry.startsWith('*') || entry.startsWith('.')))
             entry.remove(0, 1);
@@ -72,12 +62,11 @@ QByteArray noProxyHosts() {
     return hosts.join(',');
 }
 
-// A request with the environment's proxies, read on the calling thread.
+// A request and what it needs from the environment, read on the calling thread; libcurl reads
+// the proxy variables itself, for each hop's scheme.
 struct Request {
     QByteArray module;
     QByteArray url;
-    QByteArray httpProxy;
-    QByteArray httpsProxy;
     QByteArray noProxy;
     QByteArray caBundle;
     std::chrono::steady_clock::time_point deadline;
@@ -107,9 +96,8 @@ void send(const Request &request) {
     if (const WebSendFunction sendWithModule = findModule(request.module)) {
         const auto left = std::chrono::duration_cast<std::chrono::milliseconds>(
             request.deadline - std::chrono::steady_clock::now());
-        const TavorimWebRequest sent{request.url.constData(),        textOrNull(request.httpProxy),
-                                     textOrNull(request.httpsProxy), textOrNull(request.noProxy),
-                                     textOrNull(request.caBundle),   long(left.count())};
+        const TavorimWebRequest sent{request.url.constData(), textOrNull(request.noProxy),
+                                     textOrNull(request.caBundle), long(left.count())};
         if (sent.timeoutMs > 0)
             sendWithModule(&sent);
     }
@@ -119,33 +107,22 @@ void send(const Request &request) {
     all.ended.notify_all();
 }
 
-} // namespace
+// The report through the web module; the links through the desktop.
+class SystemWeb : public WebAccess {
+public:
+    void Navigate(const QString &address) override;
+    void shellOpen(const QString &address) override;
+};
 
-QString siteAddress() {
-    return QStringLiteral(TAVORIM_SITE_URL);
-}
-
-QString statsAddress() {
-    return QStringLiteral(TAVORIM_STATS_URL);
-}
-
-void Navigate(const QString &address) {
+void SystemWeb::Navigate(const QString &address) {
     const QUrl url(address, QUrl::TolerantMode);
-    if (navigateForTests()) {
-        navigateForTests()(url);
-        return;
-    }
     const QString scheme = url.scheme();
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
         url.host().isEmpty())
         return;
-    Request request{modulePath(),
-                    url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment).toEncoded(),
-                    environment("http_proxy", "HTTP_PROXY"),
-                    environment("https_proxy", "HTTPS_PROXY"),
-                    noProxyHosts(),
-                    qgetenv("CURL_CA_BUNDLE"),
-                    std::chrono::steady_clock::now() + SendingTime};
+    Request request{
+        modulePath(), url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment).toEncoded(),
+        noProxyHosts(), qgetenv("CURL_CA_BUNDLE"), std::chrono::steady_clock::now() + SendingTime};
     Senders &all = senders();
     const std::lock_guard lock(all.mutex);
     // Nobody waits for this thread but the end of the run, and that only briefly: each of
@@ -158,27 +135,38 @@ void Navigate(const QString &address) {
     }
 }
 
+void SystemWeb::shellOpen(const QString &address) {
+    QDesktopServices::openUrl(QUrl(address, QUrl::TolerantMode));
+}
+
+} // namespace
+
+QString siteAddress() {
+    return QStringLiteral(TAVORIM_SITE_URL);
+}
+
+QString statsAddress() {
+    return QStringLiteral(TAVORIM_STATS_URL);
+}
+
+QString addressWithQuery(const QString &address, const QString &item) {
+    const QString page = address.section(QLatin1Char('#'), 0, 0);
+    if (!page.contains(QLatin1Char('?')))
+        return page + QLatin1Char('?') + item;
+    if (page.endsWith(QLatin1Char('?')) || page.endsWith(QLatin1Char('&')))
+        return page + item;
+    return page + QLatin1Char('&') + item;
+}
+
+WebAccess &systemWeb() {
+    static SystemWeb web;
+    return web;
+}
+
 void closeWeb() {
     Senders &all = senders();
     std::unique_lock lock(all.mutex);
     all.ended.wait_for(lock, EndingGrace, [&all] { return all.running == 0; });
-}
-
-void shellOpen(const QString &address) {
-    const QUrl url(address, QUrl::TolerantMode);
-    if (openForTests()) {
-        openForTests()(url);
-        return;
-    }
-    QDesktopServices::openUrl(url);
-}
-
-void setNavigateForTests(std::function<void(const QUrl &)> navigate) {
-    navigateForTests() = std::move(navigate);
-}
-
-void setShellOpenForTests(std::function<void(const QUrl &)> open) {
-    openForTests() = std::move(open);
 }
 
 void setWebModuleFolderForTests(const QString &folder) {

@@ -1,9 +1,6 @@
 #pragma once
 
 #include <QString>
-#include <QUrl>
-
-#include <functional>
 
 namespace tavorim {
 
@@ -12,21 +9,29 @@ namespace tavorim {
 QString siteAddress();
 QString statsAddress();
 
-// A GET nobody waits for, sent from a thread of its own through the web module, honouring the
-// *_proxy variables; only the answer's first kilobytes are read, so it ends within the exit pause.
-void Navigate(const QString &address);
+// The address with a query item added: after "?" when it has no query yet, else after "&". A
+// fragment never leaves the machine, so it is dropped rather than left to swallow the item.
+QString addressWithQuery(const QString &address, const QString &item);
+
+// What the windows ask of the web. They are handed one when created, the system's by default.
+class WebAccess {
+public:
+    virtual ~WebAccess() = default;
+    // A GET nobody waits for, sent from a thread of its own through the web module, with the
+    // environment's proxies; only the answer's first kilobytes are read, so it ends within the
+    // exit pause.
+    virtual void Navigate(const QString &address) = 0;
+    // Asks the desktop to open an address in the user's browser; the result is ignored.
+    virtual void shellOpen(const QString &address) = 0;
+};
+
+// The real web: the web module and the desktop's browser.
+WebAccess &systemWeb();
 
 // At the end of the run: waits briefly for a request still under way, which by then has
 // spent its time; the process then ends without it.
 void closeWeb();
 
-// Asks the desktop to open an address in the user's browser; the result is ignored.
-void shellOpen(const QString &address);
-
-// Tests: see the URLs instead of sending or opening them; an empty function restores the real
-// behaviour.
-void setNavigateForTests(std::function<void(const QUrl &)> navigate);
-void setShellOpenForTests(std::function<void(const QUrl &)> open);
 // Tests: where the web module is looked for instead of the program folder; empty restores it.
 void setWebModuleFolderForTests(const QString &folder);
 

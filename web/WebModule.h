@@ -10,14 +10,13 @@
 #define TAVORIM_WEB_MODULE_ENTRY "tavorimWebSend"
 
 extern "C" {
-// One request and the network settings it is sent with; a null text means none.
+// One request and what it takes from the environment beyond the proxies, which libcurl reads
+// itself; a null text means none.
 struct TavorimWebRequest {
-    const char *url;        // http or https, already escaped
-    const char *httpProxy;  // for http addresses, as in http_proxy
-    const char *httpsProxy; // for https addresses, as in https_proxy
-    const char *noProxy;    // hosts reached without a proxy, comma-separated
-    const char *caBundle;   // certificates trusted instead of the system's
-    long timeoutMs;         // for the whole exchange, redirects included
+    const char *url;      // http or https, already escaped
+    const char *noProxy;  // hosts reached without a proxy, comma-separated
+    const char *caBundle; // certificates trusted instead of the system's
+    long timeoutMs;       // for the whole exchange, redirects included
 };
 using WebSendFunction = void (*)(const TavorimWebRequest *request);
 }

@@ -1,52 +1,12 @@
 // The exit report on the wire: what a peer on loopback receives, straight or through the
 // proxy the environment names for the address's scheme, and a peer whose answer never ends is
-// cut off after its head.
+// cut off after its head; the report's query joined to an address that has one.
+#include "HttpPeer.h"
 #include "Web.h"
 
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTest>
 
 namespace {
-
-// A peer that keeps what it receives and answers with a head and a body of `body` bytes,
-// sent as fast as the connection takes them.
-class Peer : public QTcpServer {
-public:
-    QByteArray received;
-    qint64 body = 0;
-    qint64 sent = 0;
-    bool closedByClient = false;
-
-    Peer() {
-        listen(QHostAddress::LocalHost);
-        connect(this, &QTcpServer::newConnection, this, [this] {
-            QTcpSocket *socket = nextPendingConnection();
-            connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-                const bool answered = received.contains("\r\n\r\n");
-                received += socket->readAll();
-                if (!answered && received.contains("\r\n\r\n"))
-                    socket->write("HTTP/1.1 200 OK\r\nContent-Length: " + QByteArray::number(body) +
-                                  "\r\n\r\n");
-            });
-            connect(socket, &QTcpSocket::bytesWritten, this, [this, socket](qint64 written) {
-                sent += written;
-                if (sent < body && socket->bytesToWrite() == 0)
-                    socket->write(QByteArray(qMin<qint64>(64 * 1024, body - sent), 'x'));
-            });
-            connect(socket, &QTcpSocket::disconnected, this,
-                    [this] { closedByClient = sent < body; });
-        });
-    }
-    QString address() const { return QStringLiteral("127.0.0.1:%1").arg(serverPort()); }
-    QByteArray requestLine() const { return received.left(received.indexOf("\r\n")); }
-    QByteArray header(const QByteArray &name) const {
-        for (const QByteArray &line : received.split('\n'))
-            if (line.startsWith(name + ": "))
-                return line.mid(name.size() + 2).trimmed();
-        return {};
-    }
-};
 
 void setEnvironment(const char *name, const QString &value) {
     if (value.isEmpty())
@@ -65,6 +25,8 @@ private slots:
     void requestOnTheWire_data();
     void requestOnTheWire();
     void endlessAnswerIsCutOffAfterItsHead();
+    void addressWithQuery_data();
+    void addressWithQuery();
 };
 
 void TestWeb::initTestCase() {
@@ -101,8 +63,10 @@ void TestWeb::requestOnTheWire_data() {
                                        << "GET http://stats.example" + sent + " HTTP/1.1"
                                        << "stats.example"
                                        << "";
+    // As in libcurl, an http proxy is named in lower case only: HTTP_PROXY may come from a
+    // request's "Proxy:" header where programs run as CGI.
     QTest::newRow("proxy named without its scheme") << "http://stats.example/p?x"
-                                                    << "HTTP_PROXY"
+                                                    << "http_proxy"
                                                     << "PEER"
                                                     << ""
                                                     << "GET http://stats.example/p?x HTTP/1.1"
@@ -132,8 +96,8 @@ void TestWeb::requestOnTheWire_data() {
                                                             << "localhost"
                                                             << "";
     // An https address is tunnelled through the proxy of its own scheme.
-    QTest::newRow("https through https_proxy") << "https://stats.example/p"
-                                               << "https_proxy"
+    QTest::newRow("https through HTTPS_PROXY") << "https://stats.example/p"
+                                               << "HTTPS_PROXY"
                                                << "PEER"
                                                << ""
                                                << "CONNECT stats.example:443 HTTP/1.1"
@@ -156,7 +120,7 @@ void TestWeb::requestOnTheWire() {
     QFETCH(QString, requestLine);
     QFETCH(QString, host);
     QFETCH(QString, proxyAuthorization);
-    Peer peer;
+    tavorim::HttpPeer peer;
     QVERIFY(peer.isListening());
     const auto withPeer = [&](QString text) {
         return text.replace(QStringLiteral("PEER"), peer.address())
@@ -165,22 +129,44 @@ void TestWeb::requestOnTheWire() {
     setEnvironment(proxyVariable.toLatin1().constData(), withPeer(proxy));
     setEnvironment("no_proxy", noProxy);
 
-    tavorim::Navigate(withPeer(address));
+    tavorim::systemWeb().Navigate(withPeer(address));
     QTRY_VERIFY(peer.received.contains("\r\n\r\n"));
     QCOMPARE(peer.requestLine(), withPeer(requestLine).toLatin1());
     QCOMPARE(peer.header("Host"), withPeer(host).toLatin1());
     QCOMPARE(peer.header("Proxy-Authorization"), proxyAuthorization.toLatin1());
+    QCOMPARE(peer.header("User-Agent"), QByteArray("Tavorim/" TAVORIM_VERSION));
 }
 
 void TestWeb::endlessAnswerIsCutOffAfterItsHead() {
-    Peer peer;
+    tavorim::HttpPeer peer;
     QVERIFY(peer.isListening());
     peer.body = 64LL * 1024 * 1024;
-    tavorim::Navigate("http://" + peer.address() + "/testfmail.php?envoi=x");
+    tavorim::systemWeb().Navigate("http://" + peer.address() + "/testfmail.php?envoi=x");
     // The report needs no answer: its head is read, then the connection closed, long before
     // the peer would have sent it all.
     QTRY_VERIFY_WITH_TIMEOUT(peer.closedByClient || peer.sent >= peer.body, 20000);
     QVERIFY2(peer.closedByClient, qPrintable(QString::number(peer.sent)));
+}
+
+void TestWeb::addressWithQuery_data() {
+    QTest::addColumn<QString>("address");
+    QTest::addColumn<QString>("joined");
+    QTest::newRow("no query") << "http://s.example/t.php"
+                              << "http://s.example/t.php?envoi= ve=X";
+    QTest::newRow("a query of its own") << "http://s.example/stats.php?classe=CE2"
+                                        << "http://s.example/stats.php?classe=CE2&envoi= ve=X";
+    QTest::newRow("an empty query") << "http://s.example/t.php?"
+                                    << "http://s.example/t.php?envoi= ve=X";
+    QTest::newRow("a query ending in &") << "http://s.example/t.php?a=1&"
+                                         << "http://s.example/t.php?a=1&envoi= ve=X";
+    QTest::newRow("a fragment") << "http://s.example/t.php?a=1#haut"
+                                << "http://s.example/t.php?a=1&envoi= ve=X";
+}
+
+void TestWeb::addressWithQuery() {
+    QFETCH(QString, address);
+    QFETCH(QString, joined);
+    QCOMPARE(tavorim::addressWithQuery(address, QStringLiteral("envoi= ve=X")), joined);
 }
 
 QTEST_GUILESS_MAIN(TestWeb)

@@ -4,6 +4,7 @@
 #include "Globals.h"
 #include "GlyphButton.h"
 #include "Nivform.h"
+#include "RecordingWeb.h"
 #include "Tavor1.h"
 #include "Web.h"
 
@@ -59,19 +60,16 @@ private slots:
     void everyControlIsReadable();
 
 private:
-    QList<QUrl> opened_;
+    tavorim::RecordingWeb web_;
 };
 
 void TestDialogs::init() {
     Etat_Global = T_Etat_Global{};
     TApplication::instance().resetForTests();
-    opened_.clear();
-    tavorim::setShellOpenForTests([this](const QUrl &url) { opened_.append(url); });
+    web_.opened.clear();
 }
 
-void TestDialogs::cleanup() {
-    tavorim::setShellOpenForTests({});
-}
+void TestDialogs::cleanup() {}
 
 void TestDialogs::levelShownAtOpening_data() {
     QTest::addColumn<int>("flags");
@@ -163,7 +161,7 @@ void TestDialogs::closingWithoutOkKeepsTheLevel() {
 }
 
 void TestDialogs::firstOpeningFromTheMenuShowsLevelOne() {
-    TForm1 form;
+    TForm1 form(web_);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     bool seen = false;
@@ -189,7 +187,7 @@ void TestDialogs::firstOpeningFromTheMenuShowsLevelOne() {
 
 void TestDialogs::aboutShowsTheVersion() {
     Etat_Global.Version_Texte = "3.1";
-    TAboutBox box;
+    TAboutBox box(web_);
     box.show();
     QVERIFY(QTest::qWaitForWindowActive(&box));
     QTRY_COMPARE(box.findChild<QLabel *>("Version")->text(), QStringLiteral("3.1"));
@@ -219,20 +217,20 @@ void TestDialogs::aboutLinksOpenTheirAddresses_data() {
 void TestDialogs::aboutLinksOpenTheirAddresses() {
     QFETCH(QString, link);
     QFETCH(QString, tail);
-    TAboutBox box;
+    TAboutBox box(web_);
     box.show();
     QVERIFY(QTest::qWaitForWindowExposed(&box));
     QLabel *label = box.findChild<QLabel *>(link);
     for (int clicks = 1; clicks <= 2; ++clicks) {
         QTest::mouseClick(label, Qt::LeftButton);
-        QCOMPARE(opened_.size(), clicks);
-        QCOMPARE(opened_.last().toString(QUrl::FullyDecoded), tavorim::siteAddress() + tail);
+        QCOMPARE(web_.opened.size(), clicks);
+        QCOMPARE(web_.opened.last().toString(QUrl::FullyDecoded), tavorim::siteAddress() + tail);
         QVERIFY(box.isVisible());
     }
 }
 
 void TestDialogs::aboutOkCloses() {
-    TAboutBox box;
+    TAboutBox box(web_);
     box.show();
     QVERIFY(QTest::qWaitForWindowActive(&box));
     QTest::keyClick(&box, Qt::Key_Return);
@@ -241,7 +239,7 @@ void TestDialogs::aboutOkCloses() {
 }
 
 void TestDialogs::aboutFromTheMenu() {
-    TForm1 form;
+    TForm1 form(web_);
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
     bool seen = false;
@@ -276,13 +274,13 @@ void TestDialogs::everyControlIsReadable() {
         form = std::make_unique<TForm2>();
         break;
     case 1:
-        form = std::make_unique<TForm1>();
+        form = std::make_unique<TForm1>(web_);
         break;
     case 2:
         form = std::make_unique<Tnivform>();
         break;
     default:
-        form = std::make_unique<TAboutBox>();
+        form = std::make_unique<TAboutBox>(web_);
         break;
     }
     form->show();

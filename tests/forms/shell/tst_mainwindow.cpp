@@ -7,6 +7,7 @@
 #include "Globals.h"
 #include "GlyphButton.h"
 #include "MessageBox.h"
+#include "RecordingWeb.h"
 #include "Tavor1.h"
 #include "Web.h"
 #include "hh_funcs.h"
@@ -55,7 +56,7 @@ private slots:
 private:
     void recordHelpCommands();
 
-    QList<QUrl> sent_;
+    tavorim::RecordingWeb web_;
     QList<HelpCall> help_;
 };
 
@@ -64,9 +65,8 @@ void TestMainWindow::init() {
     TApplication::instance().resetForTests();
     MessageBox::setRecordingForTests(true);
     MessageBox::clearShownForTests();
-    sent_.clear();
+    web_.sent.clear();
     help_.clear();
-    tavorim::setNavigateForTests([this](const QUrl &url) { sent_.append(url); });
 }
 
 void TestMainWindow::recordHelpCommands() {
@@ -78,7 +78,6 @@ void TestMainWindow::recordHelpCommands() {
 }
 
 void TestMainWindow::cleanup() {
-    tavorim::setNavigateForTests({});
     tavorim::setColorDepthForTests(0);
     TApplication::instance().resetForTests();
 }
@@ -105,7 +104,7 @@ void TestMainWindow::startsAsTheSettingsSay() {
     tavorim::loadSettings(QStringList{QStringLiteral("tavorim")} + options);
     int reseeds = 0;
     setSeedSourceForTests([&reseeds] { return std::uint64_t(++reseeds); });
-    TForm1 form;
+    TForm1 form(web_);
     setSeedSourceForTests({});
     tavorim::loadSettings({QStringLiteral("tavorim")});
     QCOMPARE(reseeds, 1); // the generator is reseeded as the window is created
@@ -122,7 +121,7 @@ void TestMainWindow::startsAsTheSettingsSay() {
 }
 
 void TestMainWindow::soundSwitchFollowsTheCheckMark() {
-    TForm1 form;
+    TForm1 form(web_);
     auto *sound = form.findChild<QAction *>(QStringLiteral("son1"));
     for (bool expected : {true, false, true, false}) {
         sound->trigger();
@@ -147,12 +146,12 @@ void TestMainWindow::richColorsFollowTheDepth() {
     QFETCH(bool, rich);
     tavorim::setColorDepthForTests(depth);
     Etat_Global.Couleurs_Riches = !rich;
-    TForm1 form;
+    TForm1 form(web_);
     QCOMPARE(Etat_Global.Couleurs_Riches, rich);
 }
 
 void TestMainWindow::captionAtActivation() {
-    TForm1 form;
+    TForm1 form(web_);
     QVERIFY(form.windowTitle().isEmpty());
     form.show();
     // Before the window system has told of any activation: being shown is enough.
@@ -163,7 +162,7 @@ void TestMainWindow::captionAtActivation() {
 }
 
 void TestMainWindow::menuBarAboveTheDesignClientArea() {
-    TForm1 form;
+    TForm1 form(web_);
     // Sized without any font: the menu bar has the standard height.
     QCOMPARE(form.size(), QSize(414, 416));
     auto *menu = form.findChild<QMenuBar *>(QStringLiteral("MainMenu1"));
@@ -196,7 +195,7 @@ void TestMainWindow::everyCloseAsksTheSameQuestion_data() {
 void TestMainWindow::everyCloseAsksTheSameQuestion() {
     QFETCH(QString, way);
     QFETCH(int, answer);
-    TForm1 form;
+    TForm1 form(web_);
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     Etat_Global.Duree_Texte = "00:01:00";
@@ -224,14 +223,14 @@ void TestMainWindow::everyCloseAsksTheSameQuestion() {
     // Nothing changed, nothing sent, nothing asked of the help.
     QVERIFY(form.isVisible());
     QVERIFY(!TApplication::instance().terminated());
-    QVERIFY(sent_.isEmpty());
+    QVERIFY(web_.sent.isEmpty());
     QVERIFY(help_.isEmpty());
     QCOMPARE(Etat_Global.Duree_Texte, before.Duree_Texte);
     QCOMPARE(Etat_Global.Niveau_I, before.Niveau_I);
 }
 
 void TestMainWindow::escapeDoesNothing() {
-    TForm1 form;
+    TForm1 form(web_);
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QTest::keyClick(&form, Qt::Key_Escape);
@@ -240,7 +239,7 @@ void TestMainWindow::escapeDoesNothing() {
 }
 
 void TestMainWindow::confirmedCloseSendsTheReportAndEnds() {
-    TForm1 form;
+    TForm1 form(web_);
     recordHelpCommands();
     form.show();
     QVERIFY(QTest::qWaitForWindowExposed(&form));
@@ -251,10 +250,10 @@ void TestMainWindow::confirmedCloseSendsTheReportAndEnds() {
     form.close();
     QCOMPARE(MessageBox::shownForTests().size(), 1);
     QCOMPARE(help_, (QList<HelpCall>{{tavorim::HELP_QUIT, 0}}));
-    QCOMPARE(sent_.size(), 1);
+    QCOMPARE(web_.sent.size(), 1);
     // The program's file name in capitals: this test's own.
     QCOMPARE(
-        sent_.first(),
+        web_.sent.first(),
         QUrl(tavorim::statsAddress() +
                  QStringLiteral("?envoi= ve=TST_MAINWINDOW 2.4 T=00:12:05  jRom=7/9  jArb=0/0"),
              QUrl::TolerantMode));
@@ -263,7 +262,7 @@ void TestMainWindow::confirmedCloseSendsTheReportAndEnds() {
 }
 
 void TestMainWindow::f1AsksForTheWindowsHelp() {
-    TForm1 form;
+    TForm1 form(web_);
     recordHelpCommands();
     form.show();
     QVERIFY(QTest::qWaitForWindowActive(&form));
@@ -274,7 +273,7 @@ void TestMainWindow::f1AsksForTheWindowsHelp() {
 void TestMainWindow::helpHookLivesWithTheWindow() {
     TApplication::instance().setOnHelp({});
     {
-        TForm1 form;
+        TForm1 form(web_);
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         // No viewer is loaded here: the hook answers F1 with its "not installed" box.
@@ -327,6 +326,9 @@ void TestMainWindow::reportAddress_data() {
     QTest::newRow("to the school's address")
         << 1 << 2 << 0 << 1 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=1/1  jArb=0/0"
         << "https://stats.school.example/t.php";
+    QTest::newRow("to a school's address with its own query")
+        << 1 << 2 << 0 << 1 << "&envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=1/1  jArb=0/0"
+        << "https://stats.school.example/stats.php?classe=CE2";
     QTest::newRow("report off") << 1 << 2 << 0 << 1 << QString() << "off";
     QTest::newRow("seven of nine")
         << 7 << 10 << 0 << 1 << "?envoi= ve=TAVORIM 2.4 T=00:12:05  jRom=7/9  jArb=0/0"

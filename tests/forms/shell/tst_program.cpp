@@ -4,6 +4,7 @@
 // openbox, started here.
 #include "Application.h"
 #include "DisplayProbe.h"
+#include "HttpPeer.h"
 #include "OnlyOne.h"
 #include "Web.h"
 
@@ -13,8 +14,6 @@
 #include <QSslKey>
 #include <QSslServer>
 #include <QStandardPaths>
-#include <QTcpServer>
-#include <QTcpSocket>
 #include <QTemporaryDir>
 #include <QtTest>
 
@@ -75,42 +74,6 @@ std::optional<QString> runTool(const QString &program, const QStringList &argume
     }
     return QString::fromLocal8Bit(tool.readAllStandardOutput()).trimmed();
 }
-
-// A peer on loopback that keeps what it receives and answers, or not; the answer may send the
-// client to another origin. Over TLS, a request comes only after a handshake that succeeded.
-template <class Server> class Peer : public Server {
-public:
-    bool answers = true;
-    QByteArray redirect;
-    QByteArray received;
-    int connections = 0;
-
-    Peer() {
-        this->listen(QHostAddress::LocalHost);
-        QObject::connect(this, &QTcpServer::newConnection, this, [this] { ++connections; });
-        QObject::connect(this, &QTcpServer::pendingConnectionAvailable, this, [this] {
-            while (QTcpSocket *socket = this->nextPendingConnection()) {
-                QObject::connect(socket, &QTcpSocket::readyRead, this, [this, socket] {
-                    received += socket->readAll();
-                    if (answers && received.contains("\r\n\r\n"))
-                        socket->write(answer());
-                });
-            }
-        });
-    }
-    QString proxy() const { return QStringLiteral("http://127.0.0.1:%1").arg(this->serverPort()); }
-
-private:
-    QByteArray answer() const {
-        if (redirect.isEmpty())
-            return "HTTP/1.1 200 OK\r\nContent-Length: 0\r\n\r\n";
-        const QUrl asked(QString::fromLatin1(received.split(' ').value(1)));
-        return "HTTP/1.1 301 Moved Permanently\r\nLocation: " + redirect +
-               asked.toEncoded(QUrl::RemoveScheme | QUrl::RemoveAuthority) +
-               "\r\nContent-Length: 0\r\n\r\n";
-    }
-};
-using HttpPeer = Peer<QTcpServer>;
 
 // A certificate for 127.0.0.1 and its key, made by the openssl tool into the folder given.
 bool makeCertificate(const QString &folder, QSslConfiguration &configuration) {
@@ -270,7 +233,7 @@ private:
     QProcess *startCapturingErrors(const QProcessEnvironment &environment,
                                    const QString &program = {}, const QStringList &arguments = {});
 
-    HttpPeer peer_;
+    tavorim::HttpPeer peer_;
     QList<QProcess *> copies_;
     QProcess xvfb_;
     QProcess windowManager_;
@@ -602,7 +565,7 @@ void TestProgram::exitReportReachesThePeer() {
             QVERIFY(QFile::copy(from, to));
     peer_.answers = answers;
     // The https peer is reached straight, trusted through the environment or not at all.
-    Peer<QSslServer> tls;
+    tavorim::BasicHttpPeer<QSslServer> tls;
     int handshakesFailed = 0;
     QProcessEnvironment env = x11();
     if (!https.isEmpty()) {

@@ -6,6 +6,7 @@
 #include "FixedLockKeys.h"
 #include "Globals.h"
 #include "ManualClock.h"
+#include "RecordingWeb.h"
 #include "Tavor1.h"
 #include "Unit2.h"
 #include "Web.h"
@@ -40,7 +41,7 @@ private slots:
 private:
     tavorim::ManualClock clock_;
     tavorim::FixedLockKeys keys_;
-    QList<QUrl> opened_;
+    tavorim::RecordingWeb web_;
 };
 
 void TestScreenReader::init() {
@@ -49,14 +50,12 @@ void TestScreenReader::init() {
     tavorim::Clock::setCurrentForTests(&clock_);
     tavorim::LockKeys::setCurrentForTests(&keys_);
     keys_.set(false, false);
-    opened_.clear();
-    tavorim::setShellOpenForTests([this](const QUrl &url) { opened_.append(url); });
+    web_.opened.clear();
 }
 
 void TestScreenReader::cleanup() {
     tavorim::Clock::setCurrentForTests(nullptr);
     tavorim::LockKeys::setCurrentForTests(nullptr);
-    tavorim::setShellOpenForTests({});
 }
 
 void TestScreenReader::indicatorsSayTheirState_data() {
@@ -101,7 +100,7 @@ void TestScreenReader::clockSaysItsTime() {
 }
 
 void TestScreenReader::aboutLinksTakeTheKeyboard() {
-    TAboutBox box;
+    TAboutBox box(web_);
     box.show();
     QVERIFY(QTest::qWaitForWindowActive(&box));
     auto *ok = box.findChild<QPushButton *>(QStringLiteral("OKButton"));
@@ -119,7 +118,7 @@ void TestScreenReader::aboutLinksTakeTheKeyboard() {
     QTest::keyClick(box.focusWidget(), Qt::Key_Tab);
     QCOMPARE(box.focusWidget(), site);
     QTest::keyClick(site, Qt::Key_Space);
-    QCOMPARE(opened_,
+    QCOMPARE(web_.opened,
              (QList<QUrl>{QUrl(TAboutBox::writeAddress()), QUrl(TAboutBox::siteLinkAddress())}));
     QVERIFY(box.isVisible());
     QTest::keyClick(box.focusWidget(), Qt::Key_Tab);
@@ -129,7 +128,7 @@ void TestScreenReader::aboutLinksTakeTheKeyboard() {
 }
 
 void TestScreenReader::soundSwitchSaysBothStates() {
-    TForm1 form;
+    TForm1 form(web_);
     auto *son = form.findChild<QAction *>(QStringLiteral("son1"));
     auto *menu = form.findChild<QMenu *>(QStringLiteral("Configurer1"));
     const int index = int(menu->actions().indexOf(son));

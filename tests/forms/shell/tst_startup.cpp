@@ -5,6 +5,7 @@
 #include "Globals.h"
 #include "MessageBox.h"
 #include "OnlyOne.h"
+#include "RecordingWeb.h"
 #include "Startup.h"
 #include "Tavor1.h"
 #include "Unit2.h"
@@ -70,7 +71,7 @@ private slots:
 
 private:
     std::unique_ptr<RunObserver> run_;
-    QList<QUrl> sent_;
+    tavorim::RecordingWeb web_;
 };
 
 void TestStartup::init() {
@@ -80,13 +81,11 @@ void TestStartup::init() {
     run_ = std::make_unique<RunObserver>();
     qApp->installEventFilter(run_.get());
     MessageBox::clearShownForTests();
-    sent_.clear();
-    tavorim::setNavigateForTests([this](const QUrl &url) { sent_.append(url); });
+    web_.sent.clear();
 }
 
 void TestStartup::cleanup() {
     MessageBox::setAutoAnswerForTests(MessageBox::NoButton);
-    tavorim::setNavigateForTests({});
     TApplication::instance().resetForTests();
     run_.reset();
 }
@@ -128,14 +127,14 @@ void TestStartup::startAndEndInOrder() {
         form1->close();
     });
     poll.start(10);
-    QCOMPARE(runTavorim(), 0);
+    QCOMPARE(runTavorim(web_), 0);
     QVERIFY(checked);
     const QStringList expected = {"Form2 created",       "Form1 created", "Form2 shown",
                                   "Form1 shown modally", "Form1 hidden",  "Form1 destroyed",
                                   "Form2 destroyed"};
     QCOMPARE(run_->steps, expected);
     QCOMPARE(MessageBox::shownForTests().size(), 1);
-    QCOMPARE(sent_.size(), 1);
+    QCOMPARE(web_.sent.size(), 1);
     // The guard went with the backdrop.
     QVERIFY(!QFileInfo::exists(tavorim::TOnlyOne::lockPath(tavorim::TOnlyOne::atomName())));
 }
@@ -148,10 +147,10 @@ void TestStartup::secondCopyEndsWithoutAsking() {
     QVERIFY(first.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(first.canReadLine(), 30000);
     MessageBox::setAutoAnswerForTests(MessageBox::Yes); // a box would be answered, and counted
-    QCOMPARE(runTavorim(), 0);
+    QCOMPARE(runTavorim(web_), 0);
     QVERIFY(TApplication::instance().terminated());
     QVERIFY(MessageBox::shownForTests().isEmpty());
-    QVERIFY(sent_.isEmpty());
+    QVERIFY(web_.sent.isEmpty());
     const QStringList expected = {"Form2 created", "Form1 created", "Form1 destroyed",
                                   "Form2 destroyed"};
     QCOMPARE(run_->steps, expected);
