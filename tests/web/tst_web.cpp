@@ -149,24 +149,21 @@ void TestWeb::endlessAnswerIsCutOffAfterItsHead() {
 }
 
 void TestWeb::addressWithQuery_data() {
+    // Without a query of its own the report's follows "?": the main window's rows.
     QTest::addColumn<QString>("address");
     QTest::addColumn<QString>("joined");
-    QTest::newRow("no query") << "http://s.example/t.php"
-                              << "http://s.example/t.php?envoi= ve=X";
-    QTest::newRow("a query of its own") << "http://s.example/stats.php?classe=CE2"
-                                        << "http://s.example/stats.php?classe=CE2&envoi= ve=X";
-    QTest::newRow("an empty query") << "http://s.example/t.php?"
-                                    << "http://s.example/t.php?envoi= ve=X";
+    QTest::newRow("a query of its own") << "http://s.example/t.php?classe=CE2"
+                                        << "http://s.example/t.php?classe=CE2&envoi=X";
     QTest::newRow("a query ending in &") << "http://s.example/t.php?a=1&"
-                                         << "http://s.example/t.php?a=1&envoi= ve=X";
+                                         << "http://s.example/t.php?a=1&envoi=X";
     QTest::newRow("a fragment") << "http://s.example/t.php?a=1#haut"
-                                << "http://s.example/t.php?a=1&envoi= ve=X";
+                                << "http://s.example/t.php?a=1&envoi=X";
 }
 
 void TestWeb::addressWithQuery() {
     QFETCH(QString, address);
     QFETCH(QString, joined);
-    QCOMPARE(tavorim::addressWithQuery(address, QStringLiteral("envoi= ve=X")), joined);
+    QCOMPARE(tavorim::addressWithQuery(address, QStringLiteral("envoi=X")), joined);
 }
 
 QTEST_GUILESS_MAIN(TestWeb)
