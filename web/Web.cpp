@@ -1,20 +1,16 @@
 #include "Web.h"
 
+#include "Module.h"
 #include "WebModule.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFile>
 
 #include <chrono>
 #include <condition_variable>
 #include <mutex>
 #include <system_error>
 #include <thread>
-
-#include <dlfcn.h>
 
 namespace tavorim {
 
@@ -28,11 +24,6 @@ std::function<void(const QUrl &)> &navigateForTests() {
 std::function<void(const QUrl &)> &openForTests() {
     static std::function<void(const QUrl &)> open;
     return open;
-}
-
-QString &moduleFolderForTests() {
-    static QString folder;
-    return folder;
 }
 
 // The whole exchange, redirects included, ends this long after the report is handed over:
@@ -74,7 +65,7 @@ QByteArray noProxyHosts() {
 
 // A request with the environment's proxies, read on the calling thread.
 struct Request {
-    QByteArray module;
+    QString module;
     QByteArray url;
     QByteArray httpProxy;
     QByteArray httpsProxy;
@@ -87,19 +78,12 @@ const char *textOrNull(const QByteArray &text) {
     return text.isEmpty() ? nullptr : text.constData();
 }
 
-QByteArray modulePath() {
-    const QString folder = moduleFolderForTests().isEmpty() ? QCoreApplication::applicationDirPath()
-                                                            : moduleFolderForTests();
-    return QFile::encodeName(QDir(folder).filePath(QStringLiteral(TAVORIM_WEB_MODULE_FILE)));
-}
-
-// Loaded without Qt's help: a Qt object would give the sending thread Qt's per-thread data,
-// which a thread still running at the end of the run leaves behind. Never unloaded: a sending
-// thread may still be inside it then.
-WebSendFunction findModule(const QByteArray &path) {
-    void *module = ::dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    return module ? reinterpret_cast<WebSendFunction>(::dlsym(module, TAVORIM_WEB_MODULE_ENTRY))
-                  : nullptr;
+// Module makes no Qt object, which would give the sending thread Qt's per-thread data that a
+// thread still running at the end of the run leaves behind. Never unloaded: a sending thread
+// may still be inside it then.
+WebSendFunction findModule(const QString &path) {
+    Module module;
+    return module.load(path) ? module.resolve<WebSendFunction>(TAVORIM_WEB_MODULE_ENTRY) : nullptr;
 }
 
 void send(const Request &request) {
@@ -139,7 +123,7 @@ void Navigate(const QString &address) {
     if (!url.isValid() || (scheme != QLatin1String("http") && scheme != QLatin1String("https")) ||
         url.host().isEmpty())
         return;
-    Request request{modulePath(),
+    Request request{Module::pathOf(QStringLiteral(TAVORIM_WEB_MODULE_FILE)),
                     url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment).toEncoded(),
                     environment("http_proxy", "HTTP_PROXY"),
                     environment("https_proxy", "HTTPS_PROXY"),
@@ -179,10 +163,6 @@ void setNavigateForTests(std::function<void(const QUrl &)> navigate) {
 
 void setShellOpenForTests(std::function<void(const QUrl &)> open) {
     openForTests() = std::move(open);
-}
-
-void setWebModuleFolderForTests(const QString &folder) {
-    moduleFolderForTests() = folder;
 }
 
 } // namespace tavorim

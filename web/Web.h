@@ -27,7 +27,5 @@ void shellOpen(const QString &address);
 // behaviour.
 void setNavigateForTests(std::function<void(const QUrl &)> navigate);
 void setShellOpenForTests(std::function<void(const QUrl &)> open);
-// Tests: where the web module is looked for instead of the program folder; empty restores it.
-void setWebModuleFolderForTests(const QString &folder);
 
 } // namespace tavorim

@@ -1,6 +1,7 @@
 // The exit report on the wire: what a peer on loopback receives, straight or through the
 // proxy the environment names for the address's scheme, and a peer whose answer never ends is
 // cut off after its head.
+#include "Module.h"
 #include "Web.h"
 
 #include <QTcpServer>
@@ -68,7 +69,7 @@ private slots:
 };
 
 void TestWeb::initTestCase() {
-    tavorim::setWebModuleFolderForTests(qEnvironmentVariable("TAVORIM_PROGRAM_DIR"));
+    tavorim::Module::setFolder(qEnvironmentVariable("TAVORIM_PROGRAM_DIR"));
 }
 
 void TestWeb::cleanup() {
