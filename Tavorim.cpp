@@ -1,8 +1,9 @@
 // Entry routine: the application object, then the run of the windows.
 #include "Application.h"
 #include "ClassSettings.h"
+#include "CueFiles.h"
 #include "DisplayProbe.h"
-#include "SoundPlayer.h"
+#include "Module.h"
 #include "Startup.h"
 
 #include <QApplication>
@@ -24,7 +25,7 @@ int showSettings(int argc, char *argv[]) {
             cues << QStringLiteral("TAVOR%1%2.WAV").arg(QLatin1Char(kind)).arg(digit);
     }
     for (const QString &cue : cues) {
-        const QString path = tavorim::SoundPlayer::findCue(cue);
+        const QString path = tavorim::CueFiles::find(cue);
         text += QStringLiteral("# %1: %2\n")
                     .arg(cue, path.isEmpty() ? QStringLiteral("introuvable") : path);
     }
@@ -56,6 +57,7 @@ int main(int argc, char *argv[]) {
     tavorim::catchPlatformFailure(true);
     QApplication app(count, arguments.data());
     tavorim::catchPlatformFailure(false);
+    tavorim::Module::setFolder(QCoreApplication::applicationDirPath());
     if (!tavorim::screenCanShowTheProgram(tavorim::TApplication::instance().title()))
         return 1;
     return runTavorim();

@@ -12,6 +12,7 @@
 #include "Pictures.h"
 #include "PixelFont.h"
 #include "Shape.h"
+#include "SoundErrorText.h"
 #include "SoundPlayer.h"
 
 #include <QContextMenuEvent>
@@ -284,7 +285,7 @@ void DrillWindow::playCue(const std::string &bareName) {
     const tavorim::SoundError error = controls_.player->open();
     if (error != tavorim::SoundError::None) {
         tavorim::MessageBox::showError(this, tavorim::TApplication::instance().title(),
-                                       tavorim::SoundPlayer::errorBoxText(error));
+                                       tavorim::errorBoxText(error));
         return;
     }
     controls_.player->play();

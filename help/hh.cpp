@@ -1,15 +1,13 @@
 #include "hh.h"
 
 #include "Application.h"
+#include "Module.h"
 #include "PrivateFolder.h"
 
 #include <QDir>
 #include <QFileInfo>
 #include <QJsonObject>
-#include <QLibrary>
 #include <QPluginLoader>
-
-#include <memory>
 
 namespace tavorim {
 
@@ -20,21 +18,14 @@ bool _hhInstalled = false;
 namespace {
 
 const HelpEnvironment *testEnvironment = nullptr;
-std::unique_ptr<QLibrary> viewerLibrary;
+// Unloaded at the very end, once every help window is closed: the viewer runs no thread.
+Module viewerModule;
 
 QString withoutTrailingSeparator(QString folder) {
     while (folder.size() > 1 &&
            (folder.endsWith(QLatin1Char('/')) || folder.endsWith(QDir::separator())))
         folder.chop(1);
     return folder;
-}
-
-bool tryLoad(const QString &fileName) {
-    auto library = std::make_unique<QLibrary>(fileName);
-    if (!library->load())
-        return false;
-    viewerLibrary = std::move(library);
-    return true;
 }
 
 } // namespace
@@ -105,33 +96,30 @@ bool hhControlInstalled() {
 }
 
 void HHLoadViewer() {
-    if (viewerLibrary)
+    if (viewerModule.isLoaded())
         return;
     // The platform's search looks in the program's own folder first.
     const QString besideProgram =
         currentHelpEnvironment().programFolder() + QString::fromLatin1(HelpControlFileName);
-    const bool loaded = (QFileInfo(besideProgram).isFile() && tryLoad(besideProgram)) ||
-                        tryLoad(QString::fromLatin1(HelpControlFileName));
+    const bool loaded = (QFileInfo(besideProgram).isFile() && viewerModule.load(besideProgram)) ||
+                        viewerModule.load(QString::fromLatin1(HelpControlFileName));
     if (!loaded) {
         const QString registered = hhRegisteredControlPath();
-        if (!QFileInfo(registered).isFile() || !tryLoad(registered))
+        if (!QFileInfo(registered).isFile() || !viewerModule.load(registered))
             return;
     }
-    HtmlHelpA = reinterpret_cast<HtmlHelpAFunction>(viewerLibrary->resolve("HtmlHelpA"));
-    HtmlHelpW = reinterpret_cast<HtmlHelpWFunction>(viewerLibrary->resolve("HtmlHelpW"));
+    HtmlHelpA = viewerModule.resolve<HtmlHelpAFunction>("HtmlHelpA");
+    HtmlHelpW = viewerModule.resolve<HtmlHelpWFunction>("HtmlHelpW");
 }
 
 void HHReleaseViewer() {
     HtmlHelpA = nullptr;
     HtmlHelpW = nullptr;
-    if (viewerLibrary) {
-        viewerLibrary->unload();
-        viewerLibrary.reset();
-    }
+    viewerModule.unload();
 }
 
 bool hhViewerLoaded() {
-    return viewerLibrary != nullptr;
+    return viewerModule.isLoaded();
 }
 
 HelpWindowHandle desktopWindow() {

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "SoundPlayer.h"
+#include "SoundError.h"
 
 #include <QByteArray>
 #include <QString>
@@ -13,7 +13,7 @@
 namespace tavorim {
 
 // One opened sound device holding one cue, made per successful open and destroyed on close;
-// tests replace it through SoundPlayer::setAudioOutputFactoryForTests.
+// a player takes its outputs from the factory it is given.
 class AudioOutput {
 public:
     virtual ~AudioOutput() = default;
@@ -34,9 +34,8 @@ inline std::span<const std::uint8_t> cueBytes(const QByteArray &file) {
 }
 
 // The default audio output, on a thread of its own so that a silent sound server holds that
-// thread, not a window. Loaded from the audio module on first use; null when it cannot be.
+// thread, not a window. Loaded from the audio module, in the modules' folder, on first use; null
+// when it cannot be.
 std::unique_ptr<AudioOutput> makeSystemAudioOutput();
-// Tests: the folder the module is loaded from, instead of the program folder.
-void setAudioModuleFolderForTests(const QString &folder);
 
 } // namespace tavorim

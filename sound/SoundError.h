@@ -2,7 +2,7 @@
 
 namespace tavorim {
 
-// What opening a cue can come to; SoundPlayer::errorBoxText gives each its French text.
+// What opening a cue can come to; errorBoxText gives each its French text.
 enum class SoundError {
     None,
     FileNotFound,

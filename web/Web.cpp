@@ -1,12 +1,10 @@
 #include "Web.h"
 
+#include "Module.h"
 #include "WebModule.h"
 
 #include <QByteArray>
-#include <QCoreApplication>
 #include <QDesktopServices>
-#include <QDir>
-#include <QFile>
 #include <QUrl>
 
 #include <chrono>
@@ -15,16 +13,9 @@
 #include <system_error>
 #include <thread>
 
-#include <dlfcn.h>
-
 namespace tavorim {
 
 namespace {
-
-QString &moduleFolderForTests() {
-    static QString folder;
-    return folder;
-}
 
 // The whole exchange, redirects included, ends this long after the report is handed over:
 // well within the pause that follows it, so that the run never waits for the network.
@@ -65,7 +56,7 @@ QByteArray noProxyHosts() {
 // A request and what it needs from the environment, read on the calling thread; libcurl reads
 // the proxy variables itself, for each hop's scheme.
 struct Request {
-    QByteArray module;
+    QString module;
     QByteArray url;
     QByteArray noProxy;
     QByteArray caBundle;
@@ -76,19 +67,12 @@ const char *textOrNull(const QByteArray &text) {
     return text.isEmpty() ? nullptr : text.constData();
 }
 
-QByteArray modulePath() {
-    const QString folder = moduleFolderForTests().isEmpty() ? QCoreApplication::applicationDirPath()
-                                                            : moduleFolderForTests();
-    return QFile::encodeName(QDir(folder).filePath(QStringLiteral(TAVORIM_WEB_MODULE_FILE)));
-}
-
-// Loaded without Qt's help: a Qt object would give the sending thread Qt's per-thread data,
-// which a thread still running at the end of the run leaves behind. Never unloaded: a sending
-// thread may still be inside it then.
-WebSendFunction findModule(const QByteArray &path) {
-    void *module = ::dlopen(path.constData(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE);
-    return module ? reinterpret_cast<WebSendFunction>(::dlsym(module, TAVORIM_WEB_MODULE_ENTRY))
-                  : nullptr;
+// Module makes no Qt object, which would give the sending thread Qt's per-thread data that a
+// thread still running at the end of the run leaves behind. Never unloaded: a sending thread
+// may still be inside it then.
+WebSendFunction findModule(const QString &path) {
+    Module module;
+    return module.load(path) ? module.resolve<WebSendFunction>(TAVORIM_WEB_MODULE_ENTRY) : nullptr;
 }
 
 void send(const Request &request) {
@@ -121,8 +105,9 @@ void SystemWeb::Navigate(const QString &address) {
         url.host().isEmpty())
         return;
     Request request{
-        modulePath(), url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment).toEncoded(),
-        noProxyHosts(), qgetenv("CURL_CA_BUNDLE"), std::chrono::steady_clock::now() + SendingTime};
+        Module::pathOf(QStringLiteral(TAVORIM_WEB_MODULE_FILE)),
+        url.adjusted(QUrl::RemoveUserInfo | QUrl::RemoveFragment).toEncoded(), noProxyHosts(),
+        qgetenv("CURL_CA_BUNDLE"), std::chrono::steady_clock::now() + SendingTime};
     Senders &all = senders();
     const std::lock_guard lock(all.mutex);
     // Nobody waits for this thread but the end of the run, and that only briefly: each of
@@ -167,10 +152,6 @@ void closeWeb() {
     Senders &all = senders();
     std::unique_lock lock(all.mutex);
     all.ended.wait_for(lock, EndingGrace, [&all] { return all.running == 0; });
-}
-
-void setWebModuleFolderForTests(const QString &folder) {
-    moduleFolderForTests() = folder;
 }
 
 } // namespace tavorim

@@ -32,7 +32,5 @@ WebAccess &systemWeb();
 // spent its time; the process then ends without it.
 void closeWeb();
 
-// Tests: where the web module is looked for instead of the program folder; empty restores it.
-void setWebModuleFolderForTests(const QString &folder);
 
 } // namespace tavorim

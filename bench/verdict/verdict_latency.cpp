@@ -13,9 +13,9 @@
 // there.
 
 #include "Arab1.h"
-#include "AudioOutput.h"
 #include "DrillWindow.h"
 #include "Globals.h"
+#include "Module.h"
 #include "Romain1.h"
 
 #include <QApplication>
@@ -137,7 +137,7 @@ void report(const char *what, const Figures &figures) {
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     const int validations = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
-    tavorim::setAudioModuleFolderForTests(QDir::currentPath());
+    tavorim::Module::setFolder(QDir::currentPath());
 
     // A cue that cannot be opened brings up the error box: it is closed and counted, so that
     // a run without a sound server still ends.

@@ -1,7 +1,7 @@
 // The system's audio output against a sound server that takes the connection and never
 // answers: each cue gives up within its bound with "no audio output", and the end of the run
 // does not wait for the server.
-#include "AudioOutput.h"
+#include "Module.h"
 #include "SoundPlayer.h"
 #include "WavBuilder.h"
 
@@ -39,7 +39,7 @@ private:
 
 void TestSilentAudio::initTestCase() {
     // The audio output module is loaded from the program folder, not from the test's.
-    setAudioModuleFolderForTests(qEnvironmentVariable("TAVORIM_PROGRAM_DIR"));
+    Module::setFolder(qEnvironmentVariable("TAVORIM_PROGRAM_DIR"));
     QVERIFY(dir_.isValid());
     const QByteArray path = QFile::encodeName(dir_.filePath(QStringLiteral("native")));
     server_ = ::socket(AF_UNIX, SOCK_STREAM | SOCK_CLOEXEC, 0);

@@ -1,6 +1,6 @@
 // One real playback: a private PulseAudio daemon whose default sink writes into a pipe that
 // this test reads, so the samples the sound system really played can be checked.
-#include "AudioOutput.h"
+#include "Module.h"
 #include "SoundPlayer.h"
 #include "WavBuilder.h"
 
@@ -189,7 +189,7 @@ bool TestSoundOutput::startDaemon(QString &why) {
 
 void TestSoundOutput::initTestCase() {
     // The audio output module is loaded from the program folder, not from the test's.
-    setAudioModuleFolderForTests(qEnvironmentVariable("TAVORIM_PROGRAM_DIR"));
+    Module::setFolder(qEnvironmentVariable("TAVORIM_PROGRAM_DIR"));
     QString why;
     if (!startDaemon(why))
         QSKIP(qPrintable(QStringLiteral("No real playback test: ") + why));

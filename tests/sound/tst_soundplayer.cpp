@@ -1,5 +1,7 @@
 #include "AudioOutput.h"
 #include "FakeAudioOutput.h"
+#include "Module.h"
+#include "SoundErrorText.h"
 #include "SoundPlayer.h"
 #include "WavBuilder.h"
 
@@ -103,11 +105,11 @@ void TestSoundPlayer::initTestCase() {
 }
 
 void TestSoundPlayer::init() {
-    FakeAudioOutput::install();
+    FakeAudioOutput::reset();
 }
 
 void TestSoundPlayer::cleanup() {
-    FakeAudioOutput::uninstall();
+    FakeAudioOutput::reset();
 }
 
 void TestSoundPlayer::cleanupTestCase() {
@@ -176,7 +178,7 @@ void TestSoundPlayer::openReportsEachFailure() {
         QVERIFY(WriteFile(name, content));
     }
 
-    SoundPlayer player;
+    FakeOutputPlayer player;
     player.setFileName(name);
     QCOMPARE(openWatched(player), expected);
     QCOMPARE(player.isOpen(), expected == SoundError::None);
@@ -203,7 +205,7 @@ void TestSoundPlayer::outputFailures() {
     FakeAudioOutput::outputExists = outputExists;
     FakeAudioOutput::openResult = openResult;
 
-    SoundPlayer player;
+    FakeOutputPlayer player;
     player.setFileName("SORTIE.WAV");
     QCOMPARE(player.open(), expected);
     QVERIFY(!player.isOpen());
@@ -242,7 +244,7 @@ void TestSoundPlayer::namesInAnyLetterCase() {
         else
             QVERIFY(WriteFile(files[n], Wav({}, Samples16({std::int16_t(n)}))));
     }
-    SoundPlayer player;
+    FakeOutputPlayer player;
     player.setFileName(name);
     QCOMPARE(player.open(), found < 0 ? SoundError::FileNotFound : SoundError::None);
     if (found >= 0)
@@ -256,7 +258,7 @@ void TestSoundPlayer::foldersInOrder() {
     QVERIFY(WriteFile(inProgram, Wav({.channels = 2}, Samples16({1, 2}))));
     auto removeLater = qScopeGuard([&] { QFile::remove(inProgram); });
 
-    SoundPlayer player;
+    FakeOutputPlayer player;
     player.setFileName(name);
     QCOMPARE(player.open(), SoundError::None);
     QCOMPARE(FakeAudioOutput::lastSound().channels, 2);
@@ -301,7 +303,7 @@ void TestSoundPlayer::nextOpenCutsTheCueSounding() {
     QVERIFY(WriteFile("UN.WAV", GoodCue));
     QVERIFY(WriteFile("DEUX.WAV", GoodCue));
 
-    SoundPlayer player;
+    FakeOutputPlayer player;
     player.setFileName("UN.WAV");
     QCOMPARE(player.open(), SoundError::None);
     player.play();
@@ -319,7 +321,7 @@ void TestSoundPlayer::nextOpenCutsTheCueSounding() {
 
 void TestSoundPlayer::destroyingThePlayerCutsTheCue() {
     QVERIFY(WriteFile("FIN.WAV", GoodCue));
-    auto player = std::make_unique<SoundPlayer>();
+    auto player = std::make_unique<FakeOutputPlayer>();
     player->setFileName("FIN.WAV");
     QCOMPARE(player->open(), SoundError::None);
     player->play();
@@ -335,17 +337,17 @@ void TestSoundPlayer::errorTexts() {
                                   SoundError::NoAudioOutput, SoundError::DeviceBusy};
     QSet<QString> seen;
     for (SoundError code : codes) {
-        const QString text = SoundPlayer::errorBoxText(code);
+        const QString text = errorBoxText(code);
         QVERIFY2(text.endsWith(QLatin1Char('.')) && !text.endsWith(QLatin1String("..")),
                  qPrintable(text));
         QVERIFY2(text != QStringLiteral("Code d'erreur inconnu."), qPrintable(text));
         seen.insert(text);
     }
     QCOMPARE(seen.size(), codes.size());
-    QCOMPARE(SoundPlayer::errorBoxText(SoundError::None), QStringLiteral("Code d'erreur inconnu."));
-    QCOMPARE(SoundPlayer::errorBoxText(SoundError::NotWave),
+    QCOMPARE(errorBoxText(SoundError::None), QStringLiteral("Code d'erreur inconnu."));
+    QCOMPARE(errorBoxText(SoundError::NotWave),
              QStringLiteral("Le fichier n'est pas un fichier son WAV valide."));
-    QCOMPARE(SoundPlayer::errorBoxText(SoundError::UnsupportedFormat),
+    QCOMPARE(errorBoxText(SoundError::UnsupportedFormat),
              QStringLiteral("Le format de ce fichier son WAV n'est pas pris en charge."));
 }
 
@@ -375,7 +377,7 @@ void TestSoundPlayer::finalStopRule_data() {
 void TestSoundPlayer::finalStopRule() {
     QFETCH(QString, text);
     QFETCH(QString, expected);
-    QCOMPARE(SoundPlayer::withFinalStop(text), expected);
+    QCOMPARE(withFinalStop(text), expected);
 }
 
 // The cues the build puts beside the program: each opens cleanly, is short and mono, and
@@ -390,7 +392,7 @@ void TestSoundPlayer::shippedCuesAreShortAudibleWaves() {
         names << QStringLiteral("TAVORJ%1.WAV").arg(digit)
               << QStringLiteral("TAVORF%1.WAV").arg(digit);
 
-    SoundPlayer player;
+    FakeOutputPlayer player;
     for (const QString &name : names) {
         player.setFileName(QDir(programDir).filePath(name));
         QCOMPARE(player.open(), SoundError::None);
@@ -407,16 +409,15 @@ void TestSoundPlayer::shippedCuesAreShortAudibleWaves() {
 
 // Without the audio output module in its folder, a cue fails as a missing output does.
 void TestSoundPlayer::missingAudioModuleIsNoAudioOutput() {
-    FakeAudioOutput::uninstall();
     QTemporaryDir emptyFolder;
     QVERIFY(emptyFolder.isValid());
     const QString cue = emptyFolder.filePath(QStringLiteral("TAVORD.WAV"));
     QVERIFY(WriteFile(cue, GoodCue));
-    setAudioModuleFolderForTests(emptyFolder.path());
+    Module::setFolder(emptyFolder.path());
     SoundPlayer player;
     player.setFileName(cue);
     const SoundError error = player.open();
-    setAudioModuleFolderForTests(QString());
+    Module::setFolder(QString());
     QCOMPARE(error, SoundError::NoAudioOutput);
     QVERIFY(!player.isOpen());
 }
@@ -426,9 +427,9 @@ void TestSoundPlayer::audioModuleBesideTheProgramGivesAnOutput() {
     const QString programDir = qEnvironmentVariable("TAVORIM_PROGRAM_DIR");
     if (programDir.isEmpty())
         QSKIP("TAVORIM_PROGRAM_DIR is not set: run this test through CTest");
-    setAudioModuleFolderForTests(programDir);
+    Module::setFolder(programDir);
     const bool made = makeSystemAudioOutput() != nullptr;
-    setAudioModuleFolderForTests(QString());
+    Module::setFolder(QString());
     QVERIFY(made);
 }
 

@@ -101,11 +101,11 @@ private:
 
 void TestWavDecoder::initTestCase() {
     QVERIFY(dir_.isValid());
-    FakeAudioOutput::install();
+    FakeAudioOutput::reset();
 }
 
 void TestWavDecoder::cleanupTestCase() {
-    FakeAudioOutput::uninstall();
+    FakeAudioOutput::reset();
 }
 
 void TestWavDecoder::everyEncodingPlays_data() {
@@ -164,7 +164,7 @@ void TestWavDecoder::everyEncodingPlays() {
     const QString path = dir_.filePath(name);
     QVERIFY2(writeCue(path, encoding), "libsndfile cannot write this encoding");
 
-    SoundPlayer player;
+    FakeOutputPlayer player;
     player.setFileName(path);
     QCOMPARE(player.open(), SoundError::None);
     const DecodedCue &cue = FakeAudioOutput::lastSound();

@@ -1,12 +1,12 @@
 #pragma once
 
-// A stand-in for the system's audio output. Install it in a test and every SoundPlayer opened
-// afterwards records into one process-wide log instead of making a sound:
+// A stand-in for the system's audio output. A player given its factory records into one
+// process-wide log instead of making a sound:
 //
-//     FakeAudioOutput::install();           // an output exists, opens succeed
+//     FakeAudioOutput::reset();             // an output exists, opens succeed
+//     player.setOutputFactory(FakeAudioOutput::factory());
 //     ... drive the window ...
 //     QCOMPARE(FakeAudioOutput::played(), QStringList{"TAVORD.WAV"});
-//     FakeAudioOutput::uninstall();         // back to the real output
 //
 // The player still finds and reads the file, and the fake decodes it as the real output does
 // (link tavorim_wavdecoder): only the device is faked.
@@ -36,16 +36,10 @@ public:
     static inline bool outputExists = true;
     static inline SoundError openResult = SoundError::None;
 
-    // Makes every later SoundPlayer::open use a fake output; clears the log and the settings.
-    static void install() {
-        reset();
-        SoundPlayer::setAudioOutputFactoryForTests(
-            [] { return std::make_unique<FakeAudioOutput>(); });
+    static SoundPlayer::AudioOutputFactory factory() {
+        return [] { return std::make_unique<FakeAudioOutput>(); };
     }
-    static void uninstall() {
-        SoundPlayer::setAudioOutputFactoryForTests(nullptr);
-        reset();
-    }
+    // Clears the log and the settings.
     static void reset() {
         outputExists = true;
         openResult = SoundError::None;
@@ -124,6 +118,12 @@ private:
     QString name_;
     bool opened_ = false;
     bool playing_ = false;
+};
+
+// A player whose outputs are fakes.
+class FakeOutputPlayer : public SoundPlayer {
+public:
+    FakeOutputPlayer() { setOutputFactory(FakeAudioOutput::factory()); }
 };
 
 } // namespace tavorim

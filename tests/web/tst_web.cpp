@@ -2,6 +2,7 @@
 // proxy the environment names for the address's scheme, and a peer whose answer never ends is
 // cut off after its head; the report's query joined to an address that has one.
 #include "HttpPeer.h"
+#include "Module.h"
 #include "Web.h"
 
 #include <QTest>
@@ -30,7 +31,7 @@ private slots:
 };
 
 void TestWeb::initTestCase() {
-    tavorim::setWebModuleFolderForTests(qEnvironmentVariable("TAVORIM_PROGRAM_DIR"));
+    tavorim::Module::setFolder(qEnvironmentVariable("TAVORIM_PROGRAM_DIR"));
 }
 
 void TestWeb::cleanup() {

@@ -8,6 +8,7 @@
 #include "MessageBox.h"
 #include "Romain1.h"
 #include "Shape.h"
+#include "SoundErrorText.h"
 #include "constnum.h"
 
 #include <QAction>
@@ -72,6 +73,7 @@ Drill makeDrill(bool roman) {
     std::unique_ptr<DrillWindow> window(roman ? static_cast<DrillWindow *>(new Tromaform)
                                               : new Tarabform);
     QWidget *w = window.get();
+    w->findChild<SoundPlayer *>()->setOutputFactory(FakeAudioOutput::factory());
     const char *level = roman ? "Label4" : "Label5";
     const char *correction = roman ? "Label5" : "Label4";
     return {std::move(window),
@@ -205,13 +207,10 @@ private slots:
         Beeper::resetCountForTests();
         MessageBox::clearShownForTests();
         MessageBox::setAutoAnswerForTests(MessageBox::Ok);
-        FakeAudioOutput::install();
+        FakeAudioOutput::reset();
     }
 
-    void cleanup() {
-        FakeAudioOutput::uninstall();
-        MessageBox::setAutoAnswerForTests(MessageBox::NoButton);
-    }
+    void cleanup() { MessageBox::setAutoAnswerForTests(MessageBox::NoButton); }
 
     void typing_data() {
         QTest::addColumn<bool>("roman");
@@ -678,7 +677,7 @@ private slots:
         checkAsked(d);
         for (const MessageBox::Shown &box : MessageBox::shownForTests()) {
             QCOMPARE(box.title, tavorim::TApplication::instance().title());
-            QCOMPARE(box.text, SoundPlayer::errorBoxText(SoundError(error)));
+            QCOMPARE(box.text, tavorim::errorBoxText(SoundError(error)));
             QCOMPARE(box.icon, MessageBox::Error);
             QCOMPARE(box.buttons, int(MessageBox::Ok));
         }
