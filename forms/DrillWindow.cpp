@@ -12,6 +12,7 @@
 #include "Pictures.h"
 #include "PixelFont.h"
 #include "Shape.h"
+#include "SoundLog.h"
 #include "SoundPlayer.h"
 
 #include <QContextMenuEvent>
@@ -283,8 +284,9 @@ void DrillWindow::playCue(const std::string &bareName) {
     controls_.player->setFileName(fromCore(bareName));
     const tavorim::SoundError error = controls_.player->open();
     if (error != tavorim::SoundError::None) {
-        tavorim::MessageBox::showError(this, tavorim::TApplication::instance().title(),
-                                       tavorim::SoundPlayer::errorBoxText(error));
+        const QString text = tavorim::SoundPlayer::errorBoxText(error);
+        qCWarning(tavorim::soundLog, "%s : %s", bareName.c_str(), qUtf8Printable(text));
+        tavorim::MessageBox::showError(this, tavorim::TApplication::instance().title(), text);
         return;
     }
     controls_.player->play();

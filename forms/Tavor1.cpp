@@ -20,6 +20,7 @@
 #include "PixelFont.h"
 #include "Romain1.h"
 #include "Web.h"
+#include "WebLog.h"
 #include "hh_funcs.h"
 
 #include <QCloseEvent>
@@ -174,8 +175,14 @@ void TForm1::FormClose() {
     application.HelpCommand(tavorim::HELP_QUIT, 0);
     const QString address = exitReportAddress(application.exeName());
     // An empty statistics address builds a program that sends nothing.
-    if (!address.isEmpty())
+    if (!address.isEmpty()) {
+        qCInfo(tavorim::webLog, "envoi du rapport de fin à %s",
+               qUtf8Printable(tavorim::reportAddress()));
         tavorim::Navigate(address);
+    } else {
+        qCInfo(tavorim::webLog,
+               "pas de rapport de fin (réglage report = off, ou logiciel construit sans)");
+    }
     application.ProcessMessages();
     // The network layer sends from its own thread meanwhile; whatever it meets, the run ends
     // after the pause.
