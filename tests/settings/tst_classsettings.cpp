@@ -148,24 +148,21 @@ void TestClassSettings::settings() {
     const QString builtIn =
         tavorim::statsAddress().isEmpty() ? QStringLiteral("off") : tavorim::statsAddress();
     const QStringList lines = QString::fromUtf8(file).split(QLatin1Char('\n'));
-    for (const auto &[key, fallback] : {std::pair{QStringLiteral("report"), builtIn},
-                                        {QStringLiteral("level"), QStringLiteral("I")},
-                                        {QStringLiteral("sound"), QStringLiteral("off")},
-                                        {QStringLiteral("sound-locked"), QStringLiteral("off")}}) {
+    for (const auto &[key, fallback] : QList<std::pair<QString, QString>>{
+             {"report", builtIn}, {"level", "I"}, {"sound", "off"}, {"sound-locked", "off"}}) {
         const qsizetype at = shown.indexOf(QRegularExpression(key + " = .*"));
         QVERIFY2(at > 0, qPrintable(key));
         const QString origin = shown[at - 1];
         if (!expected.split(QLatin1Char('\n')).contains(shown[at])) {
-            QCOMPARE(shown[at], key + " = " + fallback);
-            QCOMPARE(origin, QStringLiteral("# par défaut"));
-        } else if (origin.startsWith(QLatin1String("# ligne "))) {
-            const QString line = lines.value(origin.section(QLatin1Char(' '), 2, 2).toInt() - 1);
-            QVERIFY2(origin.contains(" de " + path) && line.contains(key, Qt::CaseInsensitive),
-                     qPrintable(origin));
-        } else {
-            QVERIFY2(origin.startsWith("# option --" + key) || origin.startsWith("# " + path),
-                     qPrintable(origin));
+            QCOMPARE(origin + shown[at], "# par défaut" + key + " = " + fallback);
+            continue;
         }
+        // A line of the file that names the setting, an option, or the file left out whole.
+        const QString line = lines.value(origin.section(QLatin1Char(' '), 2, 2).toInt() - 1);
+        QVERIFY2(origin.startsWith(QLatin1String("# ligne "))
+                     ? origin.contains(" de " + path) && line.contains(key, Qt::CaseInsensitive)
+                     : origin.startsWith("# option --" + key) || origin.startsWith("# " + path),
+                 qPrintable(origin));
     }
 }
 
