@@ -5,6 +5,7 @@
 #include "DisplayProbe.h"
 #include "Module.h"
 #include "Startup.h"
+#include "SystemLog.h"
 
 #include <QApplication>
 
@@ -36,6 +37,8 @@ int showSettings(int argc, char *argv[]) {
 } // namespace
 
 int main(int argc, char *argv[]) {
+    // Started from the desktop's menu, standard error is seen by nobody.
+    tavorim::logToSystemLog();
     const std::string_view show = tavorim::ShowSettingsOption;
     if (std::any_of(argv + 1, argv + argc, [show](const char *a) { return a == show; }))
         return showSettings(argc, argv);

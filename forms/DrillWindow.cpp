@@ -13,6 +13,7 @@
 #include "PixelFont.h"
 #include "Shape.h"
 #include "SoundErrorText.h"
+#include "SoundLog.h"
 #include "SoundPlayer.h"
 
 #include <QContextMenuEvent>
@@ -284,8 +285,9 @@ void DrillWindow::playCue(const std::string &bareName) {
     controls_.player->setFileName(fromCore(bareName));
     const tavorim::SoundError error = controls_.player->open();
     if (error != tavorim::SoundError::None) {
-        tavorim::MessageBox::showError(this, tavorim::TApplication::instance().title(),
-                                       tavorim::errorBoxText(error));
+        const QString text = tavorim::errorBoxText(error);
+        qCWarning(tavorim::soundLog, "%s : %s", bareName.c_str(), qUtf8Printable(text));
+        tavorim::MessageBox::showError(this, tavorim::TApplication::instance().title(), text);
         return;
     }
     controls_.player->play();

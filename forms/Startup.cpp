@@ -15,7 +15,6 @@
 #include <QLibraryInfo>
 #include <QTranslator>
 
-#include <cstdio>
 #include <memory>
 
 using tavorim::TApplication;
@@ -32,10 +31,8 @@ int runTavorim(tavorim::WebAccess &web) {
     tavorim::startHelp(QCoreApplication::arguments(),
                        QString::fromStdString(Etat_Global.Version_Texte));
     // The class's settings, read once the trace is there to hold what was left out of them.
-    for (const QString &message : tavorim::loadSettings(QCoreApplication::arguments())) {
-        std::fprintf(stderr, "tavorim: %s\n", qPrintable(message));
+    for (const QString &message : tavorim::loadSettings(QCoreApplication::arguments()))
         tavorim::helpTrace(QStringLiteral("Réglages : ") + message);
-    }
     QApplication::setWindowIcon(tavorim::programIcon());
     tavorim::useProgramStyle();
     // Created first, the backdrop is the main form; its guard may already ask for the end.

@@ -20,6 +20,7 @@
 #include "PixelFont.h"
 #include "Romain1.h"
 #include "Web.h"
+#include "WebLog.h"
 #include "hh_funcs.h"
 
 #include <QCloseEvent>
@@ -125,14 +126,14 @@ QString TForm1::exitReportAddress(const QString &programPath) {
 
 void TForm1::FormCreate() {
     // Unless the class's settings say otherwise: level I, sound off and switchable.
-    const tavorim::Settings &settings = tavorim::classSettings();
-    const int level = settings.level.value_or(1);
+    const tavorim::Settings settings = tavorim::settingsInForce();
+    const int level = *settings.level;
     Etat_Global.Niveau_I = level == 1;
     Etat_Global.Niveau_II = level == 2;
     Etat_Global.Niveau_III = level == 3;
-    ui_->son1->setChecked(settings.sound.value_or(false));
+    ui_->son1->setChecked(*settings.sound);
     Etat_Global.Son_Actif = ui_->son1->isChecked();
-    ui_->son1->setEnabled(!settings.soundLocked.value_or(false));
+    ui_->son1->setEnabled(!*settings.soundLocked);
     // From here on the application's help requests go through the hook.
     helpHook = std::make_unique<tavorim::THookHelpSystem>(tavorim::helpFilePath(), QString(), 0);
     Resseme_Hasard();
@@ -174,8 +175,14 @@ void TForm1::FormClose() {
     application.HelpCommand(tavorim::HELP_QUIT, 0);
     const QString address = exitReportAddress(application.exeName());
     // An empty statistics address builds a program that sends nothing.
-    if (!address.isEmpty())
+    if (!address.isEmpty()) {
+        qCInfo(tavorim::webLog, "envoi du rapport de fin à %s",
+               qUtf8Printable(tavorim::reportAddress()));
         web_.Navigate(address);
+    } else {
+        qCInfo(tavorim::webLog,
+               "pas de rapport de fin (réglage report = off, ou logiciel construit sans)");
+    }
     application.ProcessMessages();
     // The network layer sends from its own thread meanwhile; whatever it meets, the run ends
     // after the pause.

@@ -104,12 +104,14 @@ std::optional<std::string> reportValue(std::string_view value) {
     return std::string(value);
 }
 
-// Applies one "key = value"; the reason it cannot be used otherwise.
-std::optional<std::string> apply(std::string_view key, std::string_view value, Settings &settings) {
+// Applies one "key = value" from origin; the reason it cannot be used otherwise.
+std::optional<std::string> apply(std::string_view key, std::string_view value,
+                                 const std::string &origin, Settings &settings) {
     const std::string name = lowered(key);
     if (name == "report") {
         if (auto report = reportValue(value)) {
             settings.report = std::move(report);
+            settings.from.report = origin;
             return std::nullopt;
         }
         return "adresse " + quoted(value) + " non valable (off, http://… ou https://…)";
@@ -117,6 +119,7 @@ std::optional<std::string> apply(std::string_view key, std::string_view value, S
     if (name == "level") {
         if (auto level = levelValue(value)) {
             settings.level = level;
+            settings.from.level = origin;
             return std::nullopt;
         }
         return "niveau " + quoted(value) + " inconnu (I, II ou III)";
@@ -126,45 +129,65 @@ std::optional<std::string> apply(std::string_view key, std::string_view value, S
         if (!on)
             return quoted(value) + " n'est ni on ni off";
         (name == "sound" ? settings.sound : settings.soundLocked) = on;
+        (name == "sound" ? settings.from.sound : settings.from.soundLocked) = origin;
         return std::nullopt;
     }
     return "réglage inconnu " + quoted(key);
 }
 
+// Why one line of the file cannot be used, if it cannot; else it is applied.
+std::optional<std::string> readLine(std::string_view raw, const std::string &origin,
+                                    Settings &settings) {
+    if (raw.size() > LongestSettingsLine)
+        return "plus de " + std::to_string(LongestSettingsLine) + " caractères";
+    const std::string_view line = trimmed(raw);
+    if (line.empty() || line.front() == '#' || line.front() == ';')
+        return std::nullopt;
+    if (!isReadableText(line))
+        return "ce n'est pas du texte";
+    const std::size_t equals = line.find('=');
+    if (equals == std::string_view::npos)
+        return "« réglage = valeur » attendu";
+    return apply(trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)), origin,
+                 settings);
+}
+
+// A refused line or option whose first word is "report" was meant for it, whatever it says:
+// the report is then off, and the message says so.
+void refuse(std::string_view text, const std::string &origin, std::string problem,
+            Settings &settings, std::vector<std::string> &problems) {
+    const std::string_view start = trimmed(text);
+    if (lowered(start.substr(0, start.find_first_of(" \t="))) == "report") {
+        settings.report = "off";
+        settings.from.report = origin + ", refusée";
+        problem += " : aucun rapport de fin ne sera envoyé";
+    }
+    problems.push_back(std::move(problem));
+}
+
 } // namespace
 
-void readSettingsFile(std::string_view text, Settings &settings,
+// Not QSettings: its reader drops a bad line unsaid and unnumbered, splits values at commas.
+void readSettingsFile(std::string_view text, std::string_view fileName, Settings &settings,
                       std::vector<std::string> &problems) {
+    // The UTF-8 byte-order mark that Windows editors put first.
+    if (text.starts_with("\xEF\xBB\xBF"))
+        text.remove_prefix(3);
     std::size_t number = 0;
     while (!text.empty()) {
         ++number;
         const std::size_t end = std::min(text.find('\n'), text.size());
         const std::string_view raw = text.substr(0, end);
         text.remove_prefix(std::min(end + 1, text.size()));
-        const std::string where = "ligne " + std::to_string(number) + " ignorée : ";
-        if (raw.size() > LongestSettingsLine) {
-            problems.push_back(where + "plus de " + std::to_string(LongestSettingsLine) +
-                               " caractères");
-            continue;
-        }
-        const std::string_view line = trimmed(raw);
-        if (line.empty() || line.front() == '#' || line.front() == ';')
-            continue;
-        if (!isReadableText(line)) {
-            problems.push_back(where + "ce n'est pas du texte");
-            continue;
-        }
-        const std::size_t equals = line.find('=');
-        if (equals == std::string_view::npos) {
-            problems.push_back(where + "« réglage = valeur » attendu");
-            continue;
-        }
-        if (auto reason =
-                apply(trimmed(line.substr(0, equals)), trimmed(line.substr(equals + 1)), settings))
-            problems.push_back(where + *reason);
+        const std::string line = "ligne " + std::to_string(number);
+        const std::string origin = line + " de " + std::string(fileName);
+        if (auto reason = readLine(raw, origin, settings))
+            refuse(raw, origin, std::string(fileName) + " : " + line + " ignorée : " + *reason,
+                   settings, problems);
     }
 }
 
+// Not QCommandLineParser: its one error is in English, and "--sound --level=II" loses the level.
 void readSettingsOptions(const std::vector<std::string> &arguments, Settings &settings,
                          std::vector<std::string> &problems) {
     for (const std::string &argument : arguments) {
@@ -172,32 +195,51 @@ void readSettingsOptions(const std::vector<std::string> &arguments, Settings &se
         if (!option.starts_with("--") || option == ShowSettingsOption)
             continue;
         const std::size_t equals = option.find('=');
+        const std::string_view key = option.substr(2, equals - 2);
+        const std::string origin = "option --" + std::string(key);
         if (equals == std::string_view::npos || !isReadableText(option) ||
             option.size() > LongestSettingsLine) {
-            problems.push_back("option ignorée : « --réglage=valeur » attendu");
+            refuse(option.substr(2), origin, "option ignorée : « --réglage=valeur » attendu",
+                   settings, problems);
             continue;
         }
-        const std::string_view key = option.substr(2, equals - 2);
-        if (auto reason = apply(key, option.substr(equals + 1), settings))
-            problems.push_back("option " + quoted(key) + " ignorée : " + *reason);
+        if (auto reason = apply(key, option.substr(equals + 1), origin, settings))
+            refuse(key, origin, "option " + quoted(key) + " ignorée : " + *reason, settings,
+                   problems);
     }
+}
+
+Settings withDefaults(Settings settings, std::string_view builtInReport) {
+    const auto byDefault = [](auto &value, auto fallback, std::string &origin) {
+        if (!value) {
+            value = std::move(fallback);
+            origin = "par défaut";
+        }
+    };
+    byDefault(settings.report, std::string(builtInReport.empty() ? "off" : builtInReport),
+              settings.from.report);
+    byDefault(settings.level, 1, settings.from.level);
+    byDefault(settings.sound, false, settings.from.sound);
+    byDefault(settings.soundLocked, false, settings.from.soundLocked);
+    return settings;
 }
 
 std::string describeSettings(const Settings &settings) {
     std::string text;
+    const auto describe = [&text](const std::string &origin, std::string_view key,
+                                  std::string_view value) {
+        text += "# " + origin + "\n" + std::string(key) + " = " + std::string(value) + "\n";
+    };
     const auto onOff = [](bool on) { return on ? "on" : "off"; };
     if (settings.report)
-        text += "report = " + *settings.report + "\n";
+        describe(settings.from.report, "report", *settings.report);
     if (settings.level)
-        text += "level = " +
-                std::string(*settings.level == 1   ? "I"
-                            : *settings.level == 2 ? "II"
-                                                   : "III") +
-                "\n";
+        describe(settings.from.level, "level",
+                 std::array{"I", "II", "III"}.at(*settings.level - 1));
     if (settings.sound)
-        text += "sound = " + std::string(onOff(*settings.sound)) + "\n";
+        describe(settings.from.sound, "sound", onOff(*settings.sound));
     if (settings.soundLocked)
-        text += "sound-locked = " + std::string(onOff(*settings.soundLocked)) + "\n";
+        describe(settings.from.soundLocked, "sound-locked", onOff(*settings.soundLocked));
     return text;
 }
 

@@ -341,7 +341,9 @@ mkdir -p "$(dirname "$settings_file")" "$(dirname "$teacher_cue")"
 printf '# for every pupil\nreport = off\nlevel = II\nsound = off\nsound-locked = on\n' \
     >"$settings_file"
 cp "$root/usr/lib/tavorim/TAVORJ0.WAV" "$teacher_cue"
-expected_settings=$'report = off\nlevel = II\nsound = off\nsound-locked = on'
+expected_settings=$(printf '# ligne %s de %s\n%s\n' 2 "$settings_file" 'report = off' 3 \
+    "$settings_file" 'level = II' 4 "$settings_file" 'sound = off' 5 "$settings_file" \
+    'sound-locked = on')
 expected_cue="TAVORD.WAV: $teacher_cue"
 show_settings "$expected_settings"
 show_settings "$expected_cue"

@@ -1,0 +1,7 @@
+#include "SoundLog.h"
+
+namespace tavorim {
+
+Q_LOGGING_CATEGORY(soundLog, "tavorim.sound")
+
+} // namespace tavorim

@@ -1,0 +1,7 @@
+#include "WebLog.h"
+
+namespace tavorim {
+
+Q_LOGGING_CATEGORY(webLog, "tavorim.web")
+
+} // namespace tavorim
