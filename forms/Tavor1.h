@@ -4,6 +4,7 @@
 
 #include <cstdint>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -16,7 +17,11 @@ class TForm1 : public QDialog {
     Q_OBJECT
 
 public:
-    explicit TForm1(QWidget *parent = nullptr);
+    // Bits per pixel of the screen that shows a window.
+    using ColorDepth = std::function<int(const QWidget *window)>;
+
+    // The screen's own depth unless another is given.
+    explicit TForm1(QWidget *parent = nullptr, ColorDepth colorDepth = {});
     ~TForm1() override;
 
     // The caption set at every activation.
@@ -56,4 +61,5 @@ protected:
 
 private:
     std::unique_ptr<Ui::TForm1> ui_;
+    ColorDepth colorDepth_;
 };

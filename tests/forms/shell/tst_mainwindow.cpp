@@ -79,7 +79,6 @@ void TestMainWindow::recordHelpCommands() {
 
 void TestMainWindow::cleanup() {
     tavorim::setNavigateForTests({});
-    tavorim::setColorDepthForTests(0);
     TApplication::instance().resetForTests();
 }
 
@@ -145,9 +144,8 @@ void TestMainWindow::richColorsFollowTheDepth_data() {
 void TestMainWindow::richColorsFollowTheDepth() {
     QFETCH(int, depth);
     QFETCH(bool, rich);
-    tavorim::setColorDepthForTests(depth);
     Etat_Global.Couleurs_Riches = !rich;
-    TForm1 form;
+    TForm1 form(nullptr, [depth](const QWidget *) { return depth; });
     QCOMPARE(Etat_Global.Couleurs_Riches, rich);
 }
 
