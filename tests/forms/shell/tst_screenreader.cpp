@@ -47,7 +47,6 @@ void TestScreenReader::init() {
     Etat_Global = T_Etat_Global{};
     tavorim::TApplication::instance().resetForTests();
     tavorim::Clock::setCurrentForTests(&clock_);
-    tavorim::LockKeys::setCurrentForTests(&keys_);
     keys_.set(false, false);
     opened_.clear();
     tavorim::setShellOpenForTests([this](const QUrl &url) { opened_.append(url); });
@@ -55,7 +54,6 @@ void TestScreenReader::init() {
 
 void TestScreenReader::cleanup() {
     tavorim::Clock::setCurrentForTests(nullptr);
-    tavorim::LockKeys::setCurrentForTests(nullptr);
     tavorim::setShellOpenForTests({});
 }
 
@@ -72,6 +70,7 @@ void TestScreenReader::indicatorsSayTheirState() {
     QFETCH(bool, caps);
     QFETCH(bool, num);
     TForm2 form;
+    form.setLockKeys(std::ref(keys_));
     auto state = [&](const char *name) {
         return accessible(form.findChild<QWidget *>(QLatin1String(name)))->text(QAccessible::Name);
     };
