@@ -38,13 +38,14 @@ namespace {
 std::unique_ptr<tavorim::THookHelpSystem> helpHook;
 } // namespace
 
-TForm1::TForm1(tavorim::WebAccess &web, QWidget *parent)
+TForm1::TForm1(tavorim::WebAccess &web, QWidget *parent, ColorDepth colorDepth)
     // An ordinary window for the window manager, not a dialog: it can be minimised, as its
     // minimise button says, and it is no transient that would be kept above the help viewer.
     : QDialog(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
                           Qt::WindowCloseButtonHint),
-      ui_(std::make_unique<Ui::TForm1>()), web_(web) {
+      ui_(std::make_unique<Ui::TForm1>()), web_(web),
+      colorDepth_(colorDepth ? std::move(colorDepth) : ColorDepth(tavorim::colorDepth)) {
     // Colors of our own: black on the button face. The font is set before the children exist, since
     // a font change makes the menu bar read the whole font database.
     setPalette(tavorim::classicPalette());
@@ -137,7 +138,7 @@ void TForm1::FormCreate() {
     // From here on the application's help requests go through the hook.
     helpHook = std::make_unique<tavorim::THookHelpSystem>(tavorim::helpFilePath(), QString(), 0);
     Resseme_Hasard();
-    Etat_Global.Couleurs_Riches = tavorim::colorDepth(this) > 8;
+    Etat_Global.Couleurs_Riches = colorDepth_(this) > 8;
 }
 
 void TForm1::FormActivate() {

@@ -6,6 +6,7 @@
 
 #include <cstdint>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -18,8 +19,13 @@ class TForm1 : public QDialog {
     Q_OBJECT
 
 public:
-    // The exit report goes through the web given, which the About box gets too.
-    explicit TForm1(tavorim::WebAccess &web = tavorim::systemWeb(), QWidget *parent = nullptr);
+    // Bits per pixel of the screen that shows a window.
+    using ColorDepth = std::function<int(const QWidget *window)>;
+
+    // The exit report goes through the web given, which the About box gets too; the screen's
+    // own depth unless another is given.
+    explicit TForm1(tavorim::WebAccess &web = tavorim::systemWeb(), QWidget *parent = nullptr,
+                    ColorDepth colorDepth = {});
     ~TForm1() override;
 
     // The caption set at every activation.
@@ -60,4 +66,5 @@ protected:
 private:
     std::unique_ptr<Ui::TForm1> ui_;
     tavorim::WebAccess &web_;
+    ColorDepth colorDepth_;
 };

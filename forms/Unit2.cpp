@@ -6,11 +6,11 @@
 #include "Application.h"
 #include "Clock.h"
 #include "Globals.h"
-#include "LockKeys.h"
 #include "Pictures.h"
 #include "PixelFont.h"
 #include "Tavor1.h"
 #include "WindowPlacement.h"
+#include "Windowing.h"
 
 #include <QCloseEvent>
 #include <QPainter>
@@ -34,7 +34,11 @@ void nameLockState(QWidget *panel, const QString &lock, bool on) {
 // Kept below the other windows for the window manager too, so that raising the main window
 // cannot bring the backdrop over the help viewer or a drill.
 TForm2::TForm2(QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint) {
+    : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint),
+      lockKeys_([](Qt::Key key) {
+          const tavorim::Windowing &windowing = tavorim::Windowing::current();
+          return key == Qt::Key_CapsLock ? windowing.capsLock() : windowing.numLock();
+      }) {
     // The guard runs first, while the rest of the window is still being built.
     OnlyOne1 = new tavorim::TOnlyOne(this);
     OnlyOne1->setObjectName(QStringLiteral("OnlyOne1"));
@@ -113,12 +117,11 @@ void TForm2::Timer1Timer() {
 }
 
 void TForm2::TimerLedsTimer() {
-    const tavorim::LockKeys &keys = tavorim::LockKeys::current();
     const QColor on(255, 0, 0);
     const QColor off(192, 192, 192);
     // Each reading asks the X server: once per key and tick.
-    const bool caps = keys.capsLock();
-    const bool num = keys.numLock();
+    const bool caps = lockKeys_(Qt::Key_CapsLock);
+    const bool num = lockKeys_(Qt::Key_NumLock);
     ui_->panelMaj->setFontColor(caps ? on : off);
     ui_->PanelVernum->setFontColor(num ? on : off);
     nameLockState(ui_->panelMaj, QStringLiteral("Verrouillage des majuscules"), caps);
@@ -151,22 +154,6 @@ void TForm2::resizeEvent(QResizeEvent *event) {
     ui_->panelMaj->move(width() - RightOfPanelMaj - ui_->panelMaj->width(), ui_->panelMaj->y());
     ui_->PanelVernum->move(width() - RightOfPanelVernum - ui_->PanelVernum->width(),
                            ui_->PanelVernum->y());
-    keepPanelsClear();
-}
-
-void TForm2::moveEvent(QMoveEvent *event) {
-    QWidget::moveEvent(event);
-    keepPanelsClear();
-}
-
-void TForm2::keepPanelsClear() {
-    // The help viewer opens away from the clock and the indicators when the screen has room.
-    QRegion panels;
-    for (const QWidget *panel :
-         {static_cast<QWidget *>(ui_->Panel1), static_cast<QWidget *>(ui_->panelMaj),
-          static_cast<QWidget *>(ui_->PanelVernum)})
-        panels += QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size());
-    tavorim::setHelpKeepClear(panels);
 }
 
 void TForm2::setVisible(bool visible) {

@@ -6,6 +6,7 @@
 #include <QTimer>
 #include <QWidget>
 
+#include <functional>
 #include <memory>
 
 namespace Ui {
@@ -25,6 +26,11 @@ public:
 
     // The window shown modally at activation (the main window, set by the entry routine).
     void setMainWindow(TForm1 *form) { mainWindow_ = form; }
+
+    // Whether a lock key (Qt::Key_CapsLock, Qt::Key_NumLock) is on.
+    using LockKeyState = std::function<bool(Qt::Key key)>;
+    // Where the indicators read the lock keys; the windowing system unless another is given.
+    void setLockKeys(LockKeyState state) { lockKeys_ = std::move(state); }
 
     // The period of both timers: the clock and the lock-key indicators.
     static constexpr int TimerPeriodMs = 200;
@@ -46,14 +52,12 @@ public slots:
 protected:
     void paintEvent(QPaintEvent *event) override;
     void resizeEvent(QResizeEvent *event) override;
-    void moveEvent(QMoveEvent *event) override;
     void showEvent(QShowEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void FormPaint(QPainter &canvas);
     void coverScreen();
-    void keepPanelsClear();
 
     // Controls, under their designer names.
     tavorim::TOnlyOne *OnlyOne1;
@@ -67,6 +71,7 @@ private:
 
     std::unique_ptr<QPixmap> Tuile_Fond;
     TForm1 *mainWindow_ = nullptr;
+    LockKeyState lockKeys_;
     bool activated_ = false;
     QMetaObject::Connection screenSize_;
 };

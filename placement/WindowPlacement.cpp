@@ -18,7 +18,6 @@ namespace tavorim {
 namespace {
 
 constexpr char WatcherName[] = "tavorimFramePlacement";
-constexpr char KeepClearProperty[] = "tavorimHelpKeepClear";
 // How long after showing a frame given by the window manager still counts as the first one.
 constexpr int WatchMs = 3000;
 
@@ -144,31 +143,21 @@ void placeFrame(QWidget *window, const FramePlacer &placer) {
         new FrameWatcher(window, placer, frame);
 }
 
-// Kept as text: a region in a property would instantiate its type's metadata in the viewer
-// module, which then could no longer be unloaded.
-void setHelpKeepClear(const QRegion &region) {
-    QStringList rectangles;
-    for (const QRect &part : region)
-        rectangles.append(QStringLiteral("%1 %2 %3 %4")
-                              .arg(part.x())
-                              .arg(part.y())
-                              .arg(part.width())
-                              .arg(part.height()));
-    if (qApp)
-        qApp->setProperty(KeepClearProperty, rectangles.join(QLatin1Char(';')));
-}
-
+// Read from the windows themselves: the viewer module has its own copy of this code, and no
+// state to share with the program's.
 QRegion helpKeepClear() {
     QRegion region;
-    if (!qApp)
-        return region;
-    const QStringList rectangles =
-        qApp->property(KeepClearProperty).toString().split(QLatin1Char(';'), Qt::SkipEmptyParts);
-    for (const QString &rectangle : rectangles) {
-        const QStringList values = rectangle.split(QLatin1Char(' '));
-        if (values.size() == 4)
-            region +=
-                QRect(values[0].toInt(), values[1].toInt(), values[2].toInt(), values[3].toInt());
+    const auto windows = QApplication::topLevelWidgets();
+    for (const QWidget *window : windows) {
+        const QScreen *screen = window->screen();
+        if (!window->isVisible() || !(window->windowFlags() & Qt::FramelessWindowHint) || !screen ||
+            !window->frameGeometry().contains(screen->availableGeometry()))
+            continue;
+        const auto shown = window->findChildren<QWidget *>(Qt::FindDirectChildrenOnly);
+        for (const QWidget *part : shown) {
+            if (part->isVisible() && !part->isWindow())
+                region += QRect(part->mapToGlobal(QPoint(0, 0)), part->size());
+        }
     }
     return region;
 }

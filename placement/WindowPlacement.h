@@ -27,8 +27,7 @@ void placeFrame(QWidget *window, const FramePlacer &placer);
 QMargins frameMargins(const QWidget *window);
 
 // What the help viewer should leave visible when the screen has room elsewhere (screen
-// coordinates), told by the program to the viewer module through the application object.
-void setHelpKeepClear(const QRegion &region);
+// coordinates): what the program shows on a backdrop, a frameless window that covers its screen.
 QRegion helpKeepClear();
 
 // The monitor showing most of the owner's frame; the primary one when that frame is empty or on

@@ -11,9 +11,6 @@ namespace tavorim {
 
 namespace {
 
-QString runtimeFoldersForTests;
-QString tempForTests;
-
 bool isPrivateFolder(const struct stat &status) {
     return S_ISDIR(status.st_mode) && status.st_uid == geteuid() && (status.st_mode & 077) == 0;
 }
@@ -33,17 +30,19 @@ bool makePrivateFolder(const QString &path) {
     return usable;
 }
 
-QString privateFolderIn(const QString &runtime, const QString &temp) {
-    // The runtime folder is the session's own, so it may be reached through a link; what counts
-    // is that it is ours and closed.
+// The runtime folder is the session's own, so it may be reached through a link; what counts is
+// that it is ours and closed.
+QString inRuntimeFolder(const QString &runtime) {
     struct stat status {};
-    if (runtime.startsWith(QLatin1Char('/')) &&
-        ::stat(QFile::encodeName(runtime).constData(), &status) == 0 && isPrivateFolder(status)) {
-        const QString folder = QDir::cleanPath(runtime) + QStringLiteral("/tavorim");
-        if (makePrivateFolder(folder))
-            return folder;
-    }
-    // The temporary folder is shared: the name must be ours from the start.
+    if (!runtime.startsWith(QLatin1Char('/')) ||
+        ::stat(QFile::encodeName(runtime).constData(), &status) != 0 || !isPrivateFolder(status))
+        return {};
+    const QString folder = QDir::cleanPath(runtime) + QStringLiteral("/tavorim");
+    return makePrivateFolder(folder) ? folder : QString();
+}
+
+// The temporary folder is shared: the name must be ours from the start.
+QString inTemporaryFolder(const QString &temp) {
     const QString folder = QDir::cleanPath(temp) + QStringLiteral("/tavorim-%1").arg(geteuid());
     return makePrivateFolder(folder) ? folder : QString();
 }
@@ -51,19 +50,17 @@ QString privateFolderIn(const QString &runtime, const QString &temp) {
 } // namespace
 
 QString privateFolder() {
-    return privateFolderIn(qEnvironmentVariable("XDG_RUNTIME_DIR"), QDir::tempPath());
+    const QString runtime = inRuntimeFolder(qEnvironmentVariable("XDG_RUNTIME_DIR"));
+    return runtime.isEmpty() ? inTemporaryFolder(QDir::tempPath()) : runtime;
 }
 
-QString userFolder() {
-    const QString runtimeFolders =
-        runtimeFoldersForTests.isEmpty() ? QStringLiteral("/run/user") : runtimeFoldersForTests;
-    return privateFolderIn(runtimeFolders + QStringLiteral("/%1").arg(geteuid()),
-                           tempForTests.isEmpty() ? QStringLiteral("/tmp") : tempForTests);
-}
-
-void setSystemFoldersForTests(const QString &runtimeFolders, const QString &temp) {
-    runtimeFoldersForTests = runtimeFolders;
-    tempForTests = temp;
+// The temporary folder first: it is there from the start of every session, while the runtime
+// folder may appear or go while a copy runs.
+QString userFolder(const SystemFolders &system) {
+    const QString temp = inTemporaryFolder(system.temp);
+    return temp.isEmpty()
+               ? inRuntimeFolder(system.runtimeFolders + QStringLiteral("/%1").arg(geteuid()))
+               : temp;
 }
 
 } // namespace tavorim

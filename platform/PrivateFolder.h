@@ -8,10 +8,15 @@ namespace tavorim {
 // folder), checked every time; empty when another user took the name first.
 QString privateFolder();
 
-// The same kind of folder, found alike whatever the environment: /run/user/<uid>/tavorim when
-// that folder is the user's and private, else /tmp/tavorim-<uid>.
-QString userFolder();
-// Tests: the folders that stand for /run/user and /tmp; empty texts put those back.
-void setSystemFoldersForTests(const QString &runtimeFolders, const QString &temp);
+// The folders every session of a user sees alike, or stand-ins for them.
+struct SystemFolders {
+    QString runtimeFolders = QStringLiteral("/run/user");
+    QString temp = QStringLiteral("/tmp");
+};
+
+// The same kind of folder, found alike whatever the environment or the session: tavorim-<uid> in
+// the temporary folder, else (when another user took that name) <uid>/tavorim in the runtime
+// folders; empty when neither is the user's and private.
+QString userFolder(const SystemFolders &system = {});
 
 } // namespace tavorim

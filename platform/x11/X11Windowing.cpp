@@ -23,11 +23,6 @@ namespace tavorim {
 
 namespace {
 
-Display *x11Display() {
-    auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
-    return x11 ? x11->display() : nullptr;
-}
-
 // The locked modifiers of the core keyboard; 0 without an X display.
 unsigned lockedModifiers(Display *display) {
     if (!display)

@@ -9,12 +9,12 @@
 
 namespace tavorim {
 
-namespace {
-
 Display *x11Display() {
     auto *x11 = qGuiApp ? qGuiApp->nativeInterface<QNativeInterface::QX11Application>() : nullptr;
     return x11 ? x11->display() : nullptr;
 }
+
+namespace {
 
 // The raw items of a property of the given type and format. Qt ignores the errors of its
 // connection, so a window that has just gone only reads as empty.

@@ -10,7 +10,13 @@
 
 #include <vector>
 
+// As Xlib declares it.
+typedef struct _XDisplay Display;
+
 namespace tavorim {
+
+// Qt's own connection to the X server; null off X.
+Display *x11Display();
 
 // The 32-bit items of one of a window's X properties, of the given type; none while the
 // property is missing.

@@ -1,22 +1,28 @@
 // The single-instance guard in one process: what it does when another copy holds the atom or
-// has died holding it, its references, the scope of the atom (one user, one display, whatever
-// the environment), and another user who cannot block it. The test program runs itself as the
-// other copy.
+// has died holding it, or left its lock unfinished, its references, the scope of the atom (one
+// user, one display, whatever the environment), and another user who cannot block it. The test
+// program runs itself as the other copy.
 #include "Application.h"
+#include "LockFileRendezvous.h"
+#include "MessageBox.h"
 #include "OnlyOne.h"
-#include "PrivateFolder.h"
 
 #include <QApplication>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QThread>
 #include <QtTest>
 
 #include <csignal>
 #include <pwd.h>
 #include <sys/stat.h>
+#include <sys/time.h>
 #include <unistd.h>
 
+using tavorim::LockFileRendezvous;
+using tavorim::MessageBox;
+using tavorim::SystemFolders;
 using tavorim::TApplication;
 using tavorim::TOnlyOne;
 
@@ -26,19 +32,42 @@ namespace {
 // killed, with its own stand-ins for /run/user and /tmp. With a user id, it first makes that
 // user's name in the shared temporary folder, open to all, as a hostile user would.
 int hold(const QStringList &arguments) {
-    if (arguments.size() >= 2)
-        tavorim::setSystemFoldersForTests(arguments[0], arguments[1]);
+    const SystemFolders folders =
+        arguments.size() >= 2 ? SystemFolders{arguments[0], arguments[1]} : SystemFolders{};
     if (arguments.size() == 3) {
         const QByteArray blocked =
             QFile::encodeName(arguments[1] + QStringLiteral("/tavorim-") + arguments[2]);
         if (::mkdir(blocked.constData(), 0777) != 0 || ::chmod(blocked.constData(), 0777) != 0)
             return 4;
     }
-    TOnlyOne guard(nullptr);
+    TOnlyOne guard(nullptr, std::make_unique<LockFileRendezvous>(folders));
     if (TApplication::instance().terminated())
         return 3;
     QTextStream(stdout) << "holding" << Qt::endl;
     return QCoreApplication::exec();
+}
+
+// Run as `tst_onlyone twin <lock>`: a copy started the same instant as the test's, which made
+// the lock first and names itself in it a moment after the test is told "go".
+int twin(const QString &lock) {
+    QLockFile own(lock + QStringLiteral(".twin"));
+    QFile contents(lock + QStringLiteral(".twin"));
+    if (!own.tryLock(0) || !contents.open(QIODevice::ReadOnly))
+        return 4;
+    QTextStream(stdout) << "ready" << Qt::endl;
+    QTextStream(stdin).readLine();
+    QThread::msleep(300); // still writing
+    QFile file(lock);
+    if (!file.open(QIODevice::WriteOnly) || file.write(contents.readAll()) <= 0 || !file.flush())
+        return 5;
+    return QCoreApplication::exec();
+}
+
+// Dates the file a minute back: long enough that no copy can still be writing it.
+bool ageFile(const QString &path) {
+    const timeval minuteAgo{::time(nullptr) - 60, 0};
+    const timeval times[2]{minuteAgo, minuteAgo};
+    return ::utimes(QFile::encodeName(path).constData(), times) == 0;
 }
 
 // A user id that no account uses.
@@ -55,9 +84,11 @@ class TestOnlyOne : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { TApplication::instance().resetForTests(); }
-    void cleanup() { tavorim::setSystemFoldersForTests({}, {}); }
+    void init();
+    void cleanup();
     void guardAgainstAnotherCopy();
+    void leftBehind_data();
+    void leftBehind();
     void referencesInOneProcess();
     void atomNameKeepsTwentyCharacters_data();
     void atomNameKeepsTwentyCharacters();
@@ -71,6 +102,17 @@ private:
     // A runtime folder the guard could use, if it looked at XDG_RUNTIME_DIR.
     QTemporaryDir runtime_;
 };
+
+void TestOnlyOne::init() {
+    TApplication::instance().resetForTests();
+    MessageBox::setAutoAnswerForTests(MessageBox::Ok);
+    MessageBox::setRecordingForTests(true);
+}
+
+void TestOnlyOne::cleanup() {
+    MessageBox::setAutoAnswerForTests(MessageBox::NoButton);
+    MessageBox::setRecordingForTests(false);
+}
 
 // The program itself as a holder, or the command given; null when it does not come to hold.
 QProcess *TestOnlyOne::startHolder(const QStringList &command) {
@@ -89,27 +131,104 @@ QProcess *TestOnlyOne::startHolder(const QStringList &command) {
 
 void TestOnlyOne::guardAgainstAnotherCopy() {
     const QString atom = TOnlyOne::atomName();
+    const LockFileRendezvous system;
     QProcess *holder = startHolder();
     QVERIFY(holder);
-    QCOMPARE(TOnlyOne::holder(atom), holder->processId());
+    QCOMPARE(system.holder(atom), holder->processId());
     {
         TOnlyOne guard(nullptr);
         QVERIFY(TApplication::instance().terminated());
         QCOMPARE(TApplication::instance().title(), QStringLiteral("destroy me"));
     }
-    QCOMPARE(TOnlyOne::holder(atom), holder->processId());
+    QCOMPARE(system.holder(atom), holder->processId());
     // Killed, the holder leaves its file behind, which counts for nothing.
     ::kill(pid_t(holder->processId()), SIGKILL);
     QVERIFY(holder->waitForFinished());
-    QVERIFY(QFileInfo::exists(TOnlyOne::lockPath(atom)));
-    QCOMPARE(TOnlyOne::holder(atom), 0);
+    QVERIFY(QFileInfo::exists(system.lockPath(atom)));
+    QCOMPARE(system.holder(atom), 0);
     TApplication::instance().resetForTests();
     {
         TOnlyOne guard(nullptr);
         QVERIFY(!TApplication::instance().terminated());
-        QCOMPARE(TOnlyOne::holder(atom), QCoreApplication::applicationPid());
+        QCOMPARE(system.holder(atom), QCoreApplication::applicationPid());
     }
-    QVERIFY(!QFileInfo::exists(TOnlyOne::lockPath(atom)));
+    QVERIFY(!QFileInfo::exists(system.lockPath(atom)));
+    QVERIFY(MessageBox::shownForTests().isEmpty());
+}
+
+enum Left { EmptyLock, GarbageLock, TwinWriting, UnremovableLock, NoLockFolder, RuntimeAppears };
+enum Holder { Us, Other, Nobody };
+Q_DECLARE_METATYPE(Left)
+Q_DECLARE_METATYPE(Holder)
+
+// What a copy that died, or one starting this very instant, leaves where the lock goes. No
+// start ends without bringing a copy forward or saying why.
+void TestOnlyOne::leftBehind_data() {
+    QTest::addColumn<Left>("left");
+    QTest::addColumn<bool>("ends");
+    QTest::addColumn<bool>("said");
+    QTest::addColumn<Holder>("holder");
+    QTest::newRow("empty lock left over") << EmptyLock << false << false << Us;
+    QTest::newRow("garbage lock left over") << GarbageLock << false << false << Us;
+    QTest::newRow("lock being written by a twin") << TwinWriting << true << false << Other;
+    QTest::newRow("left-over lock that cannot be removed")
+        << UnremovableLock << false << true << Nobody;
+    QTest::newRow("no usable lock folder") << NoLockFolder << false << true << Nobody;
+    QTest::newRow("runtime folder appears while a copy runs")
+        << RuntimeAppears << true << false << Other;
+}
+
+void TestOnlyOne::leftBehind() {
+    QFETCH(Left, left);
+    QFETCH(bool, ends);
+    QFETCH(bool, said);
+    QFETCH(Holder, holder);
+    QTemporaryDir root;
+    const SystemFolders folders{root.filePath(QStringLiteral("run")),
+                                root.filePath(QStringLiteral("tmp"))};
+    QVERIFY(QDir().mkdir(folders.runtimeFolders) && QDir().mkdir(folders.temp));
+    const QString atom = TOnlyOne::atomName();
+    const QString path = LockFileRendezvous(folders).lockPath(atom);
+    QProcess *other = nullptr;
+    QFile lock(path);
+    if (left == EmptyLock || left == GarbageLock) {
+        QVERIFY(lock.open(QIODevice::WriteOnly));
+        lock.write(left == GarbageLock ? "\x01garbage\n" : "");
+        lock.close();
+        QVERIFY(ageFile(path));
+    }
+    if (left == UnremovableLock) {
+        QVERIFY(QDir().mkpath(path + QStringLiteral("/inside")) && ageFile(path));
+    } else if (left == NoLockFolder) {
+        QVERIFY(QDir().rmdir(QFileInfo(path).path()));
+        QFile taken(QFileInfo(path).path());
+        QVERIFY(taken.open(QIODevice::WriteOnly));
+    } else if (left == TwinWriting) {
+        QVERIFY((other = startHolder({QCoreApplication::applicationFilePath(), "twin", path})));
+        QVERIFY(lock.open(QIODevice::WriteOnly)); // made an instant ago, still empty
+        lock.close();
+        other->write("go\n");
+        QVERIFY(other->waitForBytesWritten());
+    } else if (left == RuntimeAppears) {
+        QVERIFY((other = startHolder({QCoreApplication::applicationFilePath(), "hold",
+                                      folders.runtimeFolders, folders.temp})));
+        const QString runtime = folders.runtimeFolders + QStringLiteral("/%1").arg(geteuid());
+        QVERIFY(QDir().mkdir(runtime));
+        QCOMPARE(::chmod(QFile::encodeName(runtime).constData(), 0700), 0);
+    }
+    {
+        TOnlyOne guard(nullptr, std::make_unique<LockFileRendezvous>(folders));
+        QCOMPARE(TApplication::instance().terminated(), ends);
+        QCOMPARE(MessageBox::shownForTests().size(), said ? 1 : 0);
+        const qint64 expected = holder == Us      ? QCoreApplication::applicationPid()
+                                : holder == Other ? other->processId()
+                                                  : 0;
+        QCOMPARE(LockFileRendezvous(folders).holder(atom), expected);
+    }
+    if (other) {
+        other->kill();
+        other->waitForFinished();
+    }
 }
 
 // A second guard in the process finds the atom held, like another copy's; the lock goes with
@@ -121,9 +240,9 @@ void TestOnlyOne::referencesInOneProcess() {
     auto second = std::make_unique<TOnlyOne>(nullptr);
     QVERIFY(TApplication::instance().terminated());
     first.reset();
-    QCOMPARE(TOnlyOne::holder(atom), QCoreApplication::applicationPid());
+    QCOMPARE(LockFileRendezvous().holder(atom), QCoreApplication::applicationPid());
     second.reset();
-    QCOMPARE(TOnlyOne::holder(atom), 0);
+    QCOMPARE(LockFileRendezvous().holder(atom), 0);
 }
 
 void TestOnlyOne::atomNameKeepsTwentyCharacters_data() {
@@ -190,7 +309,7 @@ void TestOnlyOne::scopeIsUserAndDisplay() {
             else
                 qputenv(qPrintable(setting.left(equals)), setting.mid(equals + 1).toUtf8());
         }
-        return TOnlyOne::lockPath(TOnlyOne::atomName());
+        return LockFileRendezvous().lockPath(TOnlyOne::atomName());
     };
     const QString holders = lockPathWith(holder);
     const QString our = lockPathWith(ours);
@@ -252,12 +371,14 @@ void TestOnlyOne::anotherUserCannotBlockTheGuard() {
         command << QString::number(geteuid());
     QProcess *holder = startHolder(command);
     QVERIFY2(holder, "the other user's copy did not start");
-    tavorim::setSystemFoldersForTests(runtimeFolders, shared);
+    const SystemFolders folders{runtimeFolders, shared};
     {
-        TOnlyOne guard(nullptr);
+        TOnlyOne guard(nullptr, std::make_unique<LockFileRendezvous>(folders));
         QVERIFY(!TApplication::instance().terminated());
-        QCOMPARE(TOnlyOne::holder(TOnlyOne::atomName()),
+        QCOMPARE(LockFileRendezvous(folders).holder(TOnlyOne::atomName()),
                  guarded ? QCoreApplication::applicationPid() : 0);
+        // Unguarded, the user is told.
+        QCOMPARE(MessageBox::shownForTests().size(), guarded ? 0 : 1);
     }
     holder->kill();
     holder->waitForFinished();
@@ -267,6 +388,8 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     if (argc >= 2 && qstrcmp(argv[1], "hold") == 0)
         return hold(QCoreApplication::arguments().mid(2));
+    if (argc == 3 && qstrcmp(argv[1], "twin") == 0)
+        return twin(QCoreApplication::arguments().at(2));
     TestOnlyOne test;
     return QTest::qExec(&test, argc, argv);
 }

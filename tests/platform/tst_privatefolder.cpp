@@ -1,7 +1,7 @@
 // The user's private folder: the runtime folder when it is the user's and closed to others, else
 // a folder of the user's own in the shared temporary folder, never one that someone else made,
-// can enter, or points to through a link. The user folder follows the same rules in /run/user
-// and /tmp, whatever XDG_RUNTIME_DIR and TMPDIR say.
+// can enter, or points to through a link. The user folder follows the same rules in /tmp, else
+// /run/user, whatever XDG_RUNTIME_DIR and TMPDIR say.
 #include "PrivateFolder.h"
 
 #include <QDir>
@@ -45,7 +45,6 @@ private slots:
 void TestPrivateFolder::cleanup() {
     qunsetenv("XDG_RUNTIME_DIR");
     qunsetenv("TMPDIR");
-    tavorim::setSystemFoldersForTests({}, {});
 }
 
 void TestPrivateFolder::choice_data() {
@@ -66,8 +65,10 @@ void TestPrivateFolder::choice_data() {
     QTest::newRow("shared name taken by another user")
         << NoRuntime << OtherUsers << Nowhere << false;
     QTest::newRow("shared name is a file") << NoRuntime << PlainFile << Nowhere << false;
-    QTest::newRow("user folder in the runtime folder")
-        << ClosedRuntime << NothingShared << InRuntime << true;
+    QTest::newRow("user folder in the temporary folder, beside a runtime folder")
+        << ClosedRuntime << NothingShared << InTemp << true;
+    QTest::newRow("user folder in the runtime folder, shared name is a file")
+        << ClosedRuntime << PlainFile << InRuntime << true;
     QTest::newRow("user folder, runtime folder others can enter")
         << OpenRuntime << NothingShared << InTemp << true;
     QTest::newRow("user folder, shared name taken by another user")
@@ -93,7 +94,6 @@ void TestPrivateFolder::choice() {
     const QString decoy = root.filePath(QStringLiteral("decoy"));
     if (user) {
         QVERIFY(makeFolder(runtimeFolders, 0755));
-        tavorim::setSystemFoldersForTests(runtimeFolders, temp);
         QVERIFY(makeFolder(decoy, 0700));
         qputenv("XDG_RUNTIME_DIR", QFile::encodeName(decoy));
         qputenv("TMPDIR", QFile::encodeName(decoy));
@@ -141,7 +141,7 @@ void TestPrivateFolder::choice() {
     const QString wanted = expected == InRuntime ? runtimeChoice
                            : expected == InTemp  ? sharedName
                                                  : QString();
-    const auto folder = user ? userFolder : privateFolder;
+    const auto folder = [&] { return user ? userFolder({runtimeFolders, temp}) : privateFolder(); };
     QCOMPARE(folder(), wanted);
     // Asked again, the folder made the first time is found and kept.
     QCOMPARE(folder(), wanted);

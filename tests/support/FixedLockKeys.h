@@ -1,14 +1,13 @@
 #pragma once
 
-#include "LockKeys.h"
+#include <Qt>
 
 namespace tavorim {
 
-// Lock keys that stay as the test sets them.
-class FixedLockKeys : public LockKeys {
+// Lock keys that stay as the test sets them; given to the backdrop through std::ref.
+class FixedLockKeys {
 public:
-    bool capsLock() const override { return caps_; }
-    bool numLock() const override { return num_; }
+    bool operator()(Qt::Key key) const { return key == Qt::Key_CapsLock ? caps_ : num_; }
     void set(bool caps, bool num) {
         caps_ = caps;
         num_ = num;

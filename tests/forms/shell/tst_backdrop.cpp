@@ -81,13 +81,11 @@ void TestBackdrop::init() {
     Etat_Global = T_Etat_Global{};
     tavorim::TApplication::instance().resetForTests();
     tavorim::Clock::setCurrentForTests(&clock_);
-    tavorim::LockKeys::setCurrentForTests(&keys_);
     keys_.set(false, false);
 }
 
 void TestBackdrop::cleanup() {
     tavorim::Clock::setCurrentForTests(nullptr);
-    tavorim::LockKeys::setCurrentForTests(nullptr);
 }
 
 void TestBackdrop::tilesCoverTheWindow_data() {
@@ -166,6 +164,7 @@ void TestBackdrop::lockKeysColorTheIndicators() {
     const QColor red(255, 0, 0);
     const QColor silver(192, 192, 192);
     TForm2 form;
+    form.setLockKeys(std::ref(keys_));
     keys_.set(caps, num);
     QTRY_COMPARE(panel(form, "panelMaj")->fontColor(), caps ? red : silver);
     QTRY_COMPARE(panel(form, "PanelVernum")->fontColor(), num ? red : silver);
@@ -241,6 +240,7 @@ void TestBackdrop::startJustBeforeMidnight() {
 // readings within one period.
 void TestBackdrop::timersTickEvery200Ms() {
     TForm2 form;
+    form.setLockKeys(std::ref(keys_));
     form.FormActivate();
     const QColor red(255, 0, 0);
     bool caps = false;

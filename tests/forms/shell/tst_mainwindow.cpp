@@ -78,7 +78,6 @@ void TestMainWindow::recordHelpCommands() {
 }
 
 void TestMainWindow::cleanup() {
-    tavorim::setColorDepthForTests(0);
     TApplication::instance().resetForTests();
 }
 
@@ -144,9 +143,8 @@ void TestMainWindow::richColorsFollowTheDepth_data() {
 void TestMainWindow::richColorsFollowTheDepth() {
     QFETCH(int, depth);
     QFETCH(bool, rich);
-    tavorim::setColorDepthForTests(depth);
     Etat_Global.Couleurs_Riches = !rich;
-    TForm1 form(web_);
+    TForm1 form(web_, nullptr, [depth](const QWidget *) { return depth; });
     QCOMPARE(Etat_Global.Couleurs_Riches, rich);
 }
 

@@ -5,6 +5,7 @@
 #include "Application.h"
 #include "DisplayProbe.h"
 #include "HttpPeer.h"
+#include "LockFileRendezvous.h"
 #include "OnlyOne.h"
 #include "Web.h"
 
@@ -29,9 +30,9 @@
 #include <sys/socket.h>
 #include <unistd.h>
 
+using tavorim::LockFileRendezvous;
 using tavorim::lowColorText;
 using tavorim::MinimumColorDepth;
-using tavorim::TOnlyOne;
 
 namespace {
 
@@ -288,7 +289,7 @@ QProcess *TestProgram::start(const QProcessEnvironment &environment, const QStri
 void TestProgram::secondCopyEndsAndFirstKeepsTheGuard() {
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QProcess *first = start(env);
-    QTRY_COMPARE_WITH_TIMEOUT(TOnlyOne::holder(GuardAtom), first->processId(), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(LockFileRendezvous().holder(GuardAtom), first->processId(), 30000);
     QProcess *second = start(env);
     // A confirmation box would wait for ever on the offscreen platform: ending is the proof
     // that none was asked.
@@ -296,19 +297,19 @@ void TestProgram::secondCopyEndsAndFirstKeepsTheGuard() {
     QCOMPARE(second->exitStatus(), QProcess::NormalExit);
     QCOMPARE(second->exitCode(), 0);
     QCOMPARE(first->state(), QProcess::Running);
-    QCOMPARE(TOnlyOne::holder(GuardAtom), first->processId());
+    QCOMPARE(LockFileRendezvous().holder(GuardAtom), first->processId());
     QCOMPARE(peer_.connections, 0); // no exit report
 }
 
 void TestProgram::killedCopyLeavesNoMark() {
     const QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
     QProcess *first = start(env);
-    QTRY_COMPARE_WITH_TIMEOUT(TOnlyOne::holder(GuardAtom), first->processId(), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(LockFileRendezvous().holder(GuardAtom), first->processId(), 30000);
     ::kill(pid_t(first->processId()), SIGKILL);
     QVERIFY(first->waitForFinished());
-    QCOMPARE(TOnlyOne::holder(GuardAtom), 0);
+    QCOMPARE(LockFileRendezvous().holder(GuardAtom), 0);
     QProcess *next = start(env);
-    QTRY_COMPARE_WITH_TIMEOUT(TOnlyOne::holder(GuardAtom), next->processId(), 30000);
+    QTRY_COMPARE_WITH_TIMEOUT(LockFileRendezvous().holder(GuardAtom), next->processId(), 30000);
     QCOMPARE(next->state(), QProcess::Running);
 }
 
@@ -321,7 +322,7 @@ void TestProgram::twoCopiesAtOnceLeaveOne() {
     QProcess *ended = a->state() == QProcess::NotRunning ? a : b;
     QProcess *survivor = ended == a ? b : a;
     QCOMPARE(ended->exitCode(), 0);
-    QCOMPARE(TOnlyOne::holder(GuardAtom), survivor->processId());
+    QCOMPARE(LockFileRendezvous().holder(GuardAtom), survivor->processId());
     QCOMPARE(survivor->state(), QProcess::Running);
 }
 

@@ -48,14 +48,12 @@ void TestScreenReader::init() {
     Etat_Global = T_Etat_Global{};
     tavorim::TApplication::instance().resetForTests();
     tavorim::Clock::setCurrentForTests(&clock_);
-    tavorim::LockKeys::setCurrentForTests(&keys_);
     keys_.set(false, false);
     web_.opened.clear();
 }
 
 void TestScreenReader::cleanup() {
     tavorim::Clock::setCurrentForTests(nullptr);
-    tavorim::LockKeys::setCurrentForTests(nullptr);
 }
 
 void TestScreenReader::indicatorsSayTheirState_data() {
@@ -71,6 +69,7 @@ void TestScreenReader::indicatorsSayTheirState() {
     QFETCH(bool, caps);
     QFETCH(bool, num);
     TForm2 form;
+    form.setLockKeys(std::ref(keys_));
     auto state = [&](const char *name) {
         return accessible(form.findChild<QWidget *>(QLatin1String(name)))->text(QAccessible::Name);
     };

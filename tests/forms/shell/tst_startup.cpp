@@ -3,6 +3,7 @@
 // other copy.
 #include "Application.h"
 #include "Globals.h"
+#include "LockFileRendezvous.h"
 #include "MessageBox.h"
 #include "OnlyOne.h"
 #include "RecordingWeb.h"
@@ -10,6 +11,7 @@
 #include "Tavor1.h"
 #include "Unit2.h"
 #include "Web.h"
+#include "WindowPlacement.h"
 
 #include <QLineEdit>
 #include <QMenu>
@@ -121,7 +123,7 @@ void TestStartup::startAndEndInOrder() {
         QCOMPARE(shown.size(), english.size());
         for (const QString &text : shown)
             QVERIFY2(!english.contains(text), qPrintable(text));
-        QCOMPARE(tavorim::TOnlyOne::holder(tavorim::TOnlyOne::atomName()),
+        QCOMPARE(tavorim::LockFileRendezvous().holder(tavorim::TOnlyOne::atomName()),
                  QCoreApplication::applicationPid());
         MessageBox::setAutoAnswerForTests(MessageBox::Yes);
         form1->close();
@@ -136,7 +138,8 @@ void TestStartup::startAndEndInOrder() {
     QCOMPARE(MessageBox::shownForTests().size(), 1);
     QCOMPARE(web_.sent.size(), 1);
     // The guard went with the backdrop.
-    QVERIFY(!QFileInfo::exists(tavorim::TOnlyOne::lockPath(tavorim::TOnlyOne::atomName())));
+    QVERIFY(
+        !QFileInfo::exists(tavorim::LockFileRendezvous().lockPath(tavorim::TOnlyOne::atomName())));
 }
 
 void TestStartup::secondCopyEndsWithoutAsking() {
@@ -156,7 +159,7 @@ void TestStartup::secondCopyEndsWithoutAsking() {
     QCOMPARE(run_->steps, expected);
     // The first copy still holds the name, under the title this copy gave up.
     QCOMPARE(TApplication::instance().title(), QStringLiteral("destroy me"));
-    QCOMPARE(tavorim::TOnlyOne::holder(atom), first.processId());
+    QCOMPARE(tavorim::LockFileRendezvous().holder(atom), first.processId());
     first.kill();
     first.waitForFinished();
 }
@@ -166,6 +169,13 @@ void TestStartup::backdropCoversItsScreen() {
     form.showMaximized();
     QScreen *screen = form.screen();
     QCOMPARE(form.geometry(), screen->geometry());
+    // The help viewer keeps clear of the clock and the indicators, of nothing else.
+    QRegion panels;
+    for (const char *name : {"Panel1", "panelMaj", "PanelVernum"}) {
+        const auto *panel = form.findChild<QWidget *>(QLatin1String(name));
+        panels += QRect(panel->mapToGlobal(QPoint(0, 0)), panel->size());
+    }
+    QCOMPARE(tavorim::helpKeepClear(), panels);
     // The screen changes size: the backdrop follows.
     const QRect smaller(screen->geometry().topLeft(), QSize(800, 600));
     emit screen->geometryChanged(smaller);
