@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 using tavorim::ManualClock;
 using tavorim::MillisecondsPerDay;
@@ -75,19 +76,19 @@ private slots:
 private:
     ManualClock clock_;
     tavorim::FixedLockKeys keys_;
+    std::optional<tavorim::TApplication> application_;
 };
 
 void TestBackdrop::init() {
     Etat_Global = T_Etat_Global{};
-    tavorim::TApplication::instance().resetForTests();
-    tavorim::Clock::setCurrentForTests(&clock_);
+    application_.emplace();
     tavorim::LockKeys::setCurrentForTests(&keys_);
     keys_.set(false, false);
 }
 
 void TestBackdrop::cleanup() {
-    tavorim::Clock::setCurrentForTests(nullptr);
     tavorim::LockKeys::setCurrentForTests(nullptr);
+    application_.reset();
 }
 
 void TestBackdrop::tilesCoverTheWindow_data() {
@@ -105,7 +106,7 @@ void TestBackdrop::tilesCoverTheWindow() {
     const QImage tile(QStringLiteral(":/pictures/tuile.bmp"));
     if (tile.isNull())
         QSKIP("the tile picture is not built in yet");
-    TForm2 form;
+    TForm2 form(clock_);
     form.resize(size);
     for (QWidget *child : form.findChildren<QWidget *>())
         child->hide();
@@ -137,7 +138,7 @@ void TestBackdrop::indicatorsKeepTheirDistances_data() {
 
 void TestBackdrop::indicatorsKeepTheirDistances() {
     QFETCH(int, width);
-    TForm2 form;
+    TForm2 form(clock_);
     form.show();
     form.resize(width, 600);
     const QRect maj = panel(form, "panelMaj")->geometry();
@@ -165,7 +166,7 @@ void TestBackdrop::lockKeysColorTheIndicators() {
     QFETCH(bool, num);
     const QColor red(255, 0, 0);
     const QColor silver(192, 192, 192);
-    TForm2 form;
+    TForm2 form(clock_);
     keys_.set(caps, num);
     QTRY_COMPARE(panel(form, "panelMaj")->fontColor(), caps ? red : silver);
     QTRY_COMPARE(panel(form, "PanelVernum")->fontColor(), num ? red : silver);
@@ -189,7 +190,7 @@ void TestBackdrop::clockCounts() {
     QFETCH(QTime, start);
     QFETCH(int, stepMs);
     QFETCH(int, runSeconds);
-    TForm2 form;
+    TForm2 form(clock_);
     timer(form, "Timer1")->stop(); // the ticks are driven here
     clock_.setFraction(start.msecsSinceStartOfDay() / MillisecondsPerDay);
     form.FormActivate();
@@ -223,7 +224,7 @@ void TestBackdrop::clockCounts() {
 
 void TestBackdrop::startJustBeforeMidnight() {
     // No tick comes between the start and midnight: the span would come out below zero.
-    TForm2 form;
+    TForm2 form(clock_);
     timer(form, "Timer1")->stop();
     clock_.set(23, 59, 59, 900);
     form.FormActivate();
@@ -240,7 +241,7 @@ void TestBackdrop::startJustBeforeMidnight() {
 // Both timers tick every 200 ms: the indicators follow the lock keys and the clock its
 // readings within one period.
 void TestBackdrop::timersTickEvery200Ms() {
-    TForm2 form;
+    TForm2 form(clock_);
     form.FormActivate();
     const QColor red(255, 0, 0);
     bool caps = false;

@@ -17,6 +17,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 
 QAccessibleInterface *accessible(QWidget *widget) {
@@ -40,13 +42,13 @@ private slots:
 private:
     tavorim::ManualClock clock_;
     tavorim::FixedLockKeys keys_;
+    std::optional<tavorim::TApplication> application_;
     QList<QUrl> opened_;
 };
 
 void TestScreenReader::init() {
     Etat_Global = T_Etat_Global{};
-    tavorim::TApplication::instance().resetForTests();
-    tavorim::Clock::setCurrentForTests(&clock_);
+    application_.emplace();
     tavorim::LockKeys::setCurrentForTests(&keys_);
     keys_.set(false, false);
     opened_.clear();
@@ -54,9 +56,9 @@ void TestScreenReader::init() {
 }
 
 void TestScreenReader::cleanup() {
-    tavorim::Clock::setCurrentForTests(nullptr);
     tavorim::LockKeys::setCurrentForTests(nullptr);
     tavorim::setShellOpenForTests({});
+    application_.reset();
 }
 
 void TestScreenReader::indicatorsSayTheirState_data() {
@@ -71,7 +73,7 @@ void TestScreenReader::indicatorsSayTheirState_data() {
 void TestScreenReader::indicatorsSayTheirState() {
     QFETCH(bool, caps);
     QFETCH(bool, num);
-    TForm2 form;
+    TForm2 form(clock_);
     auto state = [&](const char *name) {
         return accessible(form.findChild<QWidget *>(QLatin1String(name)))->text(QAccessible::Name);
     };
@@ -90,7 +92,7 @@ void TestScreenReader::indicatorsSayTheirState() {
 }
 
 void TestScreenReader::clockSaysItsTime() {
-    TForm2 form;
+    TForm2 form(clock_);
     auto *panel = form.findChild<tavorim::BevelPanel *>(QStringLiteral("Panel1"));
     form.Timer1Timer();
     QVERIFY(!panel->caption().isEmpty());
