@@ -56,7 +56,8 @@ int main(int argc, char *argv[]) {
     tavorim::catchPlatformFailure(true);
     QApplication app(count, arguments.data());
     tavorim::catchPlatformFailure(false);
-    if (!tavorim::screenCanShowTheProgram(tavorim::TApplication::instance().title()))
+    tavorim::TApplication application;
+    if (!tavorim::screenCanShowTheProgram(application.title().text()))
         return 1;
     return runTavorim();
 }

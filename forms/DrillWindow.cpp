@@ -283,7 +283,7 @@ void DrillWindow::playCue(const std::string &bareName) {
     controls_.player->setFileName(fromCore(bareName));
     const tavorim::SoundError error = controls_.player->open();
     if (error != tavorim::SoundError::None) {
-        tavorim::MessageBox::showError(this, tavorim::TApplication::instance().title(),
+        tavorim::MessageBox::showError(this, tavorim::TApplication::instance().title().text(),
                                        tavorim::SoundPlayer::errorBoxText(error));
         return;
     }

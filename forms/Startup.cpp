@@ -46,7 +46,7 @@ int runTavorim() {
 
     int code = 0;
     // A copy that found another one running has already asked to end: it shows nothing.
-    if (!application.terminated()) {
+    if (!application.run().terminated()) {
         Form2->showMaximized();
         code = QApplication::exec();
     }

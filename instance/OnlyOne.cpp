@@ -58,9 +58,9 @@ QString displayName() {
 // in order. Without an X display nothing can be searched: this copy just ends.
 void bringOtherCopyForward(const QString &atom) {
     TApplication &application = TApplication::instance();
-    const QString title = application.title();
+    const QString title = application.title().text();
     // This copy's own window must not answer the search.
-    application.setTitle(QStringLiteral("destroy me"));
+    application.title().setText(QStringLiteral("destroy me"));
     const qint64 holder = TOnlyOne::holder(atom);
     Windowing &windowing = Windowing::current();
     const QList<WId> windows = holder ? windowing.topLevelWindows(holder) : QList<WId>();
@@ -80,13 +80,13 @@ void bringOtherCopyForward(const QString &atom) {
         if (!iconic)
             windowing.activate(*found);
     }
-    application.Terminate();
+    application.run().Terminate();
 }
 
 } // namespace
 
 QString TOnlyOne::atomName() {
-    return QStringLiteral("OnlyOne") + TApplication::instance().title().left(20);
+    return QStringLiteral("OnlyOne") + TApplication::instance().title().text().left(20);
 }
 
 QString TOnlyOne::lockPath(const QString &atom) {

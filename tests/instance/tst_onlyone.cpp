@@ -13,6 +13,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -34,8 +35,9 @@ int hold(const QStringList &arguments) {
         if (::mkdir(blocked.constData(), 0777) != 0 || ::chmod(blocked.constData(), 0777) != 0)
             return 4;
     }
+    TApplication application;
     TOnlyOne guard(nullptr);
-    if (TApplication::instance().terminated())
+    if (application.run().terminated())
         return 3;
     QTextStream(stdout) << "holding" << Qt::endl;
     return QCoreApplication::exec();
@@ -55,8 +57,11 @@ class TestOnlyOne : public QObject {
     Q_OBJECT
 
 private slots:
-    void init() { TApplication::instance().resetForTests(); }
-    void cleanup() { tavorim::setSystemFoldersForTests({}, {}); }
+    void init() { application_.emplace(); }
+    void cleanup() {
+        tavorim::setSystemFoldersForTests({}, {});
+        application_.reset();
+    }
     void guardAgainstAnotherCopy();
     void referencesInOneProcess();
     void atomNameKeepsTwentyCharacters_data();
@@ -70,6 +75,7 @@ private:
     QProcess *startHolder(const QStringList &command = {});
     // A runtime folder the guard could use, if it looked at XDG_RUNTIME_DIR.
     QTemporaryDir runtime_;
+    std::optional<TApplication> application_;
 };
 
 // The program itself as a holder, or the command given; null when it does not come to hold.
@@ -94,8 +100,8 @@ void TestOnlyOne::guardAgainstAnotherCopy() {
     QCOMPARE(TOnlyOne::holder(atom), holder->processId());
     {
         TOnlyOne guard(nullptr);
-        QVERIFY(TApplication::instance().terminated());
-        QCOMPARE(TApplication::instance().title(), QStringLiteral("destroy me"));
+        QVERIFY(application_->run().terminated());
+        QCOMPARE(application_->title().text(), QStringLiteral("destroy me"));
     }
     QCOMPARE(TOnlyOne::holder(atom), holder->processId());
     // Killed, the holder leaves its file behind, which counts for nothing.
@@ -103,10 +109,11 @@ void TestOnlyOne::guardAgainstAnotherCopy() {
     QVERIFY(holder->waitForFinished());
     QVERIFY(QFileInfo::exists(TOnlyOne::lockPath(atom)));
     QCOMPARE(TOnlyOne::holder(atom), 0);
-    TApplication::instance().resetForTests();
+    application_.reset();
+    application_.emplace();
     {
         TOnlyOne guard(nullptr);
-        QVERIFY(!TApplication::instance().terminated());
+        QVERIFY(!application_->run().terminated());
         QCOMPARE(TOnlyOne::holder(atom), QCoreApplication::applicationPid());
     }
     QVERIFY(!QFileInfo::exists(TOnlyOne::lockPath(atom)));
@@ -117,9 +124,9 @@ void TestOnlyOne::guardAgainstAnotherCopy() {
 void TestOnlyOne::referencesInOneProcess() {
     const QString atom = TOnlyOne::atomName();
     auto first = std::make_unique<TOnlyOne>(nullptr);
-    QVERIFY(!TApplication::instance().terminated());
+    QVERIFY(!application_->run().terminated());
     auto second = std::make_unique<TOnlyOne>(nullptr);
-    QVERIFY(TApplication::instance().terminated());
+    QVERIFY(application_->run().terminated());
     first.reset();
     QCOMPARE(TOnlyOne::holder(atom), QCoreApplication::applicationPid());
     second.reset();
@@ -140,7 +147,7 @@ void TestOnlyOne::atomNameKeepsTwentyCharacters_data() {
 void TestOnlyOne::atomNameKeepsTwentyCharacters() {
     QFETCH(QString, title);
     QFETCH(QString, atom);
-    TApplication::instance().setTitle(title);
+    application_->title().setText(title);
     QCOMPARE(TOnlyOne::atomName(), atom);
 }
 
@@ -255,7 +262,7 @@ void TestOnlyOne::anotherUserCannotBlockTheGuard() {
     tavorim::setSystemFoldersForTests(runtimeFolders, shared);
     {
         TOnlyOne guard(nullptr);
-        QVERIFY(!TApplication::instance().terminated());
+        QVERIFY(!application_->run().terminated());
         QCOMPARE(TOnlyOne::holder(TOnlyOne::atomName()),
                  guarded ? QCoreApplication::applicationPid() : 0);
     }

@@ -17,6 +17,8 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <optional>
+
 using tavorim::TApplication;
 
 namespace {
@@ -60,17 +62,19 @@ private slots:
 
 private:
     QList<QUrl> opened_;
+    std::optional<TApplication> application_;
 };
 
 void TestDialogs::init() {
     Etat_Global = T_Etat_Global{};
-    TApplication::instance().resetForTests();
+    application_.emplace();
     opened_.clear();
     tavorim::setShellOpenForTests([this](const QUrl &url) { opened_.append(url); });
 }
 
 void TestDialogs::cleanup() {
     tavorim::setShellOpenForTests({});
+    application_.reset();
 }
 
 void TestDialogs::levelShownAtOpening_data() {
