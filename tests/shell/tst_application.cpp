@@ -61,7 +61,6 @@ private slots:
     void modalWindowBelongsToItsOpener();
     void titleFromTheProgramFile_data();
     void titleFromTheProgramFile();
-    void mainFormCarriesTheTitle();
 };
 
 void TestApplication::windowManagerActs_data() {
@@ -155,21 +154,6 @@ void TestApplication::titleFromTheProgramFile() {
     QFETCH(QString, path);
     QFETCH(QString, title);
     QCOMPARE(tavorim::ApplicationTitle::fromProgramPath(path), title);
-}
-
-void TestApplication::mainFormCarriesTheTitle() {
-    TApplication application;
-    QWidget form;
-    application.setMainForm(&form);
-    const QString own =
-        tavorim::ApplicationTitle::fromProgramPath(QCoreApplication::applicationFilePath());
-    QCOMPARE(form.windowIconText(), own);
-    // The guard's change reaches the window another copy searches for; a null text undoes it.
-    application.title().setText(QStringLiteral("destroy me"));
-    QCOMPARE(form.windowIconText(), QStringLiteral("destroy me"));
-    application.title().setText(QString());
-    QCOMPARE(application.title().text(), own);
-    QCOMPARE(form.windowIconText(), own);
 }
 
 QTEST_MAIN(TestApplication)
