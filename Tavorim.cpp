@@ -61,7 +61,8 @@ int main(int argc, char *argv[]) {
     QApplication app(count, arguments.data());
     tavorim::catchPlatformFailure(false);
     tavorim::Module::setFolder(QCoreApplication::applicationDirPath());
-    if (!tavorim::screenCanShowTheProgram(tavorim::TApplication::instance().title()))
+    tavorim::TApplication application;
+    if (!tavorim::screenCanShowTheProgram(application.title().text()))
         return 1;
     return runTavorim();
 }

@@ -32,7 +32,9 @@ void QuestionCycle(benchmark::State &state) {
     Etat_Global.Niveau_I = level == 1;
     Etat_Global.Niveau_II = level == 2;
     Etat_Global.Niveau_III = level == 3;
-    seedRandomForTests(1);
+    static SeededRandom seeded;
+    seeded.seed(1);
+    setRandomSource(&seeded);
     bool right = false;
     for (auto _ : state) {
         const Question_Preparee question = Prepare_Question(sens);

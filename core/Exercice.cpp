@@ -11,7 +11,6 @@
 #include <cstdint>
 #include <functional>
 #include <limits>
-#include <random>
 #include <string>
 #include <utility>
 
@@ -19,13 +18,12 @@ namespace {
 
 // ---- Chance ----
 
-std::mt19937_64 &generator() {
-    static std::mt19937_64 generateur;
-    return generateur;
-}
+RandomSource *installedSource = nullptr;
 
-RandomSource *testSource = nullptr;
-std::function<std::uint64_t()> seedSource;
+RandomSource &source() {
+    static SeededRandom programSource;
+    return installedSource != nullptr ? *installedSource : programSource;
+}
 
 // ---- The two directions: one set of rules, two tables ----
 
@@ -106,45 +104,47 @@ long double roundHalfToEven(long double valeur) {
 
 } // namespace
 
+SeededRandom::SeededRandom(std::function<std::uint64_t()> seeds) : seeds_(std::move(seeds)) {}
+
+void SeededRandom::seed(std::uint64_t value) {
+    generateur_.seed(value);
+}
+
+int SeededRandom::next(int n) {
+    return std::uniform_int_distribution<int>(0, n - 1)(generateur_);
+}
+
+void SeededRandom::reseed() {
+    if (seeds_) {
+        const std::uint64_t value = seeds_();
+        std::seed_seq sequence{static_cast<std::uint32_t>(value),
+                               static_cast<std::uint32_t>(value >> 32)};
+        generateur_.seed(sequence);
+        return;
+    }
+    // The clock ticks in nanoseconds here; the reseed count keeps two reseeds apart even
+    // should they read the same tick.
+    const auto tick = static_cast<std::uint64_t>(
+        std::chrono::high_resolution_clock::now().time_since_epoch().count());
+    ++reseeds_;
+    std::seed_seq sequence{static_cast<std::uint32_t>(tick), static_cast<std::uint32_t>(tick >> 32),
+                           static_cast<std::uint32_t>(reseeds_)};
+    generateur_.seed(sequence);
+}
+
+void setRandomSource(RandomSource *source) {
+    installedSource = source;
+}
+
 int Hasard(int n) {
     if (n < 1) {
         return 0;
     }
-    if (testSource != nullptr) {
-        return testSource->next(n);
-    }
-    return std::uniform_int_distribution<int>(0, n - 1)(generator());
+    return source().next(n);
 }
 
 void Resseme_Hasard() {
-    if (seedSource) {
-        const std::uint64_t seed = seedSource();
-        std::seed_seq sequence{static_cast<std::uint32_t>(seed),
-                               static_cast<std::uint32_t>(seed >> 32)};
-        generator().seed(sequence);
-        return;
-    }
-    // The clock ticks in nanoseconds here; the call count keeps two reseeds apart even
-    // should they read the same tick.
-    static std::uint64_t calls = 0;
-    const auto tick = static_cast<std::uint64_t>(
-        std::chrono::high_resolution_clock::now().time_since_epoch().count());
-    ++calls;
-    std::seed_seq sequence{static_cast<std::uint32_t>(tick), static_cast<std::uint32_t>(tick >> 32),
-                           static_cast<std::uint32_t>(calls)};
-    generator().seed(sequence);
-}
-
-void setRandomSourceForTests(RandomSource *source) {
-    testSource = source;
-}
-
-void setSeedSourceForTests(std::function<std::uint64_t()> source) {
-    seedSource = std::move(source);
-}
-
-void seedRandomForTests(std::uint64_t seed) {
-    generator().seed(seed);
+    source().reseed();
 }
 
 int Niveau_Courant() {

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <random>
 #include <string>
 
 // The rules of the two drills, free of any window. Every rule that takes a direction reads and
@@ -52,17 +53,31 @@ Verdict Juge_Reponse(Sens_Exercice sens, const std::string &reponse);
 // The score of the answers given so far; meant for when at least one was given.
 Score Calcule_Score(Sens_Exercice sens);
 
-// Replaces the generator behind Hasard, so that tests can choose the draws.
+// The source of chance behind Hasard and Resseme_Hasard.
 class RandomSource {
 public:
     virtual ~RandomSource() = default;
+    // From 0 to n - 1; n is at least 1.
     virtual int next(int n) = 0;
+    // A source that draws no sequence has nothing to reseed.
+    virtual void reseed() {}
 };
 
-// Installs a source for Hasard; nullptr restores the real generator.
-void setRandomSourceForTests(RandomSource *source);
-// Replaces the clock as the seed of Resseme_Hasard, read once per reseed; an empty function
-// restores the clock.
-void setSeedSourceForTests(std::function<std::uint64_t()> source);
-// Puts the real generator in a known state.
-void seedRandomForTests(std::uint64_t seed);
+// The program's own source: a 64-bit Mersenne twister, reseeded from the given seeds, read once
+// per reseed, or from the clock when none are given.
+class SeededRandom : public RandomSource {
+public:
+    explicit SeededRandom(std::function<std::uint64_t()> seeds = {});
+    // Puts the generator in the state this seed gives.
+    void seed(std::uint64_t value);
+    int next(int n) override;
+    void reseed() override;
+
+private:
+    std::mt19937_64 generateur_;
+    std::function<std::uint64_t()> seeds_;
+    std::uint64_t reseeds_ = 0;
+};
+
+// Puts another source behind Hasard and Resseme_Hasard; nullptr puts the program's own back.
+void setRandomSource(RandomSource *source);

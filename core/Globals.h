@@ -1,5 +1,7 @@
 #pragma once
 
+#include "TavorimVersion.h"
+
 #include <array>
 #include <cstdint>
 #include <string>
@@ -12,7 +14,7 @@ struct T_Etat_Global {
     std::int32_t Justes_Arab = 0;
     std::int32_t Justes_Rom = 0;
     bool Couleurs_Riches = true;
-    std::string Version_Texte = "2.4";
+    std::string Version_Texte = TavorimVersion;
     std::string Duree_Texte;
     bool Niveau_I = false, Niveau_II = false, Niveau_III = false;
     std::string Attendu_Rom;

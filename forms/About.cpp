@@ -47,6 +47,8 @@ TAboutBox::TAboutBox(tavorim::WebAccess &web, QWidget *parent)
 
     tavorim::centerOnScreen(this);
     tavorim::installDialogKeys(this, ui_->OKButton);
+    // The version is written in one place only, not in the design.
+    ui_->Version->setText(QString::fromStdString(Etat_Global.Version_Texte));
     nameProduct();
     FormCreate();
 }

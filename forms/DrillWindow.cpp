@@ -287,7 +287,8 @@ void DrillWindow::playCue(const std::string &bareName) {
     if (error != tavorim::SoundError::None) {
         const QString text = tavorim::errorBoxText(error);
         qCWarning(tavorim::soundLog, "%s : %s", bareName.c_str(), qUtf8Printable(text));
-        tavorim::MessageBox::showError(this, tavorim::TApplication::instance().title(), text);
+        tavorim::MessageBox::showError(this, tavorim::TApplication::instance().title().text(),
+                                       text);
         return;
     }
     controls_.player->play();

@@ -43,7 +43,7 @@ int runTavorim(tavorim::WebAccess &web) {
 
     int code = 0;
     // A copy that found another one running has already asked to end: it shows nothing.
-    if (!application.terminated()) {
+    if (!application.run().terminated()) {
         Form2->showMaximized();
         code = QApplication::exec();
     }

@@ -18,7 +18,9 @@
 #include "Nivform.h"
 #include "Pictures.h"
 #include "PixelFont.h"
+#include "ProgramFile.h"
 #include "Romain1.h"
+#include "TavorimVersion.h"
 #include "Web.h"
 #include "WebLog.h"
 #include "hh_funcs.h"
@@ -80,8 +82,9 @@ TForm1::TForm1(tavorim::WebAccess &web, QWidget *parent, ColorDepth colorDepth)
 
     // F1 in this window asks the help for the window's context.
     auto *help = new QShortcut(QKeySequence(Qt::Key_F1), this);
-    connect(help, &QShortcut::activated, this,
-            [] { TApplication::instance().HelpCommand(tavorim::HELP_CONTEXT, HelpContext); });
+    connect(help, &QShortcut::activated, this, [] {
+        TApplication::instance().help().HelpCommand(tavorim::HELP_CONTEXT, HelpContext);
+    });
     // The keys of every dialog here: Enter clicks the focused button, and its access letter
     // alone does too ("&Fermer" has the focus at start).
     tavorim::installDialogKeys(this);
@@ -96,7 +99,7 @@ TForm1::~TForm1() {
 }
 
 QString TForm1::caption() {
-    return QStringLiteral("TavoRim v. 2.4 complète et gratuite");
+    return QStringLiteral("TavoRim v. %1 complète et gratuite").arg(QLatin1String(TavorimVersion));
 }
 
 QString TForm1::reportedProgramName(const QString &programPath) {
@@ -143,7 +146,7 @@ void TForm1::FormCreate() {
 
 void TForm1::FormActivate() {
     setWindowTitle(caption());
-    TApplication::instance().ProcessMessages();
+    TApplication::instance().run().ProcessMessages();
 }
 
 void TForm1::showEvent(QShowEvent *event) {
@@ -173,8 +176,8 @@ bool TForm1::FormCloseQuery() {
 
 void TForm1::FormClose() {
     TApplication &application = TApplication::instance();
-    application.HelpCommand(tavorim::HELP_QUIT, 0);
-    const QString address = exitReportAddress(application.exeName());
+    application.help().HelpCommand(tavorim::HELP_QUIT, 0);
+    const QString address = exitReportAddress(tavorim::exeName());
     // An empty statistics address builds a program that sends nothing.
     if (!address.isEmpty()) {
         qCInfo(tavorim::webLog, "envoi du rapport de fin à %s",
@@ -184,16 +187,16 @@ void TForm1::FormClose() {
         qCInfo(tavorim::webLog,
                "pas de rapport de fin (réglage report = off, ou logiciel construit sans)");
     }
-    application.ProcessMessages();
+    application.run().ProcessMessages();
     // The network layer sends from its own thread meanwhile; whatever it meets, the run ends
     // after the pause.
     QThread::msleep(ExitPauseMs);
-    application.Terminate();
+    application.run().Terminate();
 }
 
 void TForm1::closeEvent(QCloseEvent *event) {
     // A termination request (a second copy, the end of the exit sequence) closes at once.
-    if (TApplication::instance().terminated()) {
+    if (TApplication::instance().run().terminated()) {
         event->accept();
         return;
     }
@@ -215,17 +218,17 @@ void TForm1::FormDestroy() {
 void TForm1::Enchiffresromains1Click() {
     // Owned by the application, as the level dialog.
     Tromaform romaform(nullptr);
-    TApplication::instance().ShowModal(&romaform);
+    TApplication::instance().run().ShowModal(&romaform);
 }
 
 void TForm1::Enchiffresarabes1Click() {
     Tarabform arabform(this);
-    TApplication::instance().ShowModal(&arabform);
+    TApplication::instance().run().ShowModal(&arabform);
 }
 
 void TForm1::Niveau1Click() {
     Tnivform nivform;
-    TApplication::instance().ShowModal(&nivform);
+    TApplication::instance().run().ShowModal(&nivform);
 }
 
 void TForm1::son1Click() {
@@ -240,7 +243,7 @@ void TForm1::Documentation1Click() {
 
 void TForm1::Apropos1Click() {
     TAboutBox AboutBox(web_, this);
-    TApplication::instance().ShowModal(&AboutBox);
+    TApplication::instance().run().ShowModal(&AboutBox);
 }
 
 bool TForm1::eventFilter(QObject *watched, QEvent *event) {

@@ -33,9 +33,9 @@ void nameLockState(QWidget *panel, const QString &lock, bool on) {
 
 // Kept below the other windows for the window manager too, so that raising the main window
 // cannot bring the backdrop over the help viewer or a drill.
-TForm2::TForm2(QWidget *parent)
+TForm2::TForm2(const tavorim::Clock &clock, QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::FramelessWindowHint | Qt::WindowStaysOnBottomHint),
-      lockKeys_([](Qt::Key key) {
+      clock_(clock), lockKeys_([](Qt::Key key) {
           const tavorim::Windowing &windowing = tavorim::Windowing::current();
           return key == Qt::Key_CapsLock ? windowing.capsLock() : windowing.numLock();
       }) {
@@ -88,29 +88,27 @@ void TForm2::showEvent(QShowEvent *event) {
 }
 
 void TForm2::FormActivate() {
-    Heure_Debut = tavorim::Clock::current().timeOfDay();
+    Heure_Debut = clock_.timeOfDay();
     // Until the first tick, the last reading is the start itself: a run started a moment
     // before midnight then counts from midnight on instead of staying below zero for a day.
     Heure_Derniere = Heure_Debut;
     if (!mainWindow_)
         return;
-    TApplication &application = TApplication::instance();
     // Blocking neither the backdrop nor the viewer: window managers raise a modal window's parents
     // with it, which would bring the backdrop over the viewer.
     mainWindow_->setWindowModality(Qt::WindowModal);
-    application.ShowModal(mainWindow_);
+    TApplication::instance().run().ShowModal(mainWindow_);
 }
 
 void TForm2::Timer1Timer() {
-    const tavorim::Clock &clock = tavorim::Clock::current();
     double elapsed;
-    if (clock.timeOfDay() > Heure_Debut) {
-        Heure_Derniere = clock.timeOfDay();
+    if (clock_.timeOfDay() > Heure_Debut) {
+        Heure_Derniere = clock_.timeOfDay();
         elapsed = Heure_Derniere - Heure_Debut;
     } else {
         // Midnight has passed since the start: the time since midnight plus the span from the
         // start to the last tick before it.
-        elapsed = clock.timeOfDay() + (Heure_Derniere - Heure_Debut);
+        elapsed = clock_.timeOfDay() + (Heure_Derniere - Heure_Debut);
     }
     ui_->Panel1->setCaption(tavorim::formatDuration(elapsed));
     Etat_Global.Duree_Texte = ui_->Panel1->caption().toStdString();

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Clock.h"
 #include "OnlyOne.h"
 
 #include <QPixmap>
@@ -21,7 +22,9 @@ class TForm2 : public QWidget {
     Q_OBJECT
 
 public:
-    explicit TForm2(QWidget *parent = nullptr);
+    // The clock times the run.
+    explicit TForm2(const tavorim::Clock &clock = tavorim::systemClock(),
+                    QWidget *parent = nullptr);
     ~TForm2() override;
 
     // The window shown modally at activation (the main window, set by the entry routine).
@@ -66,6 +69,7 @@ private:
     QTimer TimerLeds{this};
 
     // Clock readings, as fractions of a day.
+    const tavorim::Clock &clock_;
     double Heure_Debut = 0;
     double Heure_Derniere = 0;
 

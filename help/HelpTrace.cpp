@@ -1,6 +1,6 @@
 #include "HelpTrace.h"
 
-#include "Application.h"
+#include "ProgramFile.h"
 #include "hh.h"
 
 #include <QDate>
@@ -155,12 +155,11 @@ void TDLogFile::writeHeader(const QStringList &arguments, const QString &program
                                  QSysInfo::currentCpuArchitecture());
     fact("Locale", locale.name());
     fact("Decimal separator", locale.decimalPoint());
-    fact("Program", TApplication::instance().exeName());
+    fact("Program", exeName());
     fact("Program version", programVersion);
     fact("Arguments", arguments.mid(1).join(QLatin1Char(' ')));
     fact("Program folder", environment.programFolder());
     fact("System folder", environment.systemFolder());
-    fact("Windows folder", environment.windowsFolder());
     fact("Temporary folder", environment.tempFolder());
     fact("Help control", controlVersion.isEmpty()
                              ? control + QStringLiteral(" (no file version)")

@@ -1,8 +1,8 @@
 #include "hh.h"
 
-#include "Application.h"
 #include "Module.h"
 #include "PrivateFolder.h"
+#include "ProgramFile.h"
 
 #include <QDir>
 #include <QFileInfo>
@@ -17,7 +17,7 @@ bool _hhInstalled = false;
 
 namespace {
 
-const HelpEnvironment *testEnvironment = nullptr;
+const HelpEnvironment *installed = nullptr;
 // Unloaded at the very end, once every help window is closed: the viewer runs no thread.
 Module viewerModule;
 
@@ -30,12 +30,8 @@ QString withoutTrailingSeparator(QString folder) {
 
 } // namespace
 
-bool HelpEnvironment::readRegistryDefault(const QString &, QString &) const {
-    return false;
-}
-
-QString HelpEnvironment::windowsFolder() const {
-    return withoutTrailingSeparator(programFolder());
+QString HelpEnvironment::registeredControlFile() const {
+    return {};
 }
 
 QString HelpEnvironment::systemFolder() const {
@@ -49,28 +45,23 @@ QString HelpEnvironment::tempFolder() const {
 }
 
 QString HelpEnvironment::programFolder() const {
-    return TApplication::instance().programFolder();
+    return tavorim::programFolder();
 }
 
 const HelpEnvironment &currentHelpEnvironment() {
     static const HelpEnvironment standard;
-    return testEnvironment ? *testEnvironment : standard;
+    return installed ? *installed : standard;
 }
 
-void setHelpEnvironmentForTests(const HelpEnvironment *environment) {
-    testEnvironment = environment;
+void setHelpEnvironment(const HelpEnvironment *environment) {
+    installed = environment;
 }
 
 QString hhRegisteredControlPath() {
     const HelpEnvironment &environment = currentHelpEnvironment();
-    static const QString systemRoot = QStringLiteral("%SystemRoot%");
-    QString path;
-    if (environment.readRegistryDefault(QString::fromLatin1(HelpControlRegistryKey), path)) {
-        if (path.size() > 11 && path.startsWith(systemRoot, Qt::CaseInsensitive))
-            path = environment.windowsFolder() + path.mid(systemRoot.size());
-        if (!QFileInfo(path).isFile())
-            path.clear();
-    }
+    QString path = environment.registeredControlFile();
+    if (!path.isEmpty() && !QFileInfo(path).isFile())
+        path.clear();
     if (path.isEmpty())
         path = environment.systemFolder() + QLatin1Char('/') +
                QString::fromLatin1(HelpControlFileName);

@@ -9,29 +9,29 @@
 
 namespace tavorim {
 
-// Where the loader looks; with no registry here, the default answers "no value" and both system
-// folders are the program folder. Tests install their own.
+// Where the loader looks. Nothing registers the control here and the system folder is the
+// program folder.
 class HelpEnvironment {
 public:
     virtual ~HelpEnvironment() = default;
-    // The default value of the key under HKEY_CLASSES_ROOT; false when there is none.
-    virtual bool readRegistryDefault(const QString &key, QString &value) const;
-    // Folders without a trailing separator...
-    virtual QString windowsFolder() const;
+    // The control file the system registered, empty when there is none. A Windows back-end reads
+    // here the default value of the control's InprocServer32 key under HKEY_CLASSES_ROOT (CLSID
+    // {adb880a6-d8ff-11cf-9377-00aa003b7a11}), a leading "%SystemRoot%" (any case) made the
+    // Windows folder.
+    virtual QString registeredControlFile() const;
+    // Without a trailing separator...
     virtual QString systemFolder() const;
     // The temporary folder of the trace: the user's private folder, empty when there is none.
     virtual QString tempFolder() const;
-    // ...except the program folder, which keeps it, as the application object gives it.
+    // ...except the program folder, which keeps it.
     virtual QString programFolder() const;
 };
 
 const HelpEnvironment &currentHelpEnvironment();
-// Tests: nullptr restores the default environment.
-void setHelpEnvironmentForTests(const HelpEnvironment *environment);
+// Puts another environment in place; nullptr puts the program's own back.
+void setHelpEnvironment(const HelpEnvironment *environment);
 
 inline constexpr char HelpControlFileName[] = "hhctrl.ocx";
-inline constexpr char HelpControlRegistryKey[] =
-    "CLSID\\{adb880a6-d8ff-11cf-9377-00aa003b7a11}\\InprocServer32";
 
 // The viewer's entry points; null while the module is not loaded. HtmlHelpW is looked up
 // too and never called.
@@ -48,8 +48,8 @@ void HHLoadViewer();
 void HHReleaseViewer();
 bool hhViewerLoaded();
 
-// The registry's control file ("%SystemRoot%", any case, made the Windows folder; dropped when
-// missing), else the system folder + "hhctrl.ocx". The file may not exist.
+// The registered control file (dropped when missing), else the system folder + "hhctrl.ocx".
+// The file may not exist.
 QString hhRegisteredControlPath();
 // The version a module file carries, read from the file without loading it; empty when the
 // file is missing or carries none.

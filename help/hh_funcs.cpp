@@ -1,5 +1,6 @@
 #include "hh_funcs.h"
 
+#include "Application.h"
 #include "HelpTrace.h"
 #include "MessageBox.h"
 
@@ -31,9 +32,9 @@ void bringToForeground(HelpWindowHandle handle) {
 
 THookHelpSystem::THookHelpSystem(const QString &helpFile, const QString &windowDefinition,
                                  std::uint8_t hostKind)
-    : previousHelpHandler_(TApplication::instance().onHelp()), helpFile_(helpFile),
+    : previousHelpHandler_(TApplication::instance().help().onHelp()), helpFile_(helpFile),
       windowDefinition_(windowDefinition), hostKind_(hostKind) {
-    TApplication::instance().setOnHelp(
+    TApplication::instance().help().setOnHelp(
         [this](std::uint16_t command, std::int32_t data, bool &callDefault) {
             return HelpHook(command, data, callDefault);
         });
@@ -45,7 +46,7 @@ THookHelpSystem::THookHelpSystem(const QString &helpFile, const QString &windowD
 THookHelpSystem::~THookHelpSystem() {
     if (hostKind_ == 0)
         HHCloseWindows();
-    TApplication::instance().setOnHelp(previousHelpHandler_);
+    TApplication::instance().help().setOnHelp(previousHelpHandler_);
     helpTrace(QStringLiteral("THookHelpSystem.Destroy"));
 }
 
@@ -110,8 +111,8 @@ void HHShowError(int code) {
     QString text;
     if (code == 1) {
         text = QString::fromLatin1(HHNotInstalledText);
-        MessageBox::show(nullptr, MessageBox::Warning, TApplication::instance().title(), text,
-                         MessageBox::Ok, MessageBox::Ok, MessageBox::Ok);
+        MessageBox::show(nullptr, MessageBox::Warning, TApplication::instance().title().text(),
+                         text, MessageBox::Ok, MessageBox::Ok, MessageBox::Ok);
     }
     helpTrace(QStringLiteral("HHShowError(%1), %2").arg(code).arg(quoted(text)));
 }

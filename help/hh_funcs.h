@@ -3,8 +3,8 @@
 // The help hook: it takes over the application's help command so that F1 reaches the viewer
 // by context number; and the functions that show a context and report a missing viewer.
 
-#include "Application.h"
 #include "HelpCommands.h"
+#include "HelpDispatch.h"
 #include "hh.h"
 
 #include <QString>
@@ -38,7 +38,7 @@ public:
 private:
     void showContextAndReport(std::int32_t context) const;
 
-    TApplication::HelpHandler previousHelpHandler_;
+    HelpDispatch::HelpHandler previousHelpHandler_;
     QString helpFile_;
     QString windowDefinition_;
     std::uint8_t hostKind_;

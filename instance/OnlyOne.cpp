@@ -40,9 +40,9 @@ WId FindWindow(const QList<WId> &windows, const QString &title) {
 // the other copy then brings its whole chain of windows back, in order.
 void bringOtherCopyForward(const Rendezvous &rendezvous, const QString &atom) {
     TApplication &application = TApplication::instance();
-    const QString title = application.title();
+    const QString title = application.title().text();
     // This copy's own window must not answer the search.
-    application.setTitle(QStringLiteral("destroy me"));
+    application.title().setText(QStringLiteral("destroy me"));
     const QList<WId> windows = rendezvous.holderWindows(atom);
     Windowing &windowing = Windowing::current();
     if (const WId found = FindWindow(windows, title)) {
@@ -63,7 +63,7 @@ void bringOtherCopyForward(const Rendezvous &rendezvous, const QString &atom) {
         qCInfo(instanceLog).noquote()
             << title << "est déjà ouvert, mais sa fenêtre n'a pas pu être ramenée devant.";
     }
-    application.Terminate();
+    application.run().Terminate();
 }
 
 QString troubleText(const Rendezvous::Trouble &trouble) {
@@ -96,14 +96,14 @@ QString troubleText(const Rendezvous::Trouble &trouble) {
 void reportUnguarded(const Rendezvous::Trouble &trouble) {
     const QString text = troubleText(trouble);
     qCWarning(instanceLog).noquote() << text;
-    MessageBox::show(nullptr, MessageBox::Warning, TApplication::instance().title(), text,
+    MessageBox::show(nullptr, MessageBox::Warning, TApplication::instance().title().text(), text,
                      MessageBox::Ok, MessageBox::Ok, MessageBox::Ok);
 }
 
 } // namespace
 
 QString TOnlyOne::atomName() {
-    return QStringLiteral("OnlyOne") + TApplication::instance().title().left(20);
+    return QStringLiteral("OnlyOne") + TApplication::instance().title().text().left(20);
 }
 
 TOnlyOne::TOnlyOne(QObject *owner, std::unique_ptr<Rendezvous> rendezvous) : QObject(owner) {

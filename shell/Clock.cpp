@@ -7,20 +7,19 @@
 namespace tavorim {
 
 namespace {
-const Clock *replacement = nullptr;
-}
 
-const Clock &Clock::current() {
-    static const SystemClock systemClock;
-    return replacement ? *replacement : systemClock;
-}
+class SystemClock : public Clock {
+public:
+    double timeOfDay() const override {
+        return QTime::currentTime().msecsSinceStartOfDay() / MillisecondsPerDay;
+    }
+};
 
-void Clock::setCurrentForTests(const Clock *clock) {
-    replacement = clock;
-}
+} // namespace
 
-double SystemClock::timeOfDay() const {
-    return QTime::currentTime().msecsSinceStartOfDay() / MillisecondsPerDay;
+const Clock &systemClock() {
+    static const SystemClock clock;
+    return clock;
 }
 
 QString formatDuration(double dayFraction) {

@@ -5,21 +5,16 @@
 namespace tavorim {
 
 // The local time of day as a fraction of a day (0 at midnight, 0.5 at noon), to the
-// millisecond. Tests put a clock of their own in place to run midnight and long runs at once.
+// millisecond. Given to whoever reads it, so that another clock can run midnight and long runs
+// at once.
 class Clock {
 public:
     virtual ~Clock() = default;
     virtual double timeOfDay() const = 0;
-
-    static const Clock &current();
-    // nullptr puts the system clock back.
-    static void setCurrentForTests(const Clock *clock);
 };
 
-class SystemClock : public Clock {
-public:
-    double timeOfDay() const override;
-};
+// The computer's own clock.
+const Clock &systemClock();
 
 constexpr double MillisecondsPerDay = 24.0 * 60 * 60 * 1000;
 

@@ -1,6 +1,7 @@
 #include "FrontKeeper.h"
 
-#include "Application.h"
+#include "RunControl.h"
+#include "WindowChain.h"
 #include "Windowing.h"
 
 #include <QApplication>
@@ -12,19 +13,6 @@
 #include <algorithm>
 
 namespace tavorim {
-
-QList<QWidget *> modalChain() {
-    QWidget *front = QApplication::activeModalWidget();
-    QList<QWidget *> chain;
-    const auto windows = QApplication::topLevelWidgets();
-    for (QWidget *window : windows) {
-        if (window != front && window->isVisible() && window->isModal())
-            chain.append(window);
-    }
-    if (front && front->isVisible())
-        chain.append(front);
-    return chain;
-}
 
 namespace {
 
@@ -42,8 +30,8 @@ bool takesKeys(const QEvent *event) {
 
 } // namespace
 
-FrontKeeper::FrontKeeper(TApplication &application)
-    : QObject(QCoreApplication::instance()), application_(application) {
+FrontKeeper::FrontKeeper(WindowChain &chain, const RunControl &run)
+    : QObject(QCoreApplication::instance()), chain_(chain), run_(run) {
     QCoreApplication::instance()->installEventFilter(this);
     connect(qGuiApp, &QGuiApplication::focusWindowChanged, this, [this](QWindow *focused) {
         const auto windows = QApplication::topLevelWidgets();
@@ -79,7 +67,7 @@ bool FrontKeeper::eventFilter(QObject *watched, QEvent *event) {
 // The main form and the modal windows in front of it.
 QList<QWidget *> FrontKeeper::wholeChain() const {
     QList<QWidget *> chain = modalChain();
-    if (QWidget *form = application_.mainForm())
+    if (QWidget *form = chain_.mainForm())
         chain.prepend(form);
     return chain;
 }
@@ -103,7 +91,7 @@ void FrontKeeper::focusGiven(QWidget *window) {
     // takes it, after coming back if it was minimised.
     const bool blocked =
         front->windowModality() == Qt::ApplicationModal && !front->isAncestorOf(window);
-    if (blocked || window == application_.mainForm()) {
+    if (blocked || window == chain_.mainForm()) {
         focusToFront_ = true;
         settleLater();
     }
@@ -126,18 +114,18 @@ void FrontKeeper::settle() {
     const bool down = wentDown_, front = focusToFront_;
     keysToHidden_ = cameUp_ = wentDown_ = focusToFront_ = false;
 
-    if (application_.terminated())
+    if (run_.terminated())
         return;
     QWidget *inFront = QApplication::activeModalWidget();
     const bool frontShown = inFront && inFront->isVisible() && !inFront->isMinimized();
     // A window manager that keeps the modal window on screen while its owner goes would leave
     // it alone over nothing: the owner comes back instead.
     if (up || (down && frontShown))
-        application_.restore();
+        chain_.restore();
     else if (down)
         minimiseChain();
     else if (front && frontShown)
-        application_.bringToTop();
+        chain_.bringToTop();
 }
 
 void FrontKeeper::minimiseChain() {

@@ -7,16 +7,14 @@ class QWidget;
 
 namespace tavorim {
 
-class TApplication;
-
-// The program's modal windows on screen (minimised ones included), the one in front last.
-QList<QWidget *> modalChain();
+class RunControl;
+class WindowChain;
 
 // A window manager may minimise a modal window and focus a window it blocks; the whole chain comes
 // back with the modal window in front, so keys never reach a hidden window.
 class FrontKeeper : public QObject {
 public:
-    explicit FrontKeeper(TApplication &application);
+    FrontKeeper(WindowChain &chain, const RunControl &run);
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
@@ -34,7 +32,8 @@ private:
     // windows after): decided on together, they cannot be taken for the pupil's own acts.
     static constexpr int SettleMs = 150;
 
-    TApplication &application_;
+    WindowChain &chain_;
+    const RunControl &run_;
     bool pending_ = false;
     bool keysToHidden_ = false;
     bool cameUp_ = false;

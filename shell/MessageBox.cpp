@@ -11,24 +11,6 @@ namespace tavorim {
 
 namespace {
 
-QList<MessageBox::Button> &queuedAnswers() {
-    static QList<MessageBox::Button> answers;
-    return answers;
-}
-
-MessageBox::Button &autoAnswer() {
-    static MessageBox::Button answer = MessageBox::NoButton;
-    return answer;
-}
-
-// Boxes are kept only while a test asked for them: a long run must not pile them up.
-bool recording = false;
-
-QList<MessageBox::Shown> &shownBoxes() {
-    static QList<MessageBox::Shown> boxes;
-    return boxes;
-}
-
 QMessageBox::Icon toQtIcon(MessageBox::Icon icon) {
     switch (icon) {
     case MessageBox::Information:
@@ -60,74 +42,63 @@ protected:
     }
 };
 
+// The program's own: a Qt box with the French captions.
+class StandardPresenter : public MessageBox::Presenter {
+public:
+    MessageBox::Button present(const MessageBox::Request &request) override {
+        using Button = MessageBox::Button;
+        PlacedBox box(toQtIcon(request.icon), request.title, request.text, QMessageBox::NoButton,
+                      request.parent);
+        struct Choice {
+            Button button;
+            const char *caption;
+            QMessageBox::ButtonRole role;
+        };
+        static const Choice choices[] = {{MessageBox::Ok, "OK", QMessageBox::AcceptRole},
+                                         {MessageBox::Yes, "&Oui", QMessageBox::YesRole},
+                                         {MessageBox::No, "&Non", QMessageBox::NoRole}};
+        QList<QPair<QAbstractButton *, Button>> made;
+        for (const Choice &choice : choices) {
+            if (!(request.buttons & choice.button))
+                continue;
+            QPushButton *pushButton = box.addButton(QString::fromUtf8(choice.caption), choice.role);
+            made.append({pushButton, choice.button});
+            if (choice.button == request.defaultButton)
+                box.setDefaultButton(pushButton);
+            if (choice.button == request.escapeButton)
+                box.setEscapeButton(pushButton);
+        }
+        // Made transient for the window it is opened from, as every modal window of the program.
+        TApplication::instance().run().ShowModal(&box);
+        for (const auto &[pushButton, button] : made) {
+            if (box.clickedButton() == pushButton)
+                return button;
+        }
+        return MessageBox::NoButton;
+    }
+};
+
+MessageBox::Presenter *installed = nullptr;
+
 } // namespace
+
+void MessageBox::setPresenter(Presenter *presenter) {
+    installed = presenter;
+}
 
 MessageBox::Button MessageBox::show(QWidget *parent, Icon icon, const QString &title,
                                     const QString &text, int buttons, Button defaultButton,
                                     Button escapeButton) {
-    if (recording)
-        shownBoxes().append({title, text, icon, buttons});
     // After a termination request a box would only flash: it counts as dismissed.
-    if (TApplication::instance().terminated())
+    if (TApplication::instance().run().terminated())
         return NoButton;
-    if (!queuedAnswers().isEmpty())
-        return queuedAnswers().takeFirst();
-    if (autoAnswer() != NoButton)
-        return autoAnswer();
-
-    PlacedBox box(toQtIcon(icon), title, text, QMessageBox::NoButton, parent);
-    struct Choice {
-        Button button;
-        const char *caption;
-        QMessageBox::ButtonRole role;
-    };
-    static const Choice choices[] = {{Ok, "OK", QMessageBox::AcceptRole},
-                                     {Yes, "&Oui", QMessageBox::YesRole},
-                                     {No, "&Non", QMessageBox::NoRole}};
-    QList<QPair<QAbstractButton *, Button>> made;
-    for (const Choice &choice : choices) {
-        if (!(buttons & choice.button))
-            continue;
-        QPushButton *pushButton = box.addButton(QString::fromUtf8(choice.caption), choice.role);
-        made.append({pushButton, choice.button});
-        if (choice.button == defaultButton)
-            box.setDefaultButton(pushButton);
-        if (choice.button == escapeButton)
-            box.setEscapeButton(pushButton);
-    }
-    // Made transient for the window it is opened from, as every modal window of the program.
-    TApplication::instance().ShowModal(&box);
-    for (const auto &[pushButton, button] : made) {
-        if (box.clickedButton() == pushButton)
-            return button;
-    }
-    return NoButton;
+    static StandardPresenter standard;
+    Presenter &presenter = installed ? *installed : standard;
+    return presenter.present({parent, icon, title, text, buttons, defaultButton, escapeButton});
 }
 
 void MessageBox::showError(QWidget *parent, const QString &title, const QString &text) {
     show(parent, Error, title, text, Ok, Ok, Ok);
-}
-
-void MessageBox::setNextAnswerForTests(Button answer) {
-    queuedAnswers().append(answer);
-}
-
-void MessageBox::setAutoAnswerForTests(Button answer) {
-    autoAnswer() = answer;
-}
-
-void MessageBox::setRecordingForTests(bool on) {
-    recording = on;
-    if (!on)
-        shownBoxes().clear();
-}
-
-const QList<MessageBox::Shown> &MessageBox::shownForTests() {
-    return shownBoxes();
-}
-
-void MessageBox::clearShownForTests() {
-    shownBoxes().clear();
 }
 
 } // namespace tavorim

@@ -12,6 +12,7 @@
 // Run it from the program folder, so that the cues and the audio output module are found
 // there.
 
+#include "Application.h"
 #include "Arab1.h"
 #include "DrillWindow.h"
 #include "Globals.h"
@@ -136,6 +137,7 @@ void report(const char *what, const Figures &figures) {
 
 int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
+    tavorim::TApplication application;
     const int validations = argc > 1 ? std::max(1, std::atoi(argv[1])) : 300;
     tavorim::Module::setFolder(QDir::currentPath());
 

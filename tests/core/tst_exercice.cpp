@@ -127,15 +127,19 @@ private slots:
     void percentageExamples_data();
     void percentageExamples();
     void countersAtTheirLimit();
+
+private:
+    SeededRandom seeded_;
 };
 
 void TestExercice::init() {
     Etat_Global = T_Etat_Global{};
-    seedRandomForTests(20240611);
+    seeded_.seed(20240611);
+    setRandomSource(&seeded_);
 }
 
 void TestExercice::cleanup() {
-    setRandomSourceForTests(nullptr);
+    setRandomSource(nullptr);
     Etat_Global = T_Etat_Global{};
 }
 

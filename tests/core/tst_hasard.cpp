@@ -62,10 +62,7 @@ class TestHasard : public QObject {
     Q_OBJECT
 
 private slots:
-    void cleanup() {
-        setRandomSourceForTests(nullptr);
-        setSeedSourceForTests({});
-    }
+    void cleanup() { setRandomSource(nullptr); }
 
     void uniform_data();
     void uniform();
@@ -87,14 +84,16 @@ void TestHasard::uniform() {
     const int draws = 200 * n;
     const double bound = chiSquareBound(n - 1);
 
-    seedRandomForTests(987654321);
+    SeededRandom seeded;
+    seeded.seed(987654321);
+    setRandomSource(&seeded);
     const double statistic = chiSquare(n, draws);
     QVERIFY2(statistic < bound,
              qPrintable(QStringLiteral("chi-square %1, bound %2").arg(statistic).arg(bound)));
 
     // The same bound must catch a biased generator, or it proves nothing.
     ModuloBiasedSource biased;
-    setRandomSourceForTests(&biased);
+    setRandomSource(&biased);
     const double biasedStatistic = chiSquare(n, draws);
     QVERIFY2(biasedStatistic > bound,
              qPrintable(
@@ -124,15 +123,18 @@ void TestHasard::staysInRange() {
 
 void TestHasard::seeding() {
     // A fixed seed repeats its sequence and another seed does not...
-    seedRandomForTests(42);
+    SeededRandom seeded;
+    setRandomSource(&seeded);
+    seeded.seed(42);
     const std::array<int, 4> first = drawSequence();
-    seedRandomForTests(42);
+    seeded.seed(42);
     QCOMPARE(drawSequence(), first);
-    seedRandomForTests(43);
+    seeded.seed(43);
     QVERIFY(drawSequence() != first);
     // A reseed starts the sequence its seed gives, whatever was drawn before...
     std::uint64_t seed = 7;
-    setSeedSourceForTests([&seed] { return seed; });
+    SeededRandom fromSeeds([&seed] { return seed; });
+    setRandomSource(&fromSeeds);
     Resseme_Hasard();
     const std::array<int, 4> fromSeven = drawSequence();
     drawSequence();
@@ -143,7 +145,7 @@ void TestHasard::seeding() {
     QVERIFY(drawSequence() != fromSeven);
     // ...and two reseeds from the clock in quick succession, well within one tick of a
     // millisecond clock, still differ.
-    setSeedSourceForTests({});
+    setRandomSource(nullptr);
     Resseme_Hasard();
     const std::array<int, 4> reseeded = drawSequence();
     Resseme_Hasard();

@@ -1,6 +1,7 @@
 // The help binding: the loader, the help hook, the trace and the main window's help calls,
 // each run against a program folder of its own.
 
+#include "AnsweringBoxes.h"
 #include "Application.h"
 #include "HelpProject.h"
 #include "HelpRun.h"
@@ -36,18 +37,11 @@ enum Module { NoModule, VersionedModule, UnversionedModule, BrokenModule };
 
 class TestEnvironment : public HelpEnvironment {
 public:
-    std::optional<QString> registryValue;
+    QString registeredFile;
     QString programDir;
-    QString windowsDir;
     QString tempDir;
 
-    bool readRegistryDefault(const QString &key, QString &value) const override {
-        if (key != QLatin1String(HelpControlRegistryKey) || !registryValue)
-            return false;
-        value = *registryValue;
-        return true;
-    }
-    QString windowsFolder() const override { return windowsDir; }
+    QString registeredControlFile() const override { return registeredFile; }
     // Empty: the real temporary folder of the trace.
     QString tempFolder() const override {
         return tempDir.isEmpty() ? HelpEnvironment::tempFolder() : tempDir;
@@ -68,9 +62,9 @@ bool WriteFile(const QString &path, const QByteArray &bytes) {
 }
 
 // Every message box shown, as "title|text|icon|buttons".
-QStringList ShownBoxes() {
+QStringList ShownBoxes(const AnsweringBoxes &answering) {
     QStringList boxes;
-    for (const MessageBox::Shown &box : MessageBox::shownForTests())
+    for (const MessageBox::Request &box : answering.shown)
         boxes.append(
             QStringLiteral("%1|%2|%3|%4").arg(box.title, box.text).arg(box.icon).arg(box.buttons));
     return boxes;
@@ -78,7 +72,7 @@ QStringList ShownBoxes() {
 
 QStringList NotInstalledBoxes(int count) {
     return QStringList(count, QStringLiteral("%1|MS Html Help is not installed on this PC.|%2|%3")
-                                  .arg(TApplication::instance().title())
+                                  .arg(TApplication::instance().title().text())
                                   .arg(MessageBox::Warning)
                                   .arg(int(MessageBox::Ok)));
 }
@@ -146,23 +140,23 @@ private:
 
     std::optional<QTemporaryDir> root_;
     TestEnvironment environment_;
+    std::optional<TApplication> application_;
+    std::optional<AnsweringBoxes> boxes_;
 };
 
 void TestHelpBinding::init() {
-    MessageBox::setRecordingForTests(true);
     root_.emplace();
     QVERIFY(root_->isValid());
     const QDir root(root_->path());
-    for (const char *folder : {"program", "windows", "temp", "other"})
+    for (const char *folder : {"program", "temp", "other"})
         QVERIFY(root.mkpath(QLatin1String(folder)));
     environment_ = TestEnvironment();
     environment_.programDir = root.filePath(QStringLiteral("program")) + QLatin1Char('/');
-    environment_.windowsDir = root.filePath(QStringLiteral("windows"));
     environment_.tempDir = root.filePath(QStringLiteral("temp"));
-    setHelpEnvironmentForTests(&environment_);
-    TApplication::instance().resetForTests();
-    MessageBox::clearShownForTests();
-    MessageBox::setAutoAnswerForTests(MessageBox::Ok);
+    setHelpEnvironment(&environment_);
+    application_.emplace();
+    boxes_.emplace();
+    boxes_->answerAll(MessageBox::Ok);
 }
 
 void TestHelpBinding::cleanup() {
@@ -172,9 +166,9 @@ void TestHelpBinding::cleanup() {
     QVERIFY(!HtmlHelpA && !HtmlHelpW);
     QVERIFY(ViewerWindows().isEmpty());
     _hhInstalled = false;
-    MessageBox::setAutoAnswerForTests(MessageBox::NoButton);
-    TApplication::instance().resetForTests();
-    setHelpEnvironmentForTests(nullptr);
+    boxes_.reset();
+    application_.reset();
+    setHelpEnvironment(nullptr);
     root_.reset();
 }
 
@@ -198,7 +192,7 @@ void TestHelpBinding::InstallModule(Module module, const QString &folder) {
 // "&Documentation", and the end of the run with the help window still open.
 void TestHelpBinding::helpCommandsFollowTheLoadedViewer_data() {
     QTest::addColumn<Module>("module");
-    QTest::addColumn<bool>("registered"); // in the Windows folder, named by the registry
+    QTest::addColumn<bool>("registered"); // in another folder, named by the system
     QTest::addColumn<bool>("loaded");
     QTest::addColumn<bool>("installed");
     QTest::newRow("module with its version") << VersionedModule << false << true << true;
@@ -214,9 +208,10 @@ void TestHelpBinding::helpCommandsFollowTheLoadedViewer() {
     QFETCH(bool, registered);
     QFETCH(bool, loaded);
     QFETCH(bool, installed);
-    InstallModule(module, registered ? environment_.windowsDir : environment_.programDir);
+    const QString other = root_->filePath(QStringLiteral("other"));
+    InstallModule(module, registered ? other : environment_.programDir);
     if (registered)
-        environment_.registryValue = QStringLiteral("%SystemRoot%/hhctrl.ocx");
+        environment_.registeredFile = other + QStringLiteral("/hhctrl.ocx");
     QVERIFY(QFile::copy(help_test::BuiltHelpFile(), helpFilePath()));
     startHelp({QStringLiteral("tavorim")}, QStringLiteral("2.4"));
     QCOMPARE(hhViewerLoaded(), loaded);
@@ -230,21 +225,21 @@ void TestHelpBinding::helpCommandsFollowTheLoadedViewer() {
     const bool f1Shows = loaded && installed;
     auto hook = std::make_unique<THookHelpSystem>(helpFilePath(), QString(), 0);
     for (int press = 1; press <= 2; ++press) {
-        QVERIFY(TApplication::instance().HelpCommand(HELP_CONTEXT, 100));
-        QCOMPARE(ShownBoxes(), NotInstalledBoxes(f1Shows ? 0 : press));
+        QVERIFY(application_->help().HelpCommand(HELP_CONTEXT, 100));
+        QCOMPARE(ShownBoxes(*boxes_), NotInstalledBoxes(f1Shows ? 0 : press));
     }
     if (f1Shows) {
         QTRY_COMPARE(ShownPage(), help_test::ProjectContextTopic(100));
         // An unmapped context is the viewer's silence, not an error of ours.
-        QVERIFY(TApplication::instance().HelpCommand(HELP_CONTEXT, 4242));
-        QVERIFY(MessageBox::shownForTests().isEmpty());
+        QVERIFY(application_->help().HelpCommand(HELP_CONTEXT, 4242));
+        QVERIFY(boxes_->shown.isEmpty());
     }
     QApplication::processEvents();
     QCOMPARE(ViewerWindows().isEmpty(), !f1Shows);
 
-    MessageBox::clearShownForTests();
+    boxes_->shown.clear();
     hhDisplayTopic();
-    QCOMPARE(ShownBoxes(), NotInstalledBoxes(loaded ? 0 : 1));
+    QCOMPARE(ShownBoxes(*boxes_), NotInstalledBoxes(loaded ? 0 : 1));
     if (loaded)
         QTRY_COMPARE(ShownPage(), help_test::ProjectDefaultTopic());
     else
@@ -259,36 +254,20 @@ void TestHelpBinding::helpCommandsFollowTheLoadedViewer() {
 }
 
 void TestHelpBinding::registeredControlPath_data() {
-    QTest::addColumn<bool>("hasValue");
-    QTest::addColumn<QString>("value");    // "{other}" stands for another folder
-    QTest::addColumn<QString>("expected"); // "windows", "other" or "system"
-    QTest::newRow("no value") << false << QString() << "system";
-    QTest::newRow("empty value") << true << QString() << "system";
-    QTest::newRow("%SystemRoot% prefix") << true << "%SystemRoot%/hhctrl.ocx"
-                                         << "windows";
-    QTest::newRow("prefix in another case") << true << "%SYSTEMroot%/hhctrl.ocx"
-                                            << "windows";
-    QTest::newRow("prefix alone names a folder") << true << "%SystemRoot%"
-                                                 << "system";
-    QTest::newRow("registered file missing") << true << "%SystemRoot%/absent.ocx"
-                                             << "system";
-    QTest::newRow("plain path") << true << "{other}/hhctrl.ocx"
-                                << "other";
+    QTest::addColumn<QString>("registered"); // "{other}" stands for another folder
+    QTest::addColumn<bool>("usedAsIs");      // else the system folder's file
+    QTest::newRow("none registered") << QString() << false;
+    QTest::newRow("registered file missing") << "{other}/absent.ocx" << false;
+    QTest::newRow("registered file") << "{other}/hhctrl.ocx" << true;
 }
 
 void TestHelpBinding::registeredControlPath() {
-    QFETCH(bool, hasValue);
-    QFETCH(QString, value);
-    QFETCH(QString, expected);
+    QFETCH(QString, registered);
+    QFETCH(bool, usedAsIs);
     const QString other = root_->filePath(QStringLiteral("other"));
-    InstallModule(VersionedModule, environment_.windowsDir);
     InstallModule(VersionedModule, other);
-    if (hasValue)
-        environment_.registryValue = QString(value).replace(QStringLiteral("{other}"), other);
-    const QString folder = expected == QLatin1String("windows") ? environment_.windowsDir
-                           : expected == QLatin1String("other")
-                               ? other
-                               : QDir::cleanPath(environment_.programDir);
+    environment_.registeredFile = QString(registered).replace(QStringLiteral("{other}"), other);
+    const QString folder = usedAsIs ? other : QDir::cleanPath(environment_.programDir);
     QCOMPARE(QDir::cleanPath(hhRegisteredControlPath()), folder + QStringLiteral("/hhctrl.ocx"));
 }
 
@@ -320,25 +299,25 @@ void TestHelpBinding::helpHookCommandTable() {
                      .arg(hook.popupY()),
                  QLatin1String(step.outcome));
     }
-    QCOMPARE(MessageBox::shownForTests().size(), 2);
+    QCOMPARE(boxes_->shown.size(), 2);
 }
 
 void TestHelpBinding::restoringThePreviousHandler() {
     startHelp({QStringLiteral("tavorim")}, QStringLiteral("2.4"));
     int previousCalls = 0;
-    TApplication::instance().setOnHelp([&](std::uint16_t, std::int32_t, bool &callDefault) {
+    application_->help().setOnHelp([&](std::uint16_t, std::int32_t, bool &callDefault) {
         ++previousCalls;
         callDefault = true;
         return false;
     });
     {
         THookHelpSystem hook(helpFilePath(), QString(), 0);
-        QVERIFY(TApplication::instance().HelpCommand(HELP_QUIT, 0));
+        QVERIFY(application_->help().HelpCommand(HELP_QUIT, 0));
         QCOMPARE(previousCalls, 0);
     }
-    QVERIFY(!TApplication::instance().HelpCommand(HELP_CONTEXT, 100));
+    QVERIFY(!application_->help().HelpCommand(HELP_CONTEXT, 100));
     QCOMPARE(previousCalls, 1);
-    QVERIFY(MessageBox::shownForTests().isEmpty());
+    QVERIFY(boxes_->shown.isEmpty());
 }
 
 void TestHelpBinding::traceOfADebugRun() {
@@ -349,10 +328,10 @@ void TestHelpBinding::traceOfADebugRun() {
     const QString path = helpFilePath();
     {
         THookHelpSystem hook(path, QString(), 0);
-        TApplication::instance().HelpCommand(HELP_INDEX, 0);
-        TApplication::instance().HelpCommand(HELP_CONTEXT, 100);
-        TApplication::instance().HelpCommand(99, -5);
-        TApplication::instance().HelpCommand(HELP_QUIT, 0);
+        application_->help().HelpCommand(HELP_INDEX, 0);
+        application_->help().HelpCommand(HELP_CONTEXT, 100);
+        application_->help().HelpCommand(99, -5);
+        application_->help().HelpCommand(HELP_QUIT, 0);
     }
     HHHelpContext(QStringLiteral(" my%20help.chm "), 5, QStringLiteral("win"), 0);
     for (const char *line : {"!Facts: 1", "=text", "--", "-", "="})

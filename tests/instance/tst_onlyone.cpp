@@ -2,6 +2,7 @@
 // has died holding it, or left its lock unfinished, its references, the scope of the atom (one
 // user, one display, whatever the environment), and another user who cannot block it. The test
 // program runs itself as the other copy.
+#include "AnsweringBoxes.h"
 #include "Application.h"
 #include "LockFileRendezvous.h"
 #include "MessageBox.h"
@@ -15,6 +16,7 @@
 #include <QtTest>
 
 #include <csignal>
+#include <optional>
 #include <pwd.h>
 #include <sys/stat.h>
 #include <sys/time.h>
@@ -40,8 +42,9 @@ int hold(const QStringList &arguments) {
         if (::mkdir(blocked.constData(), 0777) != 0 || ::chmod(blocked.constData(), 0777) != 0)
             return 4;
     }
+    TApplication application;
     TOnlyOne guard(nullptr, std::make_unique<LockFileRendezvous>(folders));
-    if (TApplication::instance().terminated())
+    if (application.run().terminated())
         return 3;
     QTextStream(stdout) << "holding" << Qt::endl;
     return QCoreApplication::exec();
@@ -101,17 +104,19 @@ private:
     QProcess *startHolder(const QStringList &command = {});
     // A runtime folder the guard could use, if it looked at XDG_RUNTIME_DIR.
     QTemporaryDir runtime_;
+    std::optional<TApplication> application_;
+    std::optional<tavorim::AnsweringBoxes> boxes_;
 };
 
 void TestOnlyOne::init() {
-    TApplication::instance().resetForTests();
-    MessageBox::setAutoAnswerForTests(MessageBox::Ok);
-    MessageBox::setRecordingForTests(true);
+    application_.emplace();
+    boxes_.emplace();
+    boxes_->answerAll(MessageBox::Ok);
 }
 
 void TestOnlyOne::cleanup() {
-    MessageBox::setAutoAnswerForTests(MessageBox::NoButton);
-    MessageBox::setRecordingForTests(false);
+    boxes_.reset();
+    application_.reset();
 }
 
 // The program itself as a holder, or the command given; null when it does not come to hold.
@@ -137,8 +142,8 @@ void TestOnlyOne::guardAgainstAnotherCopy() {
     QCOMPARE(system.holder(atom), holder->processId());
     {
         TOnlyOne guard(nullptr);
-        QVERIFY(TApplication::instance().terminated());
-        QCOMPARE(TApplication::instance().title(), QStringLiteral("destroy me"));
+        QVERIFY(application_->run().terminated());
+        QCOMPARE(application_->title().text(), QStringLiteral("destroy me"));
     }
     QCOMPARE(system.holder(atom), holder->processId());
     // Killed, the holder leaves its file behind, which counts for nothing.
@@ -146,14 +151,15 @@ void TestOnlyOne::guardAgainstAnotherCopy() {
     QVERIFY(holder->waitForFinished());
     QVERIFY(QFileInfo::exists(system.lockPath(atom)));
     QCOMPARE(system.holder(atom), 0);
-    TApplication::instance().resetForTests();
+    application_.reset();
+    application_.emplace();
     {
         TOnlyOne guard(nullptr);
-        QVERIFY(!TApplication::instance().terminated());
+        QVERIFY(!application_->run().terminated());
         QCOMPARE(system.holder(atom), QCoreApplication::applicationPid());
     }
     QVERIFY(!QFileInfo::exists(system.lockPath(atom)));
-    QVERIFY(MessageBox::shownForTests().isEmpty());
+    QVERIFY(boxes_->shown.isEmpty());
 }
 
 enum Left { EmptyLock, GarbageLock, TwinWriting, UnremovableLock, NoLockFolder, RuntimeAppears };
@@ -218,8 +224,8 @@ void TestOnlyOne::leftBehind() {
     }
     {
         TOnlyOne guard(nullptr, std::make_unique<LockFileRendezvous>(folders));
-        QCOMPARE(TApplication::instance().terminated(), ends);
-        QCOMPARE(MessageBox::shownForTests().size(), said ? 1 : 0);
+        QCOMPARE(application_->run().terminated(), ends);
+        QCOMPARE(boxes_->shown.size(), said ? 1 : 0);
         const qint64 expected = holder == Us      ? QCoreApplication::applicationPid()
                                 : holder == Other ? other->processId()
                                                   : 0;
@@ -236,9 +242,9 @@ void TestOnlyOne::leftBehind() {
 void TestOnlyOne::referencesInOneProcess() {
     const QString atom = TOnlyOne::atomName();
     auto first = std::make_unique<TOnlyOne>(nullptr);
-    QVERIFY(!TApplication::instance().terminated());
+    QVERIFY(!application_->run().terminated());
     auto second = std::make_unique<TOnlyOne>(nullptr);
-    QVERIFY(TApplication::instance().terminated());
+    QVERIFY(application_->run().terminated());
     first.reset();
     QCOMPARE(LockFileRendezvous().holder(atom), QCoreApplication::applicationPid());
     second.reset();
@@ -259,7 +265,7 @@ void TestOnlyOne::atomNameKeepsTwentyCharacters_data() {
 void TestOnlyOne::atomNameKeepsTwentyCharacters() {
     QFETCH(QString, title);
     QFETCH(QString, atom);
-    TApplication::instance().setTitle(title);
+    application_->title().setText(title);
     QCOMPARE(TOnlyOne::atomName(), atom);
 }
 
@@ -374,11 +380,11 @@ void TestOnlyOne::anotherUserCannotBlockTheGuard() {
     const SystemFolders folders{runtimeFolders, shared};
     {
         TOnlyOne guard(nullptr, std::make_unique<LockFileRendezvous>(folders));
-        QVERIFY(!TApplication::instance().terminated());
+        QVERIFY(!application_->run().terminated());
         QCOMPARE(LockFileRendezvous(folders).holder(TOnlyOne::atomName()),
                  guarded ? QCoreApplication::applicationPid() : 0);
         // Unguarded, the user is told.
-        QCOMPARE(MessageBox::shownForTests().size(), guarded ? 0 : 1);
+        QCOMPARE(boxes_->shown.size(), guarded ? 0 : 1);
     }
     holder->kill();
     holder->waitForFinished();

@@ -1,6 +1,6 @@
 // The application's chain of windows (backdrop, main window, a modal drill) against what a
 // window manager may do to it: minimise one window of it, bring one back, give the focus to a
-// blocked window, send keys to a minimised one.
+// blocked window, send keys to a minimised one; and the title it carries.
 #include "Application.h"
 
 #include <QDialog>
@@ -13,14 +13,14 @@ using tavorim::TApplication;
 namespace {
 
 struct Chain {
+    TApplication application;
     QWidget backdrop;
     QDialog main{nullptr, Qt::Window};
     QDialog drill;
     QLineEdit *answer = nullptr;
 
     Chain() {
-        TApplication::instance().resetForTests();
-        TApplication::instance().setMainForm(&backdrop);
+        application.setMainForm(&backdrop);
         backdrop.show();
         main.setWindowModality(Qt::WindowModal);
         main.show();
@@ -30,8 +30,6 @@ struct Chain {
         drill.windowHandle()->setTransientParent(main.windowHandle());
         drill.show();
     }
-    ~Chain() { TApplication::instance().resetForTests(); }
-
     QList<const QWidget *> windows() const { return {&backdrop, &main, &drill}; }
     bool allMinimised() const {
         const auto all = windows();
@@ -61,6 +59,8 @@ private slots:
     void windowManagerActs();
     void keysForAMinimisedWindowBringItBack();
     void modalWindowBelongsToItsOpener();
+    void titleFromTheProgramFile_data();
+    void titleFromTheProgramFile();
 };
 
 void TestApplication::windowManagerActs_data() {
@@ -131,8 +131,29 @@ void TestApplication::modalWindowBelongsToItsOpener() {
     QDialog box;
     QTimer::singleShot(0, &box, &QDialog::reject);
     QWindow *opener = chain.drill.windowHandle();
-    TApplication::instance().ShowModal(&box);
+    chain.application.run().ShowModal(&box);
     QCOMPARE(box.windowHandle()->transientParent(), opener);
+}
+
+void TestApplication::titleFromTheProgramFile_data() {
+    QTest::addColumn<QString>("path");
+    QTest::addColumn<QString>("title");
+    QTest::newRow("Windows name") << "C:/Jeux/TAVORIM.EXE"
+                                  << "Tavorim";
+    QTest::newRow("cut at the first dot") << "/opt/a.b.exe"
+                                          << "a";
+    QTest::newRow("first letter kept as it is") << "/usr/bin/tavORIM"
+                                                << "tavorim";
+    QTest::newRow("one letter") << "/usr/bin/T.exe"
+                                << "T";
+    QTest::newRow("nothing before the dot") << "/usr/bin/.Tavorim"
+                                            << "";
+}
+
+void TestApplication::titleFromTheProgramFile() {
+    QFETCH(QString, path);
+    QFETCH(QString, title);
+    QCOMPARE(tavorim::ApplicationTitle::fromProgramPath(path), title);
 }
 
 QTEST_MAIN(TestApplication)

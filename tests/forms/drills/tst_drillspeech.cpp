@@ -1,6 +1,7 @@
 // What a screen reader says in the drills: the question with the answer box, on opening and
 // after each "&Continuer"; the verdict, the correction and the score with "&Continuer" after
 // each validation.
+#include "Application.h"
 #include "Arab1.h"
 #include "Globals.h"
 #include "Romain1.h"
@@ -36,6 +37,9 @@ private slots:
     void init() { Etat_Global = T_Etat_Global{}; }
     void everyStepIsSaid_data();
     void everyStepIsSaid();
+
+private:
+    tavorim::TApplication application_;
 };
 
 void TestDrillSpeech::everyStepIsSaid_data() {

@@ -1,3 +1,4 @@
+#include "AnsweringBoxes.h"
 #include "Application.h"
 #include "Arab1.h"
 #include "Beeper.h"
@@ -27,6 +28,7 @@
 
 #include <deque>
 #include <memory>
+#include <optional>
 
 using tavorim::Beeper;
 using tavorim::FakeAudioOutput;
@@ -40,6 +42,8 @@ namespace {
 class ScriptedChance : public RandomSource {
 public:
     std::deque<int> values;
+    int reseeds = 0; // times Resseme_Hasard was called
+    void reseed() override { ++reseeds; }
     int next(int n) override {
         if (values.empty())
             return 0;
@@ -162,7 +166,8 @@ class TestDrillWindows : public QObject {
 
 private:
     ScriptedChance chance;
-    int reseeds = 0; // seeds read by Resseme_Hasard
+    tavorim::TApplication application;
+    std::optional<tavorim::AnsweringBoxes> answering;
     QTemporaryDir cueDir;
     QString previousDir;
 
@@ -187,30 +192,26 @@ private:
 private slots:
     void initTestCase() {
         QVERIFY(cueDir.isValid());
-        MessageBox::setRecordingForTests(true);
         previousDir = QDir::currentPath();
         QDir::setCurrent(cueDir.path());
     }
 
     void cleanupTestCase() {
         QDir::setCurrent(previousDir);
-        setRandomSourceForTests(nullptr);
-        setSeedSourceForTests({});
+        setRandomSource(nullptr);
     }
 
     void init() {
         Etat_Global = T_Etat_Global{};
         chance = ScriptedChance{};
-        setRandomSourceForTests(&chance);
-        reseeds = 0;
-        setSeedSourceForTests([this] { return std::uint64_t(++reseeds); });
+        setRandomSource(&chance);
         Beeper::resetCountForTests();
-        MessageBox::clearShownForTests();
-        MessageBox::setAutoAnswerForTests(MessageBox::Ok);
+        answering.emplace();
+        answering->answerAll(MessageBox::Ok);
         FakeAudioOutput::reset();
     }
 
-    void cleanup() { MessageBox::setAutoAnswerForTests(MessageBox::NoButton); }
+    void cleanup() { answering.reset(); }
 
     void typing_data() {
         QTest::addColumn<bool>("roman");
@@ -399,7 +400,7 @@ private slots:
         QCOMPARE(d.score->caption(), QString());
         QCOMPARE(d.gauge->progress(), 0);
         checkAsked(d);
-        QCOMPARE(reseeds, 1);
+        QCOMPARE(chance.reseeds, 1);
 
         type(d, pick(roman, "X", "1"));
         QStringList tabbed;
@@ -412,9 +413,9 @@ private slots:
 
         press(d, Qt::Key_Return);
         QVERIFY(!d.correction->text().isEmpty());
-        QCOMPARE(reseeds, roman ? 1 : 2);
+        QCOMPARE(chance.reseeds, roman ? 1 : 2);
         press(d, Qt::Key_Return);
-        QCOMPARE(reseeds, 2);
+        QCOMPARE(chance.reseeds, 2);
         QCOMPARE(d.number->text(), QStringLiteral("Exercice n° : 2"));
         QCOMPARE(d.level->text(), QStringLiteral("Niveau I"));
         QCOMPARE(d.score->caption(), QStringLiteral("0/1"));
@@ -658,25 +659,25 @@ private slots:
         chance.values = {0, 3};
         Drill d = open(roman);
         QCOMPARE(FakeAudioOutput::played(), cues.mid(0, 1));
-        QCOMPARE(MessageBox::shownForTests().size(), boxes);
+        QCOMPARE(answering->shown.size(), boxes);
         QVERIFY(d.window->isVisible());
 
         type(d, right ? pick(roman, "I", "1") : pick(roman, "II", "2"));
         press(d, Qt::Key_Return);
         QCOMPARE(FakeAudioOutput::played(), cues.mid(0, 2));
         QCOMPARE(FakeAudioOutput::stopped(), cues.mid(0, 1));
-        QCOMPARE(MessageBox::shownForTests().size(), 2 * boxes);
+        QCOMPARE(answering->shown.size(), 2 * boxes);
         QCOMPARE(d.verdict->text(), right ? QStringLiteral("EXACT") : QStringLiteral("Faux"));
         QCOMPARE(d.score->caption(), right ? QStringLiteral("1/1") : QStringLiteral("0/1"));
         QCOMPARE(focused(d), d.continuer);
 
         press(d, Qt::Key_Return);
         QCOMPARE(FakeAudioOutput::played(), cues);
-        QCOMPARE(MessageBox::shownForTests().size(), 3 * boxes);
+        QCOMPARE(answering->shown.size(), 3 * boxes);
         QCOMPARE(d.number->text(), QStringLiteral("Exercice n° : 2"));
         checkAsked(d);
-        for (const MessageBox::Shown &box : MessageBox::shownForTests()) {
-            QCOMPARE(box.title, tavorim::TApplication::instance().title());
+        for (const MessageBox::Request &box : answering->shown) {
+            QCOMPARE(box.title, application.title().text());
             QCOMPARE(box.text, tavorim::errorBoxText(SoundError(error)));
             QCOMPARE(box.icon, MessageBox::Error);
             QCOMPARE(box.buttons, int(MessageBox::Ok));

@@ -238,6 +238,8 @@ private slots:
     void levelRadiosOnTheirPanel();
 
 private:
+    // Outlives the windows, which call on it.
+    tavorim::TApplication application_;
     // The windows of a row, kept until the row ends.
     std::vector<std::unique_ptr<QWidget>> windows_;
     QWidget *keep(QWidget *window) {

@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <functional>
+#include <optional>
 
 using tavorim::ManualClock;
 using tavorim::MillisecondsPerDay;
@@ -75,17 +76,17 @@ private slots:
 private:
     ManualClock clock_;
     tavorim::FixedLockKeys keys_;
+    std::optional<tavorim::TApplication> application_;
 };
 
 void TestBackdrop::init() {
     Etat_Global = T_Etat_Global{};
-    tavorim::TApplication::instance().resetForTests();
-    tavorim::Clock::setCurrentForTests(&clock_);
+    application_.emplace();
     keys_.set(false, false);
 }
 
 void TestBackdrop::cleanup() {
-    tavorim::Clock::setCurrentForTests(nullptr);
+    application_.reset();
 }
 
 void TestBackdrop::tilesCoverTheWindow_data() {
@@ -103,7 +104,7 @@ void TestBackdrop::tilesCoverTheWindow() {
     const QImage tile(QStringLiteral(":/pictures/tuile.bmp"));
     if (tile.isNull())
         QSKIP("the tile picture is not built in yet");
-    TForm2 form;
+    TForm2 form(clock_);
     form.resize(size);
     for (QWidget *child : form.findChildren<QWidget *>())
         child->hide();
@@ -135,7 +136,7 @@ void TestBackdrop::indicatorsKeepTheirDistances_data() {
 
 void TestBackdrop::indicatorsKeepTheirDistances() {
     QFETCH(int, width);
-    TForm2 form;
+    TForm2 form(clock_);
     form.show();
     form.resize(width, 600);
     const QRect maj = panel(form, "panelMaj")->geometry();
@@ -163,7 +164,7 @@ void TestBackdrop::lockKeysColorTheIndicators() {
     QFETCH(bool, num);
     const QColor red(255, 0, 0);
     const QColor silver(192, 192, 192);
-    TForm2 form;
+    TForm2 form(clock_);
     form.setLockKeys(std::ref(keys_));
     keys_.set(caps, num);
     QTRY_COMPARE(panel(form, "panelMaj")->fontColor(), caps ? red : silver);
@@ -188,7 +189,7 @@ void TestBackdrop::clockCounts() {
     QFETCH(QTime, start);
     QFETCH(int, stepMs);
     QFETCH(int, runSeconds);
-    TForm2 form;
+    TForm2 form(clock_);
     timer(form, "Timer1")->stop(); // the ticks are driven here
     clock_.setFraction(start.msecsSinceStartOfDay() / MillisecondsPerDay);
     form.FormActivate();
@@ -222,7 +223,7 @@ void TestBackdrop::clockCounts() {
 
 void TestBackdrop::startJustBeforeMidnight() {
     // No tick comes between the start and midnight: the span would come out below zero.
-    TForm2 form;
+    TForm2 form(clock_);
     timer(form, "Timer1")->stop();
     clock_.set(23, 59, 59, 900);
     form.FormActivate();
@@ -239,7 +240,7 @@ void TestBackdrop::startJustBeforeMidnight() {
 // Both timers tick every 200 ms: the indicators follow the lock keys and the clock its
 // readings within one period.
 void TestBackdrop::timersTickEvery200Ms() {
-    TForm2 form;
+    TForm2 form(clock_);
     form.setLockKeys(std::ref(keys_));
     form.FormActivate();
     const QColor red(255, 0, 0);

@@ -18,6 +18,8 @@
 #include <QRadioButton>
 #include <QtTest>
 
+#include <optional>
+
 using tavorim::TApplication;
 
 namespace {
@@ -61,15 +63,18 @@ private slots:
 
 private:
     tavorim::RecordingWeb web_;
+    std::optional<TApplication> application_;
 };
 
 void TestDialogs::init() {
     Etat_Global = T_Etat_Global{};
-    TApplication::instance().resetForTests();
+    application_.emplace();
     web_.opened.clear();
 }
 
-void TestDialogs::cleanup() {}
+void TestDialogs::cleanup() {
+    application_.reset();
+}
 
 void TestDialogs::levelShownAtOpening_data() {
     QTest::addColumn<int>("flags");

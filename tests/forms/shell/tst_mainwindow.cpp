@@ -1,5 +1,6 @@
 // The main window: its state at creation, the sound switch, the ways of closing it and the
 // exit report they lead to.
+#include "AnsweringBoxes.h"
 #include "Application.h"
 #include "ClassSettings.h"
 #include "ColorDepth.h"
@@ -15,6 +16,8 @@
 #include <QAction>
 #include <QMenuBar>
 #include <QtTest>
+
+#include <optional>
 
 using tavorim::MessageBox;
 using tavorim::TApplication;
@@ -58,27 +61,29 @@ private:
 
     tavorim::RecordingWeb web_;
     QList<HelpCall> help_;
+    std::optional<TApplication> application_;
+    std::optional<tavorim::AnsweringBoxes> boxes_;
 };
 
 void TestMainWindow::init() {
     Etat_Global = T_Etat_Global{};
-    TApplication::instance().resetForTests();
-    MessageBox::setRecordingForTests(true);
-    MessageBox::clearShownForTests();
+    application_.emplace();
+    boxes_.emplace();
     web_.sent.clear();
     help_.clear();
 }
 
 void TestMainWindow::recordHelpCommands() {
     // Replaces the help hook the window installed, to see what the window asks of the help.
-    TApplication::instance().setOnHelp([this](std::uint16_t command, std::int32_t data, bool &) {
+    application_->help().setOnHelp([this](std::uint16_t command, std::int32_t data, bool &) {
         help_.append({command, data});
         return true;
     });
 }
 
 void TestMainWindow::cleanup() {
-    TApplication::instance().resetForTests();
+    boxes_.reset();
+    application_.reset();
 }
 
 void TestMainWindow::startsAsTheSettingsSay_data() {
@@ -102,9 +107,10 @@ void TestMainWindow::startsAsTheSettingsSay() {
     qputenv("XDG_CONFIG_DIRS", "/nonexistent");
     tavorim::loadSettings(QStringList{QStringLiteral("tavorim")} + options);
     int reseeds = 0;
-    setSeedSourceForTests([&reseeds] { return std::uint64_t(++reseeds); });
+    SeededRandom counting([&reseeds] { return std::uint64_t(++reseeds); });
+    setRandomSource(&counting);
     TForm1 form(web_);
-    setSeedSourceForTests({});
+    setRandomSource(nullptr);
     tavorim::loadSettings({QStringLiteral("tavorim")});
     QCOMPARE(reseeds, 1); // the generator is reseeded as the window is created
     QCOMPARE(Etat_Global.Niveau_I, level == 1);
@@ -198,7 +204,7 @@ void TestMainWindow::everyCloseAsksTheSameQuestion() {
     QVERIFY(QTest::qWaitForWindowActive(&form));
     Etat_Global.Duree_Texte = "00:01:00";
     const T_Etat_Global before = Etat_Global;
-    MessageBox::setNextAnswerForTests(static_cast<MessageBox::Button>(answer));
+    boxes_->answerNext(static_cast<MessageBox::Button>(answer));
     auto *fermer = form.findChild<tavorim::GlyphButton *>(QStringLiteral("BitBtn1"));
     if (way == QLatin1String("click")) {
         fermer->click();
@@ -212,15 +218,15 @@ void TestMainWindow::everyCloseAsksTheSameQuestion() {
             QTest::keyClick(fermer, Qt::Key_F,
                             way == QLatin1String("f") ? Qt::NoModifier : Qt::AltModifier);
     }
-    QCOMPARE(MessageBox::shownForTests().size(), 1);
-    const MessageBox::Shown box = MessageBox::shownForTests().first();
+    QCOMPARE(boxes_->shown.size(), 1);
+    const MessageBox::Request box = boxes_->shown.first();
     QCOMPARE(box.title, QStringLiteral("Confirmation"));
     QCOMPARE(box.text, QStringLiteral("Voulez-vous vraiment quitter le logiciel"));
     QCOMPARE(box.icon, MessageBox::Question);
     QCOMPARE(box.buttons, MessageBox::Yes | MessageBox::No);
     // Nothing changed, nothing sent, nothing asked of the help.
     QVERIFY(form.isVisible());
-    QVERIFY(!TApplication::instance().terminated());
+    QVERIFY(!application_->run().terminated());
     QVERIFY(web_.sent.isEmpty());
     QVERIFY(help_.isEmpty());
     QCOMPARE(Etat_Global.Duree_Texte, before.Duree_Texte);
@@ -233,7 +239,7 @@ void TestMainWindow::escapeDoesNothing() {
     QVERIFY(QTest::qWaitForWindowActive(&form));
     QTest::keyClick(&form, Qt::Key_Escape);
     QVERIFY(form.isVisible());
-    QVERIFY(MessageBox::shownForTests().isEmpty());
+    QVERIFY(boxes_->shown.isEmpty());
 }
 
 void TestMainWindow::confirmedCloseSendsTheReportAndEnds() {
@@ -244,9 +250,9 @@ void TestMainWindow::confirmedCloseSendsTheReportAndEnds() {
     Etat_Global.Duree_Texte = "00:12:05";
     Etat_Global.Justes_Rom = 7;
     Etat_Global.Question_Rom = 10;
-    MessageBox::setNextAnswerForTests(MessageBox::Yes);
+    boxes_->answerNext(MessageBox::Yes);
     form.close();
-    QCOMPARE(MessageBox::shownForTests().size(), 1);
+    QCOMPARE(boxes_->shown.size(), 1);
     QCOMPARE(help_, (QList<HelpCall>{{tavorim::HELP_QUIT, 0}}));
     QCOMPARE(web_.sent.size(), 1);
     // The program's file name in capitals: this test's own.
@@ -255,7 +261,7 @@ void TestMainWindow::confirmedCloseSendsTheReportAndEnds() {
         QUrl(tavorim::statsAddress() +
                  QStringLiteral("?envoi= ve=TST_MAINWINDOW 2.4 T=00:12:05  jRom=7/9  jArb=0/0"),
              QUrl::TolerantMode));
-    QVERIFY(TApplication::instance().terminated());
+    QVERIFY(application_->run().terminated());
     QVERIFY(!form.isVisible());
 }
 
@@ -269,24 +275,22 @@ void TestMainWindow::f1AsksForTheWindowsHelp() {
 }
 
 void TestMainWindow::helpHookLivesWithTheWindow() {
-    TApplication::instance().setOnHelp({});
+    application_->help().setOnHelp({});
     {
         TForm1 form(web_);
         form.show();
         QVERIFY(QTest::qWaitForWindowActive(&form));
         // No viewer is loaded here: the hook answers F1 with its "not installed" box.
         QTest::keyClick(&form, Qt::Key_F1);
-        QCOMPARE(MessageBox::shownForTests().size(), 1);
-        QCOMPARE(MessageBox::shownForTests().first().text,
-                 QString::fromLatin1(tavorim::HHNotInstalledText));
+        QCOMPARE(boxes_->shown.size(), 1);
+        QCOMPARE(boxes_->shown.first().text, QString::fromLatin1(tavorim::HHNotInstalledText));
         // "&Documentation" without a viewer says the same instead of failing.
         form.findChild<QAction *>(QStringLiteral("Documentation1"))->trigger();
-        QCOMPARE(MessageBox::shownForTests().size(), 2);
-        QCOMPARE(MessageBox::shownForTests().last().text,
-                 QString::fromLatin1(tavorim::HHNotInstalledText));
+        QCOMPARE(boxes_->shown.size(), 2);
+        QCOMPARE(boxes_->shown.last().text, QString::fromLatin1(tavorim::HHNotInstalledText));
     }
     // Destroying the window gives the application its previous (empty) handler back.
-    QVERIFY(!TApplication::instance().onHelp());
+    QVERIFY(!application_->help().onHelp());
 }
 
 void TestMainWindow::reportedProgramName_data() {

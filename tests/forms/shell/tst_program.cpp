@@ -58,7 +58,7 @@ constexpr qint64 ExitBoundMs = 2000;
 
 // The guard's name as the program builds it from its title.
 const QString GuardAtom =
-    QStringLiteral("OnlyOne") + tavorim::TApplication::titleFromProgramPath(programPath()).left(20);
+    QStringLiteral("OnlyOne") + tavorim::ApplicationTitle::fromProgramPath(programPath()).left(20);
 
 // Runs a helper to its end; its standard output, or nothing when it did not end in time.
 // The exit code is not looked at: xdotool reports failures of the window manager's hints that

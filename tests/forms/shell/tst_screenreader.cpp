@@ -18,6 +18,8 @@
 #include <QPushButton>
 #include <QtTest>
 
+#include <optional>
+
 namespace {
 
 QAccessibleInterface *accessible(QWidget *widget) {
@@ -42,18 +44,18 @@ private:
     tavorim::ManualClock clock_;
     tavorim::FixedLockKeys keys_;
     tavorim::RecordingWeb web_;
+    std::optional<tavorim::TApplication> application_;
 };
 
 void TestScreenReader::init() {
     Etat_Global = T_Etat_Global{};
-    tavorim::TApplication::instance().resetForTests();
-    tavorim::Clock::setCurrentForTests(&clock_);
+    application_.emplace();
     keys_.set(false, false);
     web_.opened.clear();
 }
 
 void TestScreenReader::cleanup() {
-    tavorim::Clock::setCurrentForTests(nullptr);
+    application_.reset();
 }
 
 void TestScreenReader::indicatorsSayTheirState_data() {
@@ -68,7 +70,7 @@ void TestScreenReader::indicatorsSayTheirState_data() {
 void TestScreenReader::indicatorsSayTheirState() {
     QFETCH(bool, caps);
     QFETCH(bool, num);
-    TForm2 form;
+    TForm2 form(clock_);
     form.setLockKeys(std::ref(keys_));
     auto state = [&](const char *name) {
         return accessible(form.findChild<QWidget *>(QLatin1String(name)))->text(QAccessible::Name);
@@ -88,7 +90,7 @@ void TestScreenReader::indicatorsSayTheirState() {
 }
 
 void TestScreenReader::clockSaysItsTime() {
-    TForm2 form;
+    TForm2 form(clock_);
     auto *panel = form.findChild<tavorim::BevelPanel *>(QStringLiteral("Panel1"));
     form.Timer1Timer();
     QVERIFY(!panel->caption().isEmpty());

@@ -1,6 +1,7 @@
 // The run as the entry routine makes it: what is created, shown and destroyed, in which order,
 // and what a copy that finds another one running does. The test program runs itself as that
 // other copy.
+#include "AnsweringBoxes.h"
 #include "Application.h"
 #include "Globals.h"
 #include "LockFileRendezvous.h"
@@ -19,6 +20,8 @@
 #include <QScreen>
 #include <QWindow>
 #include <QtTest>
+
+#include <optional>
 
 using tavorim::MessageBox;
 using tavorim::TApplication;
@@ -74,21 +77,22 @@ private slots:
 private:
     std::unique_ptr<RunObserver> run_;
     tavorim::RecordingWeb web_;
+    std::optional<TApplication> application_;
+    std::optional<tavorim::AnsweringBoxes> boxes_;
 };
 
 void TestStartup::init() {
     Etat_Global = T_Etat_Global{};
-    MessageBox::setRecordingForTests(true);
-    TApplication::instance().resetForTests();
+    application_.emplace();
+    boxes_.emplace();
     run_ = std::make_unique<RunObserver>();
     qApp->installEventFilter(run_.get());
-    MessageBox::clearShownForTests();
     web_.sent.clear();
 }
 
 void TestStartup::cleanup() {
-    MessageBox::setAutoAnswerForTests(MessageBox::NoButton);
-    TApplication::instance().resetForTests();
+    boxes_.reset();
+    application_.reset();
     run_.reset();
 }
 
@@ -100,7 +104,7 @@ void TestStartup::startAndEndInOrder() {
         if (!form1 || !form1->isVisible())
             return;
         poll.stop();
-        auto *form2 = qobject_cast<TForm2 *>(TApplication::instance().mainForm());
+        auto *form2 = qobject_cast<TForm2 *>(application_->windows().mainForm());
         checked = true;
         // The main window is modal, in front of the backdrop, which fills the screen.
         QVERIFY(form2 && form2->isVisible());
@@ -125,7 +129,7 @@ void TestStartup::startAndEndInOrder() {
             QVERIFY2(!english.contains(text), qPrintable(text));
         QCOMPARE(tavorim::LockFileRendezvous().holder(tavorim::TOnlyOne::atomName()),
                  QCoreApplication::applicationPid());
-        MessageBox::setAutoAnswerForTests(MessageBox::Yes);
+        boxes_->answerAll(MessageBox::Yes);
         form1->close();
     });
     poll.start(10);
@@ -135,7 +139,7 @@ void TestStartup::startAndEndInOrder() {
                                   "Form1 shown modally", "Form1 hidden",  "Form1 destroyed",
                                   "Form2 destroyed"};
     QCOMPARE(run_->steps, expected);
-    QCOMPARE(MessageBox::shownForTests().size(), 1);
+    QCOMPARE(boxes_->shown.size(), 1);
     QCOMPARE(web_.sent.size(), 1);
     // The guard went with the backdrop.
     QVERIFY(
@@ -149,16 +153,16 @@ void TestStartup::secondCopyEndsWithoutAsking() {
     first.start(QCoreApplication::applicationFilePath(), {QStringLiteral("first")});
     QVERIFY(first.waitForStarted());
     QTRY_VERIFY_WITH_TIMEOUT(first.canReadLine(), 30000);
-    MessageBox::setAutoAnswerForTests(MessageBox::Yes); // a box would be answered, and counted
+    boxes_->answerAll(MessageBox::Yes); // a box would be answered, and counted
     QCOMPARE(runTavorim(web_), 0);
-    QVERIFY(TApplication::instance().terminated());
-    QVERIFY(MessageBox::shownForTests().isEmpty());
+    QVERIFY(application_->run().terminated());
+    QVERIFY(boxes_->shown.isEmpty());
     QVERIFY(web_.sent.isEmpty());
     const QStringList expected = {"Form2 created", "Form1 created", "Form1 destroyed",
                                   "Form2 destroyed"};
     QCOMPARE(run_->steps, expected);
     // The first copy still holds the name, under the title this copy gave up.
-    QCOMPARE(TApplication::instance().title(), QStringLiteral("destroy me"));
+    QCOMPARE(application_->title().text(), QStringLiteral("destroy me"));
     QCOMPARE(tavorim::LockFileRendezvous().holder(atom), first.processId());
     first.kill();
     first.waitForFinished();
@@ -189,6 +193,7 @@ int main(int argc, char *argv[]) {
     QApplication app(argc, argv);
     if (argc == 2 && qstrcmp(argv[1], "first") == 0) {
         // Stands for a running copy: holds the guard with a window, answers other copies.
+        TApplication application;
         TForm2 form2;
         form2.show();
         QTextStream(stdout) << "running" << Qt::endl;

@@ -10,8 +10,8 @@
 // upwards, so that a redraw loop still ends.
 class ScriptedRandom : public RandomSource {
 public:
-    ScriptedRandom() { setRandomSourceForTests(this); }
-    ~ScriptedRandom() override { setRandomSourceForTests(nullptr); }
+    ScriptedRandom() { setRandomSource(this); }
+    ~ScriptedRandom() override { setRandomSource(nullptr); }
     ScriptedRandom(const ScriptedRandom &) = delete;
     ScriptedRandom &operator=(const ScriptedRandom &) = delete;
 

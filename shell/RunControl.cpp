@@ -1,0 +1,49 @@
+#include "RunControl.h"
+
+#include <QApplication>
+#include <QDialog>
+#include <QTimer>
+#include <QWidget>
+#include <QWindow>
+
+namespace tavorim {
+
+RunControl::~RunControl() {
+    delete quitter_;
+}
+
+void RunControl::Terminate() {
+    terminated_ = true;
+    // exit() ends only the loops running now; a zero timer repeats it at every pass so that loops
+    // started later (a message box, the main loop) end too.
+    QCoreApplication::exit(0);
+    if (!quitter_ && QCoreApplication::instance()) {
+        quitter_ = new QTimer(QCoreApplication::instance());
+        QObject::connect(quitter_, &QTimer::timeout, [] { QCoreApplication::exit(0); });
+        quitter_->start(0);
+    }
+}
+
+int RunControl::ShowModal(QDialog *dialog) {
+    if (terminated_)
+        return QDialog::Rejected;
+    // Owned, for the window manager, by the window it is opened from (as on Windows), so that it is
+    // minimised and brought back with that window.
+    if (!dialog->parentWidget()) {
+        QWidget *opener = QApplication::activeModalWidget();
+        if (!opener)
+            opener = QApplication::activeWindow();
+        if (opener && opener != dialog) {
+            dialog->winId();
+            opener->winId();
+            dialog->windowHandle()->setTransientParent(opener->windowHandle());
+        }
+    }
+    return dialog->exec();
+}
+
+void RunControl::ProcessMessages() {
+    QCoreApplication::processEvents(QEventLoop::AllEvents);
+}
+
+} // namespace tavorim
