@@ -1,7 +1,6 @@
 #include "DialogKeys.h"
 
 #include "Beeper.h"
-#include "FocusFrame.h"
 #include "LinkLabel.h"
 
 #include <QAbstractButton>
@@ -206,7 +205,6 @@ private:
 void installDialogKeys(QDialog *dialog, QPushButton *defaultButton) {
     if (!dialog)
         return;
-    showFocusFrames();
     if (defaultButton)
         defaultButton->setDefault(true);
     DialogKeys::instance().add(dialog, defaultButton);
