@@ -5,8 +5,8 @@
 #include "SoundPlayer.h"
 #include "ui_Arab1.h"
 
-Tarabform::Tarabform(QWidget *owner)
-    : DrillWindow(owner), MediaPlayer2(new tavorim::SoundPlayer(this)),
+Tarabform::Tarabform(QWidget *owner, tavorim::Beep beep)
+    : DrillWindow(owner, std::move(beep)), MediaPlayer2(new tavorim::SoundPlayer(this)),
       ui_(std::make_unique<Ui::Tarabform>()) {
     ui_->setupUi(this);
     setUpControls({ui_->Edit1, ui_->Button1, ui_->Button2, ui_->Button3, ui_->Label2, ui_->Label6,

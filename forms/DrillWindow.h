@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DialogKeys.h"
 #include "Exercice.h"
 
 #include <QDialog>
@@ -41,7 +42,8 @@ public:
     };
 
 protected:
-    explicit DrillWindow(QWidget *owner);
+    // beep sounds for refused keys; empty, the system's warning beep.
+    DrillWindow(QWidget *owner, tavorim::Beep beep);
 
     // The window's colors: its own, then the window's and the shape's when the display has few.
     struct Colors {
@@ -72,7 +74,7 @@ protected:
 
     // Keeps a typed character when it is backspace or one of allowed; else drops it with the
     // warning beep.
-    static void filterCharacter(char16_t &key, const QString &allowed);
+    void filterCharacter(char16_t &key, const QString &allowed) const;
 
     // Prepare_Question and its texts on screen, the question cue, the score if there is one.
     void setUpQuestion(Sens_Exercice sens);
@@ -102,4 +104,5 @@ private:
 
     bool activationPending_ = false;
     Colors colors_;
+    tavorim::Beep beep_;
 };

@@ -4,8 +4,8 @@
 #include "SoundPlayer.h"
 #include "ui_Romain1.h"
 
-Tromaform::Tromaform(QWidget *owner)
-    : DrillWindow(owner), MediaPlayer1(new tavorim::SoundPlayer(this)),
+Tromaform::Tromaform(QWidget *owner, tavorim::Beep beep)
+    : DrillWindow(owner, std::move(beep)), MediaPlayer1(new tavorim::SoundPlayer(this)),
       ui_(std::make_unique<Ui::Tromaform>()) {
     ui_->setupUi(this);
     setUpControls({ui_->Edit1, ui_->Button1, ui_->Button2, ui_->Button3, ui_->Label2, ui_->Label6,
