@@ -22,23 +22,24 @@ class DrillWindow : public QDialog {
     Q_OBJECT
 
 public:
-    // The controls both windows have, under their roles (the label names differ).
+    // The controls both windows have, under their roles; each window names its own, as the label
+    // names differ.
     struct Controls {
-        QLineEdit *answer;          // Edit1
-        QPushButton *validate;      // Button1, "&Valider"
-        QPushButton *quit;          // Button2, "&Quitter"
-        QPushButton *next;          // Button3, "&Continuer"
-        QLabel *shown;              // Label2, the number or numeral asked
-        QLabel *number;             // Label6, "Exercice n° : ..."
-        QLabel *level;              // "Niveau ..."
-        QLabel *verdict;            // Label1
-        QLabel *correction;         // "C'est : ..."
-        QLabel *instruction;        // Label3
-        QLabel *picture;            // Image1
-        tavorim::Shape *shape;      // Shape1
-        tavorim::Gauge *gauge;      // Gauge1
-        tavorim::BevelPanel *score; // Panel2
-        tavorim::SoundPlayer *player;
+        QLineEdit *answer = nullptr;          // Edit1
+        QPushButton *validate = nullptr;      // Button1, "&Valider"
+        QPushButton *quit = nullptr;          // Button2, "&Quitter"
+        QPushButton *next = nullptr;          // Button3, "&Continuer"
+        QLabel *shown = nullptr;              // Label2, the number or numeral asked
+        QLabel *number = nullptr;             // Label6, "Exercice n° : ..."
+        QLabel *level = nullptr;              // "Niveau ..."
+        QLabel *verdict = nullptr;            // Label1
+        QLabel *correction = nullptr;         // "C'est : ..."
+        QLabel *instruction = nullptr;        // Label3
+        QLabel *picture = nullptr;            // Image1
+        tavorim::Shape *shape = nullptr;      // Shape1
+        tavorim::Gauge *gauge = nullptr;      // Gauge1
+        tavorim::BevelPanel *score = nullptr; // Panel2
+        tavorim::SoundPlayer *player = nullptr;
     };
 
 protected:
