@@ -5,14 +5,28 @@
 #include "SoundPlayer.h"
 #include "ui_Arab1.h"
 
-Tarabform::Tarabform(QWidget *owner)
-    : DrillWindow(owner), MediaPlayer2(new tavorim::SoundPlayer(this)),
+Tarabform::Tarabform(QWidget *owner, tavorim::Beep beep)
+    : DrillWindow(owner, std::move(beep)), MediaPlayer2(new tavorim::SoundPlayer(this)),
       ui_(std::make_unique<Ui::Tarabform>()) {
     ui_->setupUi(this);
-    setUpControls({ui_->Edit1, ui_->Button1, ui_->Button2, ui_->Button3, ui_->Label2, ui_->Label6,
-                   ui_->Label5, ui_->Label1, ui_->Label4, ui_->Label3, ui_->Image1, ui_->Shape1,
-                   ui_->Gauge1, ui_->Panel2, MediaPlayer2},
-                  {QColor(0xFF, 0xEB, 0xD7), QColor(0xFF, 0xFF, 0x00), QColor(0x00, 0xFF, 0xFF)},
+    setUpControls({.answer = ui_->Edit1,
+                   .validate = ui_->Button1,
+                   .quit = ui_->Button2,
+                   .next = ui_->Button3,
+                   .shown = ui_->Label2,
+                   .number = ui_->Label6,
+                   .level = ui_->Label5,
+                   .verdict = ui_->Label1,
+                   .correction = ui_->Label4,
+                   .instruction = ui_->Label3,
+                   .picture = ui_->Image1,
+                   .shape = ui_->Shape1,
+                   .gauge = ui_->Gauge1,
+                   .score = ui_->Panel2,
+                   .player = MediaPlayer2},
+                  {.window = QColor(0xFF, 0xEB, 0xD7),
+                   .lowWindow = QColor(0xFF, 0xFF, 0x00),
+                   .lowShapeFill = QColor(0x00, 0xFF, 0xFF)},
                   QStringLiteral(":/pictures/arabe.png"), 6, false);
     // The texts stay black on their fixed pale grounds whatever the desktop's text color; the level
     // is white on opaque purple.

@@ -13,7 +13,8 @@ class Tarabform : public DrillWindow {
     Q_OBJECT
 
 public:
-    explicit Tarabform(QWidget *owner = nullptr);
+    // beep sounds for refused keys; empty, the system's warning beep.
+    explicit Tarabform(QWidget *owner = nullptr, tavorim::Beep beep = {});
     ~Tarabform() override;
 
     tavorim::SoundPlayer *MediaPlayer2;

@@ -2,7 +2,6 @@
 
 #include "Appearance.h"
 #include "Application.h"
-#include "Beeper.h"
 #include "BevelPanel.h"
 #include "Centering.h"
 #include "DialogKeys.h"
@@ -129,8 +128,9 @@ void setBackground(QWidget *widget, const QColor &color) {
 
 } // namespace
 
-DrillWindow::DrillWindow(QWidget *owner)
-    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint) {}
+DrillWindow::DrillWindow(QWidget *owner, tavorim::Beep beep)
+    : QDialog(owner, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint),
+      beep_(tavorim::beepOrSystem(std::move(beep))) {}
 
 void DrillWindow::setUpControls(const Controls &controls, const Colors &colors,
                                 const QString &picture, int answerLength, bool upperCase) {
@@ -172,7 +172,7 @@ void DrillWindow::setUpControls(const Controls &controls, const Colors &colors,
     controls_.answer->setAcceptDrops(false);
     controls_.answer->installEventFilter(this);
     controls_.answer->setFocus();
-    tavorim::installDialogKeys(this, controls_.validate);
+    tavorim::installDialogKeys(this, controls_.validate, beep_);
 
     // For screen readers: labels keep their text as name and say what they hold.
     controls_.answer->setAccessibleName(QStringLiteral("Votre réponse"));
@@ -202,11 +202,11 @@ void DrillWindow::FormActivate() {
 
 void DrillWindow::Edit1KeyDown(int &, Qt::KeyboardModifiers) {}
 
-void DrillWindow::filterCharacter(char16_t &key, const QString &allowed) {
+void DrillWindow::filterCharacter(char16_t &key, const QString &allowed) const {
     if (key == 0x08 || allowed.contains(QChar(key)))
         return;
     key = 0;
-    tavorim::Beeper::beep();
+    beep_();
 }
 
 void DrillWindow::setUpQuestion(Sens_Exercice sens) {

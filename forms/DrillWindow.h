@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DialogKeys.h"
 #include "Exercice.h"
 
 #include <QDialog>
@@ -21,27 +22,29 @@ class DrillWindow : public QDialog {
     Q_OBJECT
 
 public:
-    // The controls both windows have, under their roles (the label names differ).
+    // The controls both windows have, under their roles; each window names its own, as the label
+    // names differ.
     struct Controls {
-        QLineEdit *answer;          // Edit1
-        QPushButton *validate;      // Button1, "&Valider"
-        QPushButton *quit;          // Button2, "&Quitter"
-        QPushButton *next;          // Button3, "&Continuer"
-        QLabel *shown;              // Label2, the number or numeral asked
-        QLabel *number;             // Label6, "Exercice n° : ..."
-        QLabel *level;              // "Niveau ..."
-        QLabel *verdict;            // Label1
-        QLabel *correction;         // "C'est : ..."
-        QLabel *instruction;        // Label3
-        QLabel *picture;            // Image1
-        tavorim::Shape *shape;      // Shape1
-        tavorim::Gauge *gauge;      // Gauge1
-        tavorim::BevelPanel *score; // Panel2
-        tavorim::SoundPlayer *player;
+        QLineEdit *answer = nullptr;          // Edit1
+        QPushButton *validate = nullptr;      // Button1, "&Valider"
+        QPushButton *quit = nullptr;          // Button2, "&Quitter"
+        QPushButton *next = nullptr;          // Button3, "&Continuer"
+        QLabel *shown = nullptr;              // Label2, the number or numeral asked
+        QLabel *number = nullptr;             // Label6, "Exercice n° : ..."
+        QLabel *level = nullptr;              // "Niveau ..."
+        QLabel *verdict = nullptr;            // Label1
+        QLabel *correction = nullptr;         // "C'est : ..."
+        QLabel *instruction = nullptr;        // Label3
+        QLabel *picture = nullptr;            // Image1
+        tavorim::Shape *shape = nullptr;      // Shape1
+        tavorim::Gauge *gauge = nullptr;      // Gauge1
+        tavorim::BevelPanel *score = nullptr; // Panel2
+        tavorim::SoundPlayer *player = nullptr;
     };
 
 protected:
-    explicit DrillWindow(QWidget *owner);
+    // beep sounds for refused keys; empty, the system's warning beep.
+    DrillWindow(QWidget *owner, tavorim::Beep beep);
 
     // The window's colors: its own, then the window's and the shape's when the display has few.
     struct Colors {
@@ -72,7 +75,7 @@ protected:
 
     // Keeps a typed character when it is backspace or one of allowed; else drops it with the
     // warning beep.
-    static void filterCharacter(char16_t &key, const QString &allowed);
+    void filterCharacter(char16_t &key, const QString &allowed) const;
 
     // Prepare_Question and its texts on screen, the question cue, the score if there is one.
     void setUpQuestion(Sens_Exercice sens);
@@ -102,4 +105,5 @@ private:
 
     bool activationPending_ = false;
     Colors colors_;
+    tavorim::Beep beep_;
 };

@@ -4,14 +4,28 @@
 #include "SoundPlayer.h"
 #include "ui_Romain1.h"
 
-Tromaform::Tromaform(QWidget *owner)
-    : DrillWindow(owner), MediaPlayer1(new tavorim::SoundPlayer(this)),
+Tromaform::Tromaform(QWidget *owner, tavorim::Beep beep)
+    : DrillWindow(owner, std::move(beep)), MediaPlayer1(new tavorim::SoundPlayer(this)),
       ui_(std::make_unique<Ui::Tromaform>()) {
     ui_->setupUi(this);
-    setUpControls({ui_->Edit1, ui_->Button1, ui_->Button2, ui_->Button3, ui_->Label2, ui_->Label6,
-                   ui_->Label4, ui_->Label1, ui_->Label5, ui_->Label3, ui_->Image1, ui_->Shape1,
-                   ui_->Gauge1, ui_->Panel2, MediaPlayer1},
-                  {QColor(0xE1, 0xF0, 0xFF), QColor(0x00, 0xFF, 0xFF), QColor(0xFF, 0xFF, 0x00)},
+    setUpControls({.answer = ui_->Edit1,
+                   .validate = ui_->Button1,
+                   .quit = ui_->Button2,
+                   .next = ui_->Button3,
+                   .shown = ui_->Label2,
+                   .number = ui_->Label6,
+                   .level = ui_->Label4,
+                   .verdict = ui_->Label1,
+                   .correction = ui_->Label5,
+                   .instruction = ui_->Label3,
+                   .picture = ui_->Image1,
+                   .shape = ui_->Shape1,
+                   .gauge = ui_->Gauge1,
+                   .score = ui_->Panel2,
+                   .player = MediaPlayer1},
+                  {.window = QColor(0xE1, 0xF0, 0xFF),
+                   .lowWindow = QColor(0x00, 0xFF, 0xFF),
+                   .lowShapeFill = QColor(0xFF, 0xFF, 0x00)},
                   QStringLiteral(":/pictures/romain.png"), 20, true);
     QPalette navy = ui_->Label4->palette();
     navy.setColor(QPalette::WindowText, QColor(0x00, 0x00, 0x80));

@@ -13,7 +13,8 @@ class Tromaform : public DrillWindow {
     Q_OBJECT
 
 public:
-    explicit Tromaform(QWidget *owner = nullptr);
+    // beep sounds for refused keys; empty, the system's warning beep.
+    explicit Tromaform(QWidget *owner = nullptr, tavorim::Beep beep = {});
     ~Tromaform() override;
 
     tavorim::SoundPlayer *MediaPlayer1;

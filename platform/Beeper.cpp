@@ -4,21 +4,8 @@
 
 namespace tavorim {
 
-namespace {
-int beepCount = 0;
-} // namespace
-
 void Beeper::beep() {
-    ++beepCount;
     QApplication::beep();
-}
-
-int Beeper::countForTests() {
-    return beepCount;
-}
-
-void Beeper::resetCountForTests() {
-    beepCount = 0;
 }
 
 } // namespace tavorim

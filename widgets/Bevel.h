@@ -1,19 +1,12 @@
 #pragma once
 
-#include <QWidget>
-
-class QPainter;
+#include <QFrame>
 
 namespace tavorim {
 
-// Draws `width` nested one-pixel frames inside `rect` (top-left in one color, bottom-right in the
-// other); returns what is left inside.
-QRect drawBevelEdges(QPainter &painter, QRect rect, const QColor &topLeft,
-                     const QColor &bottomRight, int width = 1);
-
 // A bevelled line or frame with no content of its own: a lowered or raised box, an etched
 // frame, or a single line along the top edge. It lets clicks through to what lies below.
-class Bevel : public QWidget {
+class Bevel : public QFrame {
     Q_OBJECT
     Q_PROPERTY(Kind shape READ shape WRITE setShape)
     Q_PROPERTY(Style style READ style WRITE setStyle)
@@ -35,6 +28,9 @@ protected:
     void paintEvent(QPaintEvent *event) override;
 
 private:
+    // The box as the style's shaded panel.
+    void configureFrame();
+
     Kind shape_ = Box;
     Style style_ = Lowered;
 };

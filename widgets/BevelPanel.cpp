@@ -1,9 +1,9 @@
 #include "BevelPanel.h"
 
 #include "Accessibility.h"
-#include "Bevel.h"
 
 #include <QPainter>
+#include <qdrawutil.h>
 
 namespace tavorim {
 
@@ -61,19 +61,18 @@ QRect BevelPanel::captionRect() const {
 
 void BevelPanel::paintEvent(QPaintEvent *) {
     QPainter painter(this);
-    const QColor light = palette().color(QPalette::Light);
-    const QColor shadow = palette().color(QPalette::Dark);
     const QColor fill = color_.isValid() ? color_ : palette().color(QPalette::Button);
+    // Each bevel a shaded panel of Qt's; returns what is left inside it.
     auto bevel = [&](QRect rect, BevelKind kind) {
-        if (kind == None)
+        if (kind == None || bevelWidth_ == 0 || !rect.isValid())
             return rect;
-        return kind == Lowered ? drawBevelEdges(painter, rect, shadow, light, bevelWidth_)
-                               : drawBevelEdges(painter, rect, light, shadow, bevelWidth_);
+        qDrawShadePanel(&painter, rect, palette(), kind == Lowered, bevelWidth_);
+        return rect.adjusted(bevelWidth_, bevelWidth_, -bevelWidth_, -bevelWidth_);
     };
     QRect rect = bevel(this->rect(), outer_);
-    rect = drawBevelEdges(painter, rect, fill, fill, borderWidth_);
-    rect = bevel(rect, inner_);
+    // The border and what lies inside the inner bevel are both of the panel's own color.
     painter.fillRect(rect, fill);
+    rect = bevel(rect.adjusted(borderWidth_, borderWidth_, -borderWidth_, -borderWidth_), inner_);
     if (!caption_.isEmpty()) {
         painter.setPen(fontColor_.isValid() ? fontColor_ : palette().color(QPalette::WindowText));
         painter.setFont(font());

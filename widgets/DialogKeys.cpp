@@ -1,7 +1,6 @@
 #include "DialogKeys.h"
 
 #include "Beeper.h"
-#include "FocusFrame.h"
 #include "LinkLabel.h"
 
 #include <QAbstractButton>
@@ -73,6 +72,12 @@ void keepOneTabStop(const QWidget *group) {
 
 class DialogKeys : public QObject {
 public:
+    // What a dialog was installed with.
+    struct Keys {
+        QPointer<QPushButton> defaultButton;
+        Beep beep;
+    };
+
     static DialogKeys &instance() {
         static DialogKeys *keys = [] {
             auto *created = new DialogKeys(qApp);
@@ -82,8 +87,8 @@ public:
         return *keys;
     }
 
-    void add(QDialog *dialog, QPushButton *defaultButton) {
-        dialogs_.insert(dialog, defaultButton);
+    void add(QDialog *dialog, QPushButton *defaultButton, Beep beep) {
+        dialogs_.insert(dialog, {defaultButton, std::move(beep)});
         connect(dialog, &QObject::destroyed, this,
                 [this, dialog] { dialogs_.remove(static_cast<QObject *>(dialog)); });
     }
@@ -100,7 +105,9 @@ protected:
         if (found == dialogs_.constEnd())
             return false;
         auto *dialog = static_cast<QDialog *>(window);
-        return handleKey(dialog, found.value(), widget, static_cast<QKeyEvent *>(event));
+        // A copy: a click may open a dialog whose keys change the table.
+        const Keys keys = found.value();
+        return handleKey(dialog, keys, widget, static_cast<QKeyEvent *>(event));
     }
 
 private:
@@ -159,10 +166,10 @@ private:
         return nullptr;
     }
 
-    bool handleKey(QDialog *dialog, QPushButton *given, QWidget *receiver, QKeyEvent *event) {
+    static bool handleKey(QDialog *dialog, const Keys &keys, QWidget *receiver, QKeyEvent *event) {
         if (event->isAutoRepeat() && event->type() == QEvent::ShortcutOverride)
             return false;
-        QAbstractButton *button = target(dialog, given, receiver, event);
+        QAbstractButton *button = target(dialog, keys.defaultButton, receiver, event);
         if (event->type() == QEvent::ShortcutOverride) {
             // Claim the key so that Qt's own mnemonic (a delayed click that also moves the
             // focus) does not run; the click is made when the key press arrives.
@@ -181,7 +188,7 @@ private:
             // An access letter that matches no button: the system beeps, and the letter
             // must not reach an edit box as text.
             event->accept();
-            Beeper::beep();
+            keys.beep();
             return true;
         }
         if (isEnter(event) && isPushButton(receiver)) {
@@ -198,18 +205,21 @@ private:
         return false;
     }
 
-    QHash<QObject *, QPointer<QPushButton>> dialogs_;
+    QHash<QObject *, Keys> dialogs_;
 };
 
 } // namespace
 
-void installDialogKeys(QDialog *dialog, QPushButton *defaultButton) {
+Beep beepOrSystem(Beep beep) {
+    return beep ? std::move(beep) : Beep(&Beeper::beep);
+}
+
+void installDialogKeys(QDialog *dialog, QPushButton *defaultButton, Beep beep) {
     if (!dialog)
         return;
-    showFocusFrames();
     if (defaultButton)
         defaultButton->setDefault(true);
-    DialogKeys::instance().add(dialog, defaultButton);
+    DialogKeys::instance().add(dialog, defaultButton, beepOrSystem(std::move(beep)));
     for (QRadioButton *radio : dialog->findChildren<QRadioButton *>()) {
         keepOneTabStop(radio->parentWidget());
         QObject::connect(radio, &QAbstractButton::toggled, radio,

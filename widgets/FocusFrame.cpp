@@ -2,11 +2,11 @@
 
 #include <QAbstractButton>
 #include <QAbstractScrollArea>
-#include <QApplication>
 #include <QCheckBox>
+#include <QCoreApplication>
+#include <QEvent>
 #include <QLineEdit>
 #include <QMenuBar>
-#include <QPaintEvent>
 #include <QPainter>
 #include <QPointer>
 #include <QRadioButton>
@@ -19,98 +19,86 @@ namespace {
 
 constexpr int FrameWidth = 2;
 
-// The scroll area whose viewport this is: its frame is drawn on the viewport, which covers it.
-QAbstractScrollArea *areaOfViewport(QWidget *widget) {
-    auto *area = qobject_cast<QAbstractScrollArea *>(widget->parentWidget());
-    return area && area->viewport() == widget ? area : nullptr;
+// Around the caption, clear of the round or square mark the style draws.
+QRect captionFrameRect(const QAbstractButton *button, bool radio) {
+    QStyleOptionButton option;
+    option.initFrom(button);
+    option.text = button->text();
+    const QStyle *style = button->style();
+    const QRect mark = style->subElementRect(
+        radio ? QStyle::SE_RadioButtonIndicator : QStyle::SE_CheckBoxIndicator, &option, button);
+    const QRect caption = style->subElementRect(
+        radio ? QStyle::SE_RadioButtonFocusRect : QStyle::SE_CheckBoxFocusRect, &option, button);
+    QRect rect = caption.adjusted(-FrameWidth - 1, 0, FrameWidth + 1, 0);
+    rect.setTop(0);
+    rect.setBottom(button->height() - 1);
+    rect.setLeft(std::max(rect.left(), mark.right() + 2));
+    return rect & button->rect();
 }
 
-// Where the frame goes in the widget that paints it; empty when it shows none.
-QRect frameRect(QWidget *widget) {
-    if (QAbstractScrollArea *area = areaOfViewport(widget))
-        return area->hasFocus() ? widget->rect() : QRect();
-    if (!widget->hasFocus())
-        return {};
-    if (qobject_cast<const QRadioButton *>(widget) || qobject_cast<const QCheckBox *>(widget)) {
-        // Around the caption, clear of the round or square mark the style draws.
-        QStyleOptionButton option;
-        option.initFrom(widget);
-        option.text = static_cast<QAbstractButton *>(widget)->text();
-        const bool radio = qobject_cast<const QRadioButton *>(widget) != nullptr;
-        const QStyle *style = widget->style();
-        const QRect mark = style->subElementRect(radio ? QStyle::SE_RadioButtonIndicator
-                                                       : QStyle::SE_CheckBoxIndicator,
-                                                 &option, widget);
-        const QRect caption = style->subElementRect(radio ? QStyle::SE_RadioButtonFocusRect
-                                                          : QStyle::SE_CheckBoxFocusRect,
-                                                    &option, widget);
-        QRect rect = caption.adjusted(-FrameWidth - 1, 0, FrameWidth + 1, 0);
-        rect.setTop(0);
-        rect.setBottom(widget->height() - 1);
-        rect.setLeft(std::max(rect.left(), mark.right() + 2));
-        return rect & widget->rect();
-    }
-    if (qobject_cast<const QAbstractButton *>(widget) || qobject_cast<const QLineEdit *>(widget))
-        return widget->rect().adjusted(1, 1, -1, -1);
-    if (auto *tabs = qobject_cast<QTabBar *>(widget))
-        return tabs->currentIndex() >= 0 ? tabs->tabRect(tabs->currentIndex()) : QRect();
-    // The menu bar has the keys (Alt, or a menu closed with Escape): its current title.
-    if (auto *bar = qobject_cast<QMenuBar *>(widget))
-        return bar->activeAction() ? bar->actionGeometry(bar->activeAction()) : QRect();
-    return {};
-}
-
-// Lets the focused control paint itself, then draws the frame over it, within the same paint.
-class FocusFrames : public QObject {
+// The scroll area's contents are painted on its viewport by the area itself, with no call to the
+// style after them: the frame is drawn over them once they are painted.
+class ViewportFrame : public QObject {
 public:
-    using QObject::QObject;
+    static constexpr QLatin1StringView Name{"tavorim-viewport-frame"};
+
+    explicit ViewportFrame(QAbstractScrollArea *area)
+        : QObject(area), area_(area), viewport_(area->viewport()) {
+        setObjectName(Name);
+        area->installEventFilter(this);
+        viewport_->installEventFilter(this);
+    }
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override {
-        if (!watched->isWidgetType())
-            return false;
-        auto *widget = static_cast<QWidget *>(watched);
-        if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut) {
-            // A scroll area paints on its viewport, which learns nothing of the focus.
-            if (auto *area = qobject_cast<QAbstractScrollArea *>(widget))
-                area->viewport()->update();
+        // Only the widgets' own calls: the filter also sees the area's last events while it is
+        // destroyed.
+        if (watched == area_) {
+            // The viewport learns nothing of its area's focus.
+            if (event->type() == QEvent::FocusIn || event->type() == QEvent::FocusOut)
+                viewport_->update();
             return false;
         }
-        if (event->type() != QEvent::Paint || painting_)
+        if (watched != viewport_ || event->type() != QEvent::Paint || painting_ ||
+            !area_->hasFocus())
             return false;
-        const QRect rect = frameRect(widget);
-        if (rect.isEmpty())
-            return false;
-        // Sent again rather than handed to the widget: a viewport is painted by its scroll
-        // area's own filter.
+        // Sent again rather than handed on: the area paints its viewport through a filter of its
+        // own, installed before this one.
         painting_ = true;
         QCoreApplication::sendEvent(watched, event);
         painting_ = false;
-        QPainter painter(widget);
-        drawFocusFrame(painter, rect, widget->palette());
+        QPainter painter(viewport_);
+        drawFocusFrame(painter, viewport_->rect(), viewport_->palette());
         return true;
     }
 
 private:
+    QWidget *area_;
+    QPointer<QWidget> viewport_;
     bool painting_ = false;
 };
 
 } // namespace
 
-void showFocusFrames() {
-    static QPointer<FocusFrames> frames;
-    if (frames || !qApp)
-        return;
-    frames = new FocusFrames(qApp);
-    qApp->installEventFilter(frames);
-}
-
-bool drawsOwnFocusFrame(const QWidget *widget) {
-    return qobject_cast<const QAbstractButton *>(widget) != nullptr ||
-           qobject_cast<const QTabBar *>(widget) != nullptr;
+QRect focusFrameRect(const QWidget *widget) {
+    if (!widget || !widget->hasFocus())
+        return {};
+    if (const auto *radio = qobject_cast<const QRadioButton *>(widget))
+        return captionFrameRect(radio, true);
+    if (const auto *check = qobject_cast<const QCheckBox *>(widget))
+        return captionFrameRect(check, false);
+    if (qobject_cast<const QAbstractButton *>(widget) || qobject_cast<const QLineEdit *>(widget))
+        return widget->rect().adjusted(1, 1, -1, -1);
+    if (const auto *tabs = qobject_cast<const QTabBar *>(widget))
+        return tabs->currentIndex() >= 0 ? tabs->tabRect(tabs->currentIndex()) : QRect();
+    // The menu bar has the keys (Alt, or a menu closed with Escape): its current title.
+    if (const auto *bar = qobject_cast<const QMenuBar *>(widget))
+        return bar->activeAction() ? bar->actionGeometry(bar->activeAction()) : QRect();
+    return {};
 }
 
 void drawFocusFrame(QPainter &painter, const QRect &rect, const QPalette &palette) {
+    painter.save();
     QPen pen(palette.color(QPalette::Active, QPalette::Highlight), FrameWidth);
     pen.setJoinStyle(Qt::MiterJoin);
     painter.setPen(pen);
@@ -119,6 +107,12 @@ void drawFocusFrame(QPainter &painter, const QRect &rect, const QPalette &palett
     // A pen is centred on its line: the frame covers rect's outer two pixels.
     const qreal half = FrameWidth / 2.0;
     painter.drawRect(QRectF(rect).adjusted(half, half, -half, -half));
+    painter.restore();
+}
+
+void frameViewport(QAbstractScrollArea *area) {
+    if (area && !area->findChild<QObject *>(ViewportFrame::Name, Qt::FindDirectChildrenOnly))
+        new ViewportFrame(area);
 }
 
 } // namespace tavorim

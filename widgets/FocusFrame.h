@@ -1,5 +1,6 @@
 #pragma once
 
+class QAbstractScrollArea;
 class QPainter;
 class QPalette;
 class QRect;
@@ -7,14 +8,17 @@ class QWidget;
 
 namespace tavorim {
 
-// A two-pixel focus frame on every focused control from the start, since the desktop's style
-// draws a thinner one only after keyboard moves. Installing it again does nothing.
-void showFocusFrames();
+// The two-pixel focus frame, on every focused control from the start, since the desktop's style
+// draws a thinner one only after keyboard moves. The program's style draws it; these say where
+// and how.
 
-// Whether the style's own focus rectangle would double the frame on this widget.
-bool drawsOwnFocusFrame(const QWidget *widget);
+// Where the frame goes in a focused control that takes one; empty for any other widget.
+QRect focusFrameRect(const QWidget *widget);
 
 // The frame itself, inside rect, in the palette's highlight color.
 void drawFocusFrame(QPainter &painter, const QRect &rect, const QPalette &palette);
+
+// Frames the scroll area's visible area while the area has the focus; doing it again does nothing.
+void frameViewport(QAbstractScrollArea *area);
 
 } // namespace tavorim

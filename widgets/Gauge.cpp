@@ -2,7 +2,6 @@
 
 #include "Accessibility.h"
 
-#include <QAccessible>
 #include <QImage>
 #include <QPainter>
 
@@ -10,24 +9,15 @@
 
 namespace tavorim {
 
-Gauge::Gauge(QWidget *parent) : QWidget(parent) {
+Gauge::Gauge(QWidget *parent) : QProgressBar(parent) {
     installWidgetAccessibility();
     setFocusPolicy(Qt::NoFocus);
+    setRange(0, 100);
+    setValue(0);
 }
 
 void Gauge::setProgress(int value) {
-    value = std::clamp(value, 0, 100);
-    if (value == progress_)
-        return;
-    progress_ = value;
-    QAccessibleValueChangeEvent changed(this, progress_);
-    QAccessible::updateAccessibility(&changed);
-    update();
-}
-
-void Gauge::setOrientation(Qt::Orientation orientation) {
-    orientation_ = orientation;
-    update();
+    setValue(std::clamp(value, 0, 100));
 }
 
 void Gauge::setForeColor(const QColor &color) {
@@ -41,10 +31,11 @@ void Gauge::setBackColor(const QColor &color) {
 }
 
 QString Gauge::text() const {
-    return QString::asprintf("%d%%", progress_);
+    return QString::asprintf("%d%%", value());
 }
 
 void Gauge::paintEvent(QPaintEvent *) {
+    // Not the style's bar, which is shaded and rounded: a flat fill in a one-pixel black border.
     // On an image in device pixels: the exclusive-or operation needs the raster engine, and the
     // text keeps its full height on screens of a higher ratio.
     const qreal ratio = devicePixelRatioF();
@@ -55,10 +46,10 @@ void Gauge::paintEvent(QPaintEvent *) {
     const QRect inside = image.rect().adjusted(border, border, -border, -border);
     painter.fillRect(inside, backColor_);
     QRect filled = inside;
-    if (orientation_ == Qt::Horizontal) {
-        filled.setWidth(inside.width() * progress_ / 100);
+    if (orientation() == Qt::Horizontal) {
+        filled.setWidth(inside.width() * value() / 100);
     } else {
-        const int height = inside.height() * progress_ / 100;
+        const int height = inside.height() * value() / 100;
         filled.setTop(inside.bottom() + 1 - height);
     }
     if (!filled.isEmpty())

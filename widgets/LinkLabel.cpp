@@ -3,12 +3,12 @@
 #include "DialogKeys.h"
 
 #include "Accessibility.h"
-#include "FocusFrame.h"
 
 #include <QKeyEvent>
 #include <QMouseEvent>
 #include <QPainter>
 #include <QStyle>
+#include <QStyleOptionFocusRect>
 
 namespace tavorim {
 
@@ -47,8 +47,11 @@ void LinkLabel::paintEvent(QPaintEvent *event) {
         layoutDirection(), alignment(),
         fontMetrics().size(Qt::TextSingleLine, this->text()).grownBy(QMargins(3, 0, 3, 0)),
         contentsRect());
+    QStyleOptionFocusRect option;
+    option.initFrom(this);
+    option.rect = text.intersected(rect());
     QPainter painter(this);
-    drawFocusFrame(painter, text.intersected(rect()), palette());
+    style()->drawPrimitive(QStyle::PE_FrameFocusRect, &option, &painter, this);
 }
 
 void LinkLabel::focusInEvent(QFocusEvent *event) {

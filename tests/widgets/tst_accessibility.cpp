@@ -1,9 +1,9 @@
 // What screen readers are told of the drawn widgets, the link label's keys, and the focus
 // frame every focused control shows.
 #include "BevelPanel.h"
-#include "FocusFrame.h"
 #include "Gauge.h"
 #include "LinkLabel.h"
+#include "ProgramStyle.h"
 
 #include <QAccessible>
 #include <QAccessibleValueInterface>
@@ -149,7 +149,7 @@ void TestAccessibility::focusedControlsShowAFrame_data() {
 
 void TestAccessibility::focusedControlsShowAFrame() {
     QFETCH(QString, kind);
-    tavorim::showFocusFrames();
+    tavorim::useProgramStyle();
     QWidget window;
     QPalette palette = window.palette();
     const QColor highlight(0x12, 0x34, 0xD6);

@@ -1,4 +1,4 @@
-#include "Beeper.h"
+#include "CountingBeeper.h"
 #include "DialogKeys.h"
 
 #include <QDialog>
@@ -9,8 +9,6 @@
 #include <QTest>
 
 #include <memory>
-
-using tavorim::Beeper;
 
 // A dialog shaped like the drills: an edit box, a default button "&Valider", "&Quitter",
 // "&Continuer", and a radio button "&Niveau" for the letters of radio buttons. Every click is
@@ -23,8 +21,9 @@ public:
         add(new QPushButton(QStringLiteral("&Quitter"), this), "quitter");
         add(new QPushButton(QStringLiteral("&Continuer"), this), "continuer");
         radio = add(new QRadioButton(QStringLiteral("&Niveau"), this), "radio");
-        tavorim::installDialogKeys(this, withDefault ? valider : nullptr);
+        tavorim::installDialogKeys(this, withDefault ? valider : nullptr, beeper.beep());
     }
+    tavorim::CountingBeeper beeper;
     QLineEdit *edit;
     QPushButton *valider;
     QRadioButton *radio;
@@ -51,7 +50,6 @@ private slots:
         dialog = std::make_unique<KeysDialog>();
         dialog->show();
         QVERIFY(QTest::qWaitForWindowExposed(dialog.get()));
-        Beeper::resetCountForTests();
     }
 
     void cleanup() { dialog.reset(); }
@@ -118,7 +116,7 @@ private slots:
               QKeyCombination(Qt::Key_Return), QKeyCombination(Qt::Key_Escape)})
             QTest::keyClick(dialog->edit, key.key(), key.keyboardModifiers());
         QCOMPARE(dialog->edit->text(), QStringLiteral("q"));
-        QCOMPARE(Beeper::countForTests(), 1);
+        QCOMPARE(dialog->beeper.count, 1);
         QCOMPARE(returnSpy.count(), 1);
         QVERIFY(dialog->isVisible());
         QCOMPARE(dialog->result(), int(QDialog::Rejected));

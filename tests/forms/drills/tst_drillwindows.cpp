@@ -1,8 +1,8 @@
 #include "AnsweringBoxes.h"
 #include "Application.h"
 #include "Arab1.h"
-#include "Beeper.h"
 #include "BevelPanel.h"
+#include "CountingBeeper.h"
 #include "FakeAudioOutput.h"
 #include "Gauge.h"
 #include "Globals.h"
@@ -30,7 +30,6 @@
 #include <memory>
 #include <optional>
 
-using tavorim::Beeper;
 using tavorim::FakeAudioOutput;
 using tavorim::MessageBox;
 using tavorim::SoundError;
@@ -73,9 +72,10 @@ template <typename T> T *child(QWidget *window, const char *name) {
 
 // The label roles differ between the windows: the level is Label4 in the Roman window and
 // Label5 in the Arabic one, the correction the other way round.
-Drill makeDrill(bool roman) {
-    std::unique_ptr<DrillWindow> window(roman ? static_cast<DrillWindow *>(new Tromaform)
-                                              : new Tarabform);
+Drill makeDrill(bool roman, const tavorim::Beep &beep = {}) {
+    std::unique_ptr<DrillWindow> window(
+        roman ? static_cast<DrillWindow *>(new Tromaform(nullptr, beep))
+              : new Tarabform(nullptr, beep));
     QWidget *w = window.get();
     w->findChild<SoundPlayer *>()->setOutputFactory(FakeAudioOutput::factory());
     const char *level = roman ? "Label4" : "Label5";
@@ -168,13 +168,14 @@ private:
     ScriptedChance chance;
     tavorim::TApplication application;
     std::optional<tavorim::AnsweringBoxes> answering;
+    tavorim::CountingBeeper beeper;
     QTemporaryDir cueDir;
     QString previousDir;
 
     // Opens a window as the main window would, and waits for its activation, which runs from
     // the event loop just after the window came up.
     Drill open(bool roman) {
-        Drill d = makeDrill(roman);
+        Drill d = makeDrill(roman, beeper.beep());
         d.window->show();
         if (!QTest::qWaitForWindowActive(d.window.get()))
             qWarning("window not active");
@@ -205,7 +206,7 @@ private slots:
         Etat_Global = T_Etat_Global{};
         chance = ScriptedChance{};
         setRandomSource(&chance);
-        Beeper::resetCountForTests();
+        beeper = {};
         answering.emplace();
         answering->answerAll(MessageBox::Ok);
         FakeAudioOutput::reset();
@@ -257,7 +258,7 @@ private slots:
         events.simulate(d.edit);
         QCOMPARE(d.edit->text(), shownText);
         if (beeps >= 0)
-            QCOMPARE(Beeper::countForTests(), beeps);
+            QCOMPARE(beeper.count, beeps);
         QCOMPARE(d.valider->isEnabled(), !shownText.isEmpty());
         QVERIFY(!d.continuer->isEnabled());
         QVERIFY(d.verdict->text().isEmpty());
@@ -297,7 +298,7 @@ private slots:
         d.edit->paste();
         QCOMPARE(d.edit->text(), shownText);
         QVERIFY(d.valider->isEnabled());
-        QCOMPARE(Beeper::countForTests(), 0);
+        QCOMPARE(beeper.count, 0);
     }
 
     void passing_data() {
@@ -314,7 +315,7 @@ private slots:
         Drill d = open(true);
         type(d, QStringLiteral("X"));
         press(d, Qt::Key_Return, Qt::KeyboardModifiers(modifiers));
-        QCOMPARE(Beeper::countForTests(), 1);
+        QCOMPARE(beeper.count, 1);
         QCOMPARE(Etat_Global.Question_Rom, 1);
         QVERIFY(d.verdict->text().isEmpty());
         QVERIFY(!d.valider->isEnabled());
@@ -367,7 +368,7 @@ private slots:
         QVERIFY(!d.valider->isEnabled());
         QVERIFY(d.continuer->isEnabled());
         QCOMPARE(focused(d), d.continuer);
-        QCOMPARE(Beeper::countForTests(), 0);
+        QCOMPARE(beeper.count, 0);
         QVERIFY(!d.edit->text().isEmpty());
         if (right)
             return;
@@ -409,7 +410,7 @@ private slots:
             tabbed << focused(d)->objectName();
         }
         QCOMPARE(tabbed, (QStringList{"Button1", "Button2", "Edit1"}));
-        QCOMPARE(Beeper::countForTests(), 0);
+        QCOMPARE(beeper.count, 0);
 
         press(d, Qt::Key_Return);
         QVERIFY(!d.correction->text().isEmpty());
