@@ -441,14 +441,19 @@ class Desktop:
         self.run(argv + [path], timeout=30)
         return path
 
+    def raw_pixels(self, region):
+        """The RGB bytes of a region of the screen (x, y, width, height), row by row."""
+        x, y, w, h = region
+        return self.run([IMAGEMAGICK_IMPORT, "-silent", "-window", "root", "-crop",
+                         f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
+                        timeout=30, binary=True)
+
     def pixels(self, region):
         """The RGB pixels of a region of the screen, row by row, as (r, g, b) tuples."""
-        x, y, w, h = region
-        raw = self.run([IMAGEMAGICK_IMPORT, "-silent", "-window", "root", "-crop",
-                        f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
-                       timeout=30, binary=True)
-        if len(raw) != w * h * 3:
-            raise StepFailure(f"screenshot of {region} gave {len(raw)} bytes, not {w * h * 3}")
+        raw = self.raw_pixels(region)
+        if len(raw) != region[2] * region[3] * 3:
+            raise StepFailure(f"screenshot of {region} gave {len(raw)} bytes, "
+                              f"not {region[2] * region[3] * 3}")
         return [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
 
     # The accessibility tree.

@@ -290,7 +290,7 @@ class Scenario:
         readings = []
 
         def at_rest():
-            readings[:] = readings[-1:] + [self.desktop.pixels(self._on_screen(window))]
+            readings[:] = readings[-1:] + [self.desktop.raw_pixels(self._on_screen(window))]
             return readings[-2:] == readings[-1:] * 2 and readings[-1] != unlike
 
         poll(at_rest, APPEAR, f"the picture of {window['title']!r} at rest"
