@@ -220,20 +220,24 @@ class Scenario:
         poll(lambda: all(w["title"] != title for w in self.desktop.windows(APP)), timeout,
              f"the window {title!r} closed")
 
-    def accessible(self, window):
-        """The accessible objects of the window on screen (matched by position and size)."""
+    def accessible(self, window, ratio=1):
+        """The accessible objects of the window on screen, matched by place and size (which a
+        screen reader is given in the window's own pixels: the screen's divided by ratio)."""
         box = [window["x"], window["y"], window["width"], window["height"]]
-        for candidate in self.desktop.accessible_windows(APP):
-            if candidate["nodes"] and candidate["nodes"][0]["extents"] == box:
-                return candidate["nodes"]
-        raise StepFailure(f"no accessible window at {box} for {window['title']!r}")
 
-    def read(self, window, pattern, what, editable=False, timeout=APPEAR):
+        def probe():
+            return next((c["nodes"] for c in self.desktop.accessible_windows(APP)
+                         if c["nodes"] and c["nodes"][0]["extents"]
+                         and [round(v * ratio) for v in c["nodes"][0]["extents"]] == box), None)
+
+        return poll(probe, APPEAR, f"an accessible window at {box} for {window['title']!r}")
+
+    def read(self, window, pattern, what, editable=False, timeout=APPEAR, ratio=1):
         """Waits until the window shows a text that fully matches pattern; returns the match."""
         seen = []
 
         def probe():
-            nodes = self.accessible(window)
+            nodes = self.accessible(window, ratio)
             seen[:] = visible_texts(nodes)
             return find_string(nodes, pattern, editable)
 
