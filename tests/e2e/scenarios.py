@@ -211,10 +211,9 @@ class Scenario:
             box = (window["x"], window["y"], window["width"], window["height"])
             still = bool(last) and last[-1] == box
             last.append(box)
-            time.sleep(0.15)
             return window if still else None
 
-        return poll(probe, timeout, f"the window {title!r} at rest")
+        return poll(probe, timeout, f"the window {title!r} at rest", interval=0.25)
 
     def window_gone(self, title, timeout=APPEAR):
         poll(lambda: all(w["title"] != title for w in self.desktop.windows(APP)), timeout,
