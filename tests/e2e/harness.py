@@ -204,11 +204,8 @@ class Desktop:
 
     def _start_x(self):
         with open(os.path.join(self.artifacts, "xvfb.log"), "wb") as log:
-            try:
-                xvfb, self.display = xserver.start_x(
-                    "x".join(str(n) for n in self.screen_size) + "x24", self.env, log)
-            except xserver.StartFailure as failure:
-                raise StepFailure(str(failure)) from None
+            xvfb, self.display = xserver.start_x(
+                "x".join(str(n) for n in self.screen_size) + "x24", self.env, log)
         self._children.append(xvfb)
         self.env["DISPLAY"] = self.display
         for index, (name, x, y, w, h) in enumerate(self.monitors):
@@ -221,11 +218,8 @@ class Desktop:
 
     def _start_window_manager(self):
         with open(os.path.join(self.artifacts, "openbox.log"), "wb") as log:
-            try:
-                self._children.append(xserver.start_window_manager(
-                    self.env, log, os.path.join(HERE, "openbox-rc.xml")))
-            except xserver.StartFailure as failure:
-                raise StepFailure(str(failure)) from None
+            self._children.append(xserver.start_window_manager(
+                self.env, log, os.path.join(HERE, "openbox-rc.xml")))
 
     def _start_session_bus(self):
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],

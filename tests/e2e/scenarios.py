@@ -155,7 +155,8 @@ class Scenario:
         begun = time.monotonic()
         try:
             yield
-        except (StepFailure, AssertionError, harness.subprocess.TimeoutExpired) as failure:
+        except (StepFailure, harness.xserver.StartFailure, AssertionError,
+                harness.subprocess.TimeoutExpired) as failure:
             self._report_failure(label, str(failure) or failure.__class__.__name__)
             self.failed_steps.append(label)
             if goes_on:

@@ -82,33 +82,21 @@ def main():
     parser.add_argument("--no-window-manager", action="store_true")
     parser.add_argument("--config", help="openbox's configuration file")
     args = parser.parse_args()
+    # Ended by its parent's end or by a signal, it takes both servers with it: each ends with
+    # its own parent, this process.
     parent = os.getppid()
     die_with_parent()
-
-    def end(*_):
-        for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-            signal.signal(number, signal.SIG_IGN)
-        raise SystemExit(0)
-
-    for number in (signal.SIGTERM, signal.SIGINT, signal.SIGHUP):
-        signal.signal(number, end)
     if os.getppid() != parent:
         return 1
-    children = []
     try:
         xvfb, display = start_x(args.screen, os.environ, sys.stderr)
-        children.append(xvfb)
         if not args.no_window_manager:
-            env = dict(os.environ, DISPLAY=display)
-            children.append(start_window_manager(env, sys.stderr, args.config))
-        print(display, flush=True)
-        return xvfb.wait()
+            start_window_manager(dict(os.environ, DISPLAY=display), sys.stderr, args.config)
     except StartFailure as failure:
         print(failure, file=sys.stderr)
         return 1
-    finally:
-        for child in reversed(children):
-            stop(child)
+    print(display, flush=True)
+    return xvfb.wait()
 
 
 if __name__ == "__main__":
