@@ -24,16 +24,6 @@ def die_with_parent():
     ctypes.CDLL("libc.so.6").prctl(1, signal.SIGTERM)  # PR_SET_PDEATHSIG
 
 
-def stop(process):
-    if process.poll() is None:
-        process.terminate()
-    try:
-        process.wait(timeout=5)
-    except subprocess.TimeoutExpired:
-        process.kill()
-        process.wait()
-
-
 def _start(argv, env, output, **options):
     return subprocess.Popen(argv, env=env, stdin=subprocess.DEVNULL, stdout=output,
                             stderr=subprocess.STDOUT, preexec_fn=die_with_parent, **options)
@@ -54,7 +44,8 @@ def start_x(screen, env, output, timeout=20):
         chunk = left > 0 and select.select([read_end], [], [], left)[0] and os.read(read_end, 16)
         if not chunk:
             os.close(read_end)
-            stop(xvfb)
+            xvfb.kill()
+            xvfb.wait()
             raise StartFailure(f"Xvfb gave no display (status {xvfb.returncode})")
         number += chunk
     os.close(read_end)
@@ -69,7 +60,8 @@ def start_window_manager(env, output, config=None, timeout=20):
     while b"window id" not in subprocess.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"],
                                              env=env, capture_output=True, timeout=20).stdout:
         if openbox.poll() is not None or time.monotonic() >= deadline:
-            stop(openbox)
+            openbox.kill()
+            openbox.wait()
             raise StartFailure(f"openbox did not manage the screen within {timeout} s "
                                f"(status {openbox.returncode})")
         time.sleep(0.1)
@@ -80,7 +72,6 @@ def main():
     parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
     parser.add_argument("--screen", default="1024x768x24", help="width x height x depth")
     parser.add_argument("--no-window-manager", action="store_true")
-    parser.add_argument("--config", help="openbox's configuration file")
     args = parser.parse_args()
     # Ended by its parent's end or by a signal, it takes both servers with it: each ends with
     # its own parent, this process.
@@ -91,7 +82,7 @@ def main():
     try:
         xvfb, display = start_x(args.screen, os.environ, sys.stderr)
         if not args.no_window_manager:
-            start_window_manager(dict(os.environ, DISPLAY=display), sys.stderr, args.config)
+            start_window_manager(dict(os.environ, DISPLAY=display), sys.stderr)
     except StartFailure as failure:
         print(failure, file=sys.stderr)
         return 1
