@@ -26,6 +26,9 @@ import urllib.parse
 import uuid
 
 HERE = os.path.dirname(os.path.abspath(__file__))
+sys.path.insert(0, os.path.join(HERE, "..", "support"))
+import xserver  # noqa: E402 (found beside the other shared fixtures)
+
 SYSTEM_PYTHON = "/usr/bin/python3"
 SCREEN_WIDTH, SCREEN_HEIGHT = 1280, 1024
 IMAGEMAGICK_IMPORT = "/usr/bin/import"
@@ -70,13 +73,7 @@ def poll(probe, timeout, what, interval=0.1):
 
 
 _LIBC = ctypes.CDLL("libc.so.6", use_errno=True)
-_PR_SET_PDEATHSIG = 1
 _PR_SET_CHILD_SUBREAPER = 36
-
-
-def _die_with_parent():
-    # A run killed outright (ctest timeout) still takes its direct children with it.
-    _LIBC.prctl(_PR_SET_PDEATHSIG, signal.SIGTERM)
 
 
 def _reap_orphans():
@@ -194,7 +191,7 @@ class Desktop:
         log = open(os.path.join(self.artifacts, log_name), "wb")
         child = subprocess.Popen(argv, cwd=cwd, env=env or self.env, stdin=subprocess.DEVNULL,
                                  stdout=log, stderr=subprocess.STDOUT,
-                                 preexec_fn=_die_with_parent)
+                                 preexec_fn=xserver.die_with_parent)
         log.close()
         self._children.append(child)
         return child
@@ -206,29 +203,10 @@ class Desktop:
         self._start_accessibility_bus()
 
     def _start_x(self):
-        read_end, write_end = os.pipe()
-        log = open(os.path.join(self.artifacts, "xvfb.log"), "wb")
-        xvfb = subprocess.Popen(
-            ["Xvfb", "-displayfd", str(write_end), "-noreset", "-nolisten", "tcp",
-             "-screen", "0", "x".join(str(n) for n in self.screen_size) + "x24"],
-            env=self.env, stdin=subprocess.DEVNULL, stdout=log, stderr=subprocess.STDOUT,
-            pass_fds=(write_end,), preexec_fn=_die_with_parent)
-        log.close()
+        with open(os.path.join(self.artifacts, "xvfb.log"), "wb") as log:
+            xvfb, self.display = xserver.start_x(
+                "x".join(str(n) for n in self.screen_size) + "x24", self.env, log)
         self._children.append(xvfb)
-        os.close(write_end)
-        # Xvfb picks a free display number itself and writes it once it accepts clients.
-        number = b""
-        deadline = time.monotonic() + 20
-        while not number.endswith(b"\n"):
-            left = deadline - time.monotonic()
-            if left <= 0 or not select.select([read_end], [], [], left)[0]:
-                raise StepFailure("Xvfb did not report its display number within 20 s")
-            chunk = os.read(read_end, 16)
-            if not chunk:
-                raise StepFailure(f"Xvfb ended at start (status {xvfb.wait()})")
-            number += chunk
-        os.close(read_end)
-        self.display = ":" + number.decode().strip()
         self.env["DISPLAY"] = self.display
         for index, (name, x, y, w, h) in enumerate(self.monitors):
             # "*" marks the primary monitor; the last one takes over Xvfb's own output, whose
@@ -239,19 +217,14 @@ class Desktop:
                       "screen" if last else "none"])
 
     def _start_window_manager(self):
-        self.spawn(["openbox", "--sm-disable", "--config-file",
-                    os.path.join(HERE, "openbox-rc.xml")], "openbox.log")
-
-        def wm_ready():
-            out = self.run(["xprop", "-root", "_NET_SUPPORTING_WM_CHECK"], check=False)
-            return "window id" in out
-
-        poll(wm_ready, 20, "openbox managing the screen")
+        with open(os.path.join(self.artifacts, "openbox.log"), "wb") as log:
+            self._children.append(xserver.start_window_manager(
+                self.env, log, os.path.join(HERE, "openbox-rc.xml")))
 
     def _start_session_bus(self):
         bus = subprocess.Popen(["dbus-daemon", "--session", "--nofork", "--print-address=1"],
                                env=self.env, stdin=subprocess.DEVNULL, stdout=subprocess.PIPE,
-                               stderr=subprocess.DEVNULL, preexec_fn=_die_with_parent)
+                               stderr=subprocess.DEVNULL, preexec_fn=xserver.die_with_parent)
         self._children.append(bus)
         if not select.select([bus.stdout], [], [], 20)[0]:
             raise StepFailure("the session bus did not give its address within 20 s")
@@ -462,14 +435,19 @@ class Desktop:
         self.run(argv + [path], timeout=30)
         return path
 
+    def raw_pixels(self, region):
+        """The RGB bytes of a region of the screen (x, y, width, height), row by row."""
+        x, y, w, h = region
+        return self.run([IMAGEMAGICK_IMPORT, "-silent", "-window", "root", "-crop",
+                         f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
+                        timeout=30, binary=True)
+
     def pixels(self, region):
         """The RGB pixels of a region of the screen, row by row, as (r, g, b) tuples."""
-        x, y, w, h = region
-        raw = self.run([IMAGEMAGICK_IMPORT, "-silent", "-window", "root", "-crop",
-                        f"{w}x{h}+{x}+{y}", "+repage", "-depth", "8", "rgb:-"],
-                       timeout=30, binary=True)
-        if len(raw) != w * h * 3:
-            raise StepFailure(f"screenshot of {region} gave {len(raw)} bytes, not {w * h * 3}")
+        raw = self.raw_pixels(region)
+        if len(raw) != region[2] * region[3] * 3:
+            raise StepFailure(f"screenshot of {region} gave {len(raw)} bytes, "
+                              f"not {region[2] * region[3] * 3}")
         return [tuple(raw[i:i + 3]) for i in range(0, len(raw), 3)]
 
     # The accessibility tree.

@@ -13,6 +13,7 @@ hidpi: a screen of device pixel ratio 2 (QT_SCALE_FACTOR=2). The windows are twi
 Screenshots of both drills in each go to the artifacts. The scenarios run through the runner
 of scenarios.py: look_scenarios.py [--artifacts DIR] SCENARIO...
 """
+import collections
 import os
 import re
 import sys
@@ -20,7 +21,7 @@ import sys
 import harness
 import scenarios
 from harness import StepFailure, poll
-from scenarios import (APP, APPEAR, ARABIC_TITLE, BACKDROP_TITLE, MAIN_TITLE, ROMAN_TITLE,
+from scenarios import (APPEAR, ARABIC_TITLE, BACKDROP_TITLE, MAIN_TITLE, ROMAN_TITLE,
                        from_roman, to_roman)
 
 QT6CT_SCHEME = "/usr/share/qt6ct/colors/darker.conf"
@@ -40,10 +41,7 @@ def luminance(rgb):
 
 
 def commonest(pixels):
-    counts = {}
-    for pixel in pixels:
-        counts[pixel] = counts.get(pixel, 0) + 1
-    return max(counts, key=counts.get)
+    return collections.Counter(pixels).most_common(1)[0][0]
 
 
 # -- the program -------------------------------------------------------------------------------
@@ -63,21 +61,6 @@ def start(run, **environment):
                 env[name] = value
 
 
-def nodes_of(run, window, ratio=1):
-    """What a screen reader sees of the window on screen (matched by its place, which a screen
-    reader is given in the windows' own pixels: the screen's divided by the ratio)."""
-    box = [window["x"], window["y"], window["width"], window["height"]]
-
-    def probe():
-        for candidate in run.desktop.accessible_windows(APP):
-            nodes = candidate["nodes"]
-            if nodes and nodes[0]["extents"] and \
-                    [round(v * ratio) for v in nodes[0]["extents"]] == box:
-                return nodes
-        return None
-    return poll(probe, APPEAR, f"the accessible window {window['title']!r}")
-
-
 def node(nodes, role=None, name=None):
     for candidate in nodes:
         if (role is None or candidate["role"] == role) and (name is None or
@@ -86,23 +69,17 @@ def node(nodes, role=None, name=None):
     raise StepFailure(f"no {role or 'object'} named {name!r}")
 
 
-def read(run, window, pattern, what, ratio=1):
-    """Waits until the window shows a text that fully matches pattern; returns the match."""
-    return poll(lambda: scenarios.find_string(nodes_of(run, window, ratio), pattern), APPEAR,
-                what, interval=0.2)
-
-
 def answer_drill(run, window, roman, right, ratio=1):
     """Reads the question, types the answer (right or wrong) and validates; returns it."""
     pattern = r"\d{1,4}" if roman else r"[IVXLCDM]+"
-    shown = read(run, window, pattern, "the question", ratio).group(0)
+    shown = run.read(window, pattern, "the question", ratio=ratio).group(0)
     value = int(shown) if roman else from_roman(shown)
     answer = to_roman(value) if roman else str(value)
     if not right:
         answer = answer + "I" if roman else "0" + answer
     run.desktop.type_text(answer.lower() if roman else answer)
     run.press("Return")
-    read(run, window, "EXACT" if right else "Faux", "the verdict", ratio)
+    run.read(window, "EXACT" if right else "Faux", "the verdict", ratio=ratio)
     return answer
 
 
@@ -125,7 +102,7 @@ def dark_desktop(run):
 def undo_after_continue(run, window, roman):
     """The answer box's menu: after "&Continuer" its Undo ("Annuler", the first item) finds
     nothing to bring back. The menu is the desktop's: it shows in the dark scheme."""
-    nodes = nodes_of(run, window)
+    nodes = run.accessible(window)
     box = node(nodes, role="text")
     x, y, width, height = box["extents"]
     before = {w["id"] for w in run.desktop.windows()}
@@ -150,7 +127,7 @@ def undo_after_continue(run, window, roman):
     run.press("Escape")
     poll(lambda: all(w["id"] != menu["id"] for w in run.desktop.windows()), APPEAR,
          "the menu closed")
-    nodes = nodes_of(run, window)
+    nodes = run.accessible(window)
     assert node(nodes, role="text")["text"] == "", \
         f"Undo brought back {node(nodes, role='text')['text']!r}"
     assert "enabled" not in node(nodes, name="Valider")["states"], \
@@ -167,7 +144,7 @@ def scenario_dark(run):
         seen = []
 
         def clock():
-            nodes = nodes_of(run, backdrop)
+            nodes = run.accessible(backdrop)
             seen[:] = scenarios.visible_texts(nodes)
             return scenarios.find_string(nodes, CLOCK)
         try:
@@ -235,7 +212,7 @@ def scenario_hidpi(run):
                 f"{window['width']}x{window['height']}, not twice {size}"
             answer_drill(run, window, roman, right=True, ratio=RATIO)
             run.save_window_picture(window, f"{name}-2x.png")
-            nodes = nodes_of(run, window, RATIO)
+            nodes = run.accessible(window, RATIO)
             origin = nodes[0]["extents"][:2]
 
             def on_screen(item):

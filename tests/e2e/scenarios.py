@@ -155,7 +155,8 @@ class Scenario:
         begun = time.monotonic()
         try:
             yield
-        except (StepFailure, AssertionError, harness.subprocess.TimeoutExpired) as failure:
+        except (StepFailure, harness.xserver.StartFailure, AssertionError,
+                harness.subprocess.TimeoutExpired) as failure:
             self._report_failure(label, str(failure) or failure.__class__.__name__)
             self.failed_steps.append(label)
             if goes_on:
@@ -211,29 +212,32 @@ class Scenario:
             box = (window["x"], window["y"], window["width"], window["height"])
             still = bool(last) and last[-1] == box
             last.append(box)
-            time.sleep(0.15)
             return window if still else None
 
-        return poll(probe, timeout, f"the window {title!r} at rest")
+        return poll(probe, timeout, f"the window {title!r} at rest", interval=0.25)
 
     def window_gone(self, title, timeout=APPEAR):
         poll(lambda: all(w["title"] != title for w in self.desktop.windows(APP)), timeout,
              f"the window {title!r} closed")
 
-    def accessible(self, window):
-        """The accessible objects of the window on screen (matched by position and size)."""
+    def accessible(self, window, ratio=1):
+        """The accessible objects of the window on screen, matched by place and size (which a
+        screen reader is given in the window's own pixels: the screen's divided by ratio)."""
         box = [window["x"], window["y"], window["width"], window["height"]]
-        for candidate in self.desktop.accessible_windows(APP):
-            if candidate["nodes"] and candidate["nodes"][0]["extents"] == box:
-                return candidate["nodes"]
-        raise StepFailure(f"no accessible window at {box} for {window['title']!r}")
 
-    def read(self, window, pattern, what, editable=False, timeout=APPEAR):
+        def probe():
+            return next((c["nodes"] for c in self.desktop.accessible_windows(APP)
+                         if c["nodes"] and c["nodes"][0]["extents"]
+                         and [round(v * ratio) for v in c["nodes"][0]["extents"]] == box), None)
+
+        return poll(probe, APPEAR, f"an accessible window at {box} for {window['title']!r}")
+
+    def read(self, window, pattern, what, editable=False, timeout=APPEAR, ratio=1):
         """Waits until the window shows a text that fully matches pattern; returns the match."""
         seen = []
 
         def probe():
-            nodes = self.accessible(window)
+            nodes = self.accessible(window, ratio)
             seen[:] = visible_texts(nodes)
             return find_string(nodes, pattern, editable)
 
@@ -274,13 +278,29 @@ class Scenario:
         self.press(item_key)
         return self.window(title)
 
-    def save_window_picture(self, window, file_name):
+    def _on_screen(self, window):
         frame = self.desktop.frame_of(window["id"])
         x, y = max(frame["x"], 0), max(frame["y"], 0)
-        width = min(frame["width"], self.desktop.screen_size[0] - x)
-        height = min(frame["height"], self.desktop.screen_size[1] - y)
+        return (x, y, min(frame["width"], self.desktop.screen_size[0] - x),
+                min(frame["height"], self.desktop.screen_size[1] - y))
+
+    def save_window_picture(self, window, file_name):
         return self.desktop.screenshot(os.path.join(self.artifacts, file_name),
-                                       (x, y, width, height))
+                                       self._on_screen(window))
+
+    def save_picture_at_rest(self, window, file_name, unlike=None):
+        """Saves the window's picture once two readings in a row agree (and differ from
+        unlike, the pixels of an earlier picture); returns its pixels."""
+        readings = []
+
+        def at_rest():
+            readings[:] = readings[-1:] + [self.desktop.raw_pixels(self._on_screen(window))]
+            return readings[-2:] == readings[-1:] * 2 and readings[-1] != unlike
+
+        poll(at_rest, APPEAR, f"the picture of {window['title']!r} at rest"
+             + (", changed" if unlike else ""), interval=0.2)
+        self.save_window_picture(window, file_name)
+        return readings[-1]
 
     def focus_by_title_bar(self, window):
         """Clicks the title bar of a window where no other window covers it, as a person does
@@ -361,6 +381,22 @@ class Scenario:
                 f"menu bar reads {items}"
             return main
 
+    def ends_cleanly(self, program):
+        """Waits for the program to end (just after "&Oui"): status 0, no sanitizer report in
+        its output. Returns the seconds it took."""
+        answered = time.monotonic()
+        try:
+            status = program.process.wait(timeout=EXIT_BOUND + 5)
+        except harness.subprocess.TimeoutExpired:
+            raise StepFailure(f"the program still runs {EXIT_BOUND + 5:g} s after "
+                              "\"&Oui\"") from None
+        gone_after = time.monotonic() - answered
+        assert status == 0, f"the program ended with status {status}"
+        with open(program.log_path, encoding="utf-8", errors="replace") as log:
+            report = SANITIZER_REPORT.search(log.read())
+        assert not report, f"the program's output has a sanitizer report ({report.group(0)!r})"
+        return gone_after
+
     def quit_with_report(self, main, expected_counts, program=None):
         """Alt+F4 → "&Non" keeps everything; Alt+F4 → "&Oui" sends the report and ends.
         The program is the first one started unless given."""
@@ -383,13 +419,7 @@ class Scenario:
             self.window(CONFIRM_TITLE)
             elapsed_in_run = time.monotonic() - program.started_at
             self.press("alt+o")
-            answered = time.monotonic()
-            try:
-                status = program.process.wait(timeout=EXIT_BOUND + 5)
-            except harness.subprocess.TimeoutExpired:
-                raise StepFailure(f"the program still runs {EXIT_BOUND + 5:g} s after "
-                                  "\"&Oui\"") from None
-            gone_after = time.monotonic() - answered
+            gone_after = self.ends_cleanly(program)
             print(f"    process gone {gone_after:.2f} s after \"&Oui\"")
             assert gone_after < EXIT_BOUND, \
                 f"the process ended {gone_after:.2f} s after \"&Oui\" (bound {EXIT_BOUND:g} s)"
@@ -408,10 +438,6 @@ class Scenario:
             # The clock starts when the backdrop is shown and stops ticking at the answer.
             assert elapsed_in_run - 30 <= reported <= elapsed_in_run + 1, \
                 f"the report gives T={reported} s for a run of {elapsed_in_run:.0f} s"
-            assert status == 0, f"the program ended with status {status}"
-            with open(program.log_path, encoding="utf-8", errors="replace") as log:
-                report = SANITIZER_REPORT.search(log.read())
-            assert not report, f"the program's output has a sanitizer report ({report.group(0)!r})"
 
 
 # -- the scenarios ---------------------------------------------------------------------------
@@ -501,42 +527,32 @@ def scenario_shell(run):
         dialog = run.open_menu_item("alt+o", "n", LEVEL_TITLE)
         assert level == 1, f"the first opening showed level {level} checked, not 1"
         assert _checked_level(run, dialog) == 3, "level 3 was not kept after \"&Ok\""
-        run.press("Escape")
-        time.sleep(0.5)  # give a wrongly handled Escape the time to close the dialog
+        # Keys are taken in order: once level 2 is checked, Escape has been handled.
+        run.press("Escape", "alt+2")
+        poll(lambda: all(w["title"] != LEVEL_TITLE for w in desktop.windows(APP))
+             or _checked_level(run, dialog) == 2, APPEAR, "the key after Escape handled")
         assert any(w["title"] == LEVEL_TITLE for w in desktop.windows(APP)), \
             "Escape closed the level dialog"
+        run.press("alt+3")
+        poll(lambda: _checked_level(run, dialog) == 3, APPEAR, "level 3 checked again")
         run.press("alt+o")
         run.window_gone(LEVEL_TITLE)
 
     with run.step("F1 in the main window opens the help viewer", goes_on=True):
-        before = {w["id"] for w in desktop.windows()}
-        run.press("F1")
-        viewer = poll(lambda: next((w for w in desktop.windows() if w["id"] not in before
-                                    and w["width"] > 100 and w["height"] > 100), None),
-                      APPEAR, "a new window for the help")
+        viewer = _open_viewer(run, "F1")
         print(f"    help window {viewer['title']!r}, {viewer['width']}x{viewer['height']}")
         backdrop = run.window(BACKDROP_TITLE)
         poll(lambda: desktop.is_above(viewer["id"], backdrop["id"]), APPEAR,
              "the help window in front of the full-screen backdrop")
-        poll(lambda: desktop.focused_window_title() == viewer["title"], APPEAR,
-             "the focus on the help window")
-        time.sleep(1.0)  # let the page finish drawing before the picture is taken
-        run.save_window_picture(viewer, "aide.png")
-        for stop in range(1, 4):  # where the keyboard's focus goes, for the eye
+        shown = run.save_picture_at_rest(viewer, "aide.png")
+        for stop in range(1, 4):  # where the keyboard's focus goes, seen on screen
             run.press("Tab")
-            time.sleep(0.3)
-            run.save_window_picture(viewer, f"aide-tab{stop}.png")
+            shown = run.save_picture_at_rest(viewer, f"aide-tab{stop}.png", unlike=shown)
         assert run.programs[0].running(), "the program ended with the help viewer"
 
     with run.step("the help window closes with Alt+F4, the main window goes on", goes_on=True):
-        if desktop.focused_window_title() != viewer["title"]:
-            raise StepFailure("the help window does not have the focus: not closing it, "
-                              "Alt+F4 would go to another window")
-        run.press("alt+F4")
-        run.window_gone(viewer["title"])
+        _close_viewer(run, viewer)
         assert run.programs[0].running(), "the program ended with the help window"
-        poll(lambda: desktop.focused_window_title() == MAIN_TITLE, APPEAR,
-             "the focus back on the main window")
 
     with run.step("a second start restores the minimised first copy and ends"):
         first = run.programs[0]
@@ -655,21 +671,15 @@ def scenario_help(run):
         run.read(viewer, re.escape(heading) + r"\n(?s:.*)", f"the page {heading!r}")
         _close_viewer(run, viewer)
 
-    with run.step("F1 in the Roman-writing drill opens nothing", goes_on=True):
-        window = run.open_menu_item("alt+c", "r", ROMAN_TITLE)
-        _f1_opens_nothing(run, lambda: (
-            desktop.type_text("i"),
-            run.read(window, "I", "the letter typed after F1", editable=True)))
-        run.press("alt+q")
-        run.window_gone(ROMAN_TITLE)
-
-    with run.step("F1 in the Arabic-writing drill opens nothing", goes_on=True):
-        window = run.open_menu_item("alt+c", "a", ARABIC_TITLE)
-        _f1_opens_nothing(run, lambda: (
-            desktop.type_text("7"),
-            run.read(window, "7", "the digit typed after F1", editable=True)))
-        run.press("alt+q")
-        run.window_gone(ARABIC_TITLE)
+    for drill, item, title, typed, shown in (("Roman", "r", ROMAN_TITLE, "i", "I"),
+                                             ("Arabic", "a", ARABIC_TITLE, "7", "7")):
+        with run.step(f"F1 in the {drill}-writing drill opens nothing", goes_on=True):
+            window = run.open_menu_item("alt+c", item, title)
+            _f1_opens_nothing(run, lambda: (
+                desktop.type_text(typed),
+                run.read(window, shown, "what is typed after F1", editable=True)))
+            run.press("alt+q")
+            run.window_gone(title)
 
     with run.step("F1 in the level dialog opens nothing", goes_on=True):
         dialog = run.open_menu_item("alt+o", "n", LEVEL_TITLE)
@@ -779,16 +789,19 @@ def _page_heading(page):
     return html.unescape(re.sub(r"<[^>]+>", "", match.group(1))).strip()
 
 
-def _open_viewer(run, key):
-    """Presses the key in the main window; returns the new help window, once in front with
-    the focus."""
-    desktop = run.desktop
-    before = {w["id"] for w in desktop.windows()}
+def new_help_window(run, key="F1"):
+    """Presses the key in the main window; returns the help window it opens."""
+    before = {w["id"] for w in run.desktop.windows()}
     run.press(key)
-    viewer = poll(lambda: next((w for w in desktop.windows() if w["id"] not in before
-                                and w["width"] > 100 and w["height"] > 100), None),
-                  APPEAR, f"a help window opened by {key}")
-    poll(lambda: desktop.focused_window_title() == viewer["title"], APPEAR,
+    return poll(lambda: next((w for w in run.desktop.windows() if w["id"] not in before
+                              and w["width"] > 100 and w["height"] > 100), None),
+                APPEAR, f"a help window opened by {key}")
+
+
+def _open_viewer(run, key):
+    """The new help window, once in front with the focus."""
+    viewer = new_help_window(run, key)
+    poll(lambda: run.desktop.focused_window_title() == viewer["title"], APPEAR,
          "the focus on the help window")
     return viewer
 
@@ -859,15 +872,18 @@ def _red_pixels(desktop, region):
     return sum(1 for r, g, b in desktop.pixels(region) if r >= 200 and g <= 70 and b <= 70)
 
 
+def _pixels_near(desktop, region, color, tolerance):
+    return sum(1 for pixel in desktop.pixels(region)
+               if all(abs(a - b) <= tolerance for a, b in zip(pixel, color)))
+
+
 def _highlight_pixels(desktop, region):
     """Pixels of the program's focus frame color (#0078D7)."""
-    return sum(1 for r, g, b in desktop.pixels(region)
-               if r <= 8 and abs(g - 0x78) <= 8 and abs(b - 0xD7) <= 8)
+    return _pixels_near(desktop, region, (0, 0x78, 0xD7), 8)
 
 
 def _silver_pixels(desktop, region):
-    return sum(1 for r, g, b in desktop.pixels(region)
-               if abs(r - 192) <= 6 and abs(g - 192) <= 6 and abs(b - 192) <= 6)
+    return _pixels_near(desktop, region, (192, 192, 192), 6)
 
 
 # -- running -----------------------------------------------------------------------------------

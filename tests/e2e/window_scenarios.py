@@ -12,9 +12,8 @@ import os
 import compositors
 import harness
 from harness import StepFailure, poll
-from scenarios import (ABOUT_TITLE, APP, APPEAR, BACKDROP_TITLE, CONFIRM_TITLE, EXIT_BOUND,
-                       LEVEL_TITLE, LOCK_KEY_BOUND, MAIN_TITLE, ROMAN_TITLE, SANITIZER_REPORT,
-                       _red_pixels)
+from scenarios import (ABOUT_TITLE, APP, APPEAR, BACKDROP_TITLE, CONFIRM_TITLE, LEVEL_TITLE,
+                       LOCK_KEY_BOUND, MAIN_TITLE, ROMAN_TITLE, _red_pixels, new_help_window)
 
 # The backdrop's clock and lock-key indicators: (x, y, width, height), the indicators by their
 # distance from the right edge.
@@ -116,19 +115,11 @@ def _help_frame_inside(run, viewer, area):
     return seen[0]
 
 
-def _new_help_window(run):
-    before = {w["id"] for w in run.desktop.windows()}
-    run.press("F1")
-    return poll(lambda: next((w for w in run.desktop.windows() if w["id"] not in before
-                              and w["width"] > 100 and w["height"] > 100), None),
-                APPEAR, "the help window")
-
-
 def check_help_placement(run, main):
     desktop = run.desktop
     with run.step("F1: the help viewer whole on the screen, at its size, off the clock and the "
                   "indicators, above the backdrop"):
-        viewer = _new_help_window(run)
+        viewer = new_help_window(run)
         backdrop = run.window(BACKDROP_TITLE)
         frame = _help_frame_inside(run, viewer, desktop.primary)
         client = desktop.windows()
@@ -289,7 +280,7 @@ def check_windows_follow_main(run, main):
             check_centred(run, window, other, title)
             run.press(close)
             run.window_gone(title)
-        viewer = _new_help_window(run)
+        viewer = new_help_window(run)
         print(f"    help window frame {_help_frame_inside(run, viewer, other)}")
         desktop.screenshot(os.path.join(run.artifacts, "two-monitors-help.png"))
         desktop.activate_as_task_bar(viewer["id"])
@@ -330,23 +321,16 @@ def quit_confirmed(run, main, area):
                       "the confirmation from the window manager's close")
         desktop.screenshot(os.path.join(run.artifacts, "confirmation-close.png"))
         run.press("alt+o")
-        try:
-            status = program.process.wait(timeout=EXIT_BOUND + 5)
-        except harness.subprocess.TimeoutExpired:
-            raise StepFailure("the program still runs after \"&Oui\"") from None
-        assert status == 0, f"the program ended with status {status}"
+        run.ends_cleanly(program)
         requests = run.proxy.received()
         assert len(requests) == 1, f"expected one exit report, the proxy got {requests}"
-        with open(program.log_path, encoding="utf-8", errors="replace") as log:
-            report = SANITIZER_REPORT.search(log.read())
-        assert not report, f"the program's output has a sanitizer report ({report.group(0)!r})"
 
 
 def scenario_bare(run):
     main = check_covering_and_centred(run, "xcb", framed=False)
     desktop = run.desktop
     with run.step("no window manager: the help viewer placed as under one"):
-        viewer = _new_help_window(run)
+        viewer = new_help_window(run)
         frame = _box(viewer)
         assert frame[2:] == HELP_PREFERRED, f"help window {frame}, not at its size"
         assert _inside(frame, desktop.primary), f"help window {frame} off the screen"
@@ -363,11 +347,7 @@ def scenario_bare(run):
         check_centred(run, run.window(CONFIRM_TITLE), desktop.primary,
                       "the confirmation from \"&Fermer\"")
         run.press("alt+o")
-        try:
-            status = run.programs[0].process.wait(timeout=EXIT_BOUND + 5)
-        except harness.subprocess.TimeoutExpired:
-            raise StepFailure("the program still runs after \"&Oui\"") from None
-        assert status == 0, f"the program ended with status {status}"
+        run.ends_cleanly(run.programs[0])
 
 
 def register(scenarios, desktops):

@@ -21,6 +21,7 @@ tavorim_add_qtest(tst_program
     SOURCES shell/tst_program.cpp
     LIBRARIES tavorim_forms Qt6::Network
     ENVIRONMENT DISPLAY=tst_program
+                TAVORIM_X_LAUNCHER=${PROJECT_SOURCE_DIR}/tests/support/xserver.py
     TIMEOUT 600)
 add_dependencies(tst_program tavorim)
 # Its X server and window manager start beside the end-to-end ones: one at a time is kinder

@@ -14,8 +14,7 @@ window_bound=${TAVORIM_WINDOW_BOUND:-150}
 work=$(mktemp -d)
 home=
 display=
-xvfb_pid=
-wm_pid=
+xserver_pid=
 program_pid=
 installed=0
 # A started program hands this mark down to what it starts: what it leaves is found by it.
@@ -44,12 +43,13 @@ stop_program() {
         kill -9 "$program_pid" 2>/dev/null || true
         wait "$program_pid" 2>/dev/null || true
         program_pid=
-        local signal pids
+        local signal pids gone
         for signal in TERM KILL; do
             pids=$(marked_pids)
             [[ -n "$pids" ]] || break
             kill -s "$signal" $pids 2>/dev/null || true
-            sleep 1
+            gone=$((SECONDS + 2))
+            while [[ -n "$(marked_pids)" ]] && ((SECONDS < gone)); do sleep 0.1; done
         done
     fi
 }
@@ -72,8 +72,10 @@ cleanup() {
         purge || cat "$work/purge.log"
     fi
     ((admin_files)) && remove_admin_files
-    [[ -n "$wm_pid" ]] && kill "$wm_pid" 2>/dev/null || true
-    [[ -n "$xvfb_pid" ]] && kill "$xvfb_pid" 2>/dev/null || true
+    if [[ -n "$xserver_pid" ]]; then
+        kill "$xserver_pid" 2>/dev/null || true
+        wait "$xserver_pid" 2>/dev/null || true
+    fi
     rm -rf "$work"
     [[ -n "$home" ]] && rm -rf "$home"
     return 0
@@ -202,30 +204,22 @@ grep -v '^running with root privileges' "$work/lintian.log" | sed 's/^/   /'
 ((lintian_status == 0)) || fail "lintian reports errors or warnings (status $lintian_status)"
 echo "   lintian: no error, no warning"
 
-if ! command -v Xvfb >/dev/null || ! command -v xwininfo >/dev/null; then
-    echo "SKIP: no X server (Xvfb, xwininfo) to show the program's window"
+if ! command -v Xvfb >/dev/null || ! command -v xwininfo >/dev/null ||
+    ! command -v python3 >/dev/null; then
+    echo "SKIP: no X server (Xvfb, xwininfo, python3) to show the program's window"
     exit 77
 fi
 
 # xwininfo converts the window's UTF-8 title only under a UTF-8 locale, which a machine may
 # lack; C.UTF-8 is always there.
 export LANG=C.UTF-8 LC_ALL=C.UTF-8
-# Xvfb picks a free display number itself and writes it once it accepts clients.
-Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp -noreset 3>"$work/display" \
-    >/dev/null 2>&1 &
-xvfb_pid=$!
-deadline=$((SECONDS + 30))
-while [[ ! -s "$work/display" ]] && ((SECONDS < deadline)); do
-    kill -0 "$xvfb_pid" 2>/dev/null || fail "Xvfb ended at start"
-    sleep 0.1
-done
-[[ -s "$work/display" ]] || fail "Xvfb did not start"
-display=":$(tr -d '[:space:]' <"$work/display")"
-# A window manager, as on a desktop: it activates the program's windows.
-if command -v openbox >/dev/null; then
-    DISPLAY="$display" openbox --sm-disable >/dev/null 2>&1 &
-    wm_pid=$!
-fi
+# An X server of its own, with a window manager when there is one, as on a desktop: it
+# activates the program's windows. The launcher prints the display once the screen is managed.
+launcher=(python3 "$sources/tests/support/xserver.py")
+command -v openbox >/dev/null && command -v xprop >/dev/null || launcher+=(--no-window-manager)
+coproc xserver { exec "${launcher[@]}" 2>/dev/null; }
+xserver_pid=$xserver_PID
+read -r -t 60 display <&"${xserver[0]}" || fail "Xvfb did not start"
 
 # main_window_shown: the main window's title is on the display.
 main_window_shown() {

@@ -7,6 +7,7 @@
 #include "Gauge.h"
 #include "Globals.h"
 #include "MessageBox.h"
+#include "NamedChild.h"
 #include "Romain1.h"
 #include "Shape.h"
 #include "SoundErrorText.h"
@@ -63,13 +64,6 @@ struct Drill {
     tavorim::Shape *shape;
 };
 
-template <typename T> T *child(QWidget *window, const char *name) {
-    T *found = window->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
 // The label roles differ between the windows: the level is Label4 in the Roman window and
 // Label5 in the Arabic one, the correction the other way round.
 Drill makeDrill(bool roman, const tavorim::Beep &beep = {}) {
@@ -81,17 +75,17 @@ Drill makeDrill(bool roman, const tavorim::Beep &beep = {}) {
     const char *level = roman ? "Label4" : "Label5";
     const char *correction = roman ? "Label5" : "Label4";
     return {std::move(window),
-            child<QLineEdit>(w, "Edit1"),
-            child<QPushButton>(w, "Button1"),
-            child<QPushButton>(w, "Button3"),
-            child<QLabel>(w, "Label2"),
-            child<QLabel>(w, "Label6"),
-            child<QLabel>(w, level),
-            child<QLabel>(w, "Label1"),
-            child<QLabel>(w, correction),
-            child<tavorim::Gauge>(w, "Gauge1"),
-            child<tavorim::BevelPanel>(w, "Panel2"),
-            child<tavorim::Shape>(w, "Shape1")};
+            namedChild<QLineEdit>(w, "Edit1"),
+            namedChild<QPushButton>(w, "Button1"),
+            namedChild<QPushButton>(w, "Button3"),
+            namedChild<QLabel>(w, "Label2"),
+            namedChild<QLabel>(w, "Label6"),
+            namedChild<QLabel>(w, level),
+            namedChild<QLabel>(w, "Label1"),
+            namedChild<QLabel>(w, correction),
+            namedChild<tavorim::Gauge>(w, "Gauge1"),
+            namedChild<tavorim::BevelPanel>(w, "Panel2"),
+            namedChild<tavorim::Shape>(w, "Shape1")};
 }
 
 QString pick(bool roman, const char *romanText, const char *arabicText) {

@@ -8,6 +8,7 @@
 #include "Gauge.h"
 #include "Globals.h"
 #include "GlyphButton.h"
+#include "NamedChild.h"
 #include "Nivform.h"
 #include "Romain1.h"
 #include "Tavor1.h"
@@ -202,13 +203,6 @@ struct Text {
     bool ownColors = false;
 };
 
-template <typename T> T *child(const QWidget *window, const char *name) {
-    T *found = window->findChild<T *>(QLatin1String(name));
-    if (!found)
-        qFatal("no control %s", name);
-    return found;
-}
-
 // Shown with its texts drawn without smoothing, so that every stroke pixel has the text's own
 // color (a thin "1" may otherwise have none at full strength).
 QWidget *open(QWidget *window) {
@@ -262,16 +256,16 @@ void TestContrast::cleanup() {
 QList<Text> TestContrast::drillTexts(bool roman, bool right) {
     Etat_Global = T_Etat_Global{};
     QWidget *w = open(keep(roman ? static_cast<QWidget *>(new Tromaform) : new Tarabform));
-    auto *shown = child<QLabel>(w, "Label2");
+    auto *shown = namedChild<QLabel>(w, "Label2");
     if (!QTest::qWaitFor([&] { return !shown->text().isEmpty(); }, 5000))
         qWarning("no question asked");
     const std::string expected = roman ? Etat_Global.Attendu_Rom : Etat_Global.Attendu_Arab;
     const QString answer =
         QString::fromStdString(expected) + (right ? QString() : QString(roman ? "I" : "0"));
-    auto *edit = child<QLineEdit>(w, "Edit1");
+    auto *edit = namedChild<QLineEdit>(w, "Edit1");
     QTest::keyClicks(edit, answer.left(roman ? 20 : 6));
     QTest::keyClick(edit, Qt::Key_Return);
-    child<tavorim::Gauge>(w, "Gauge1")->setProgress(right ? 100 : 0);
+    namedChild<tavorim::Gauge>(w, "Gauge1")->setProgress(right ? 100 : 0);
     if (right) // a changed answer enables "&Valider" again; after a wrong one it stays disabled
         QTest::keyClicks(edit, roman ? "X" : "1");
 
@@ -280,26 +274,26 @@ QList<Text> TestContrast::drillTexts(bool roman, bool right) {
     const char *level = roman ? "Label4" : "Label5";
     const char *correction = roman ? "Label5" : "Label4";
     QList<Text> texts{
-        {"instruction", child<QLabel>(w, "Label3"), {}, {}},
+        {"instruction", namedChild<QLabel>(w, "Label3"), {}, {}},
         {"question", shown, {}, {}},
-        {"question number", child<QLabel>(w, "Label6"), {}, {}},
-        {"level", child<QLabel>(w, level), {}, {}},
-        {"verdict", child<QLabel>(w, "Label1"), {}, std::pair{right ? green : red, fill}},
-        {"score", child<tavorim::BevelPanel>(w, "Panel2"), {}, {}},
+        {"question number", namedChild<QLabel>(w, "Label6"), {}, {}},
+        {"level", namedChild<QLabel>(w, level), {}, {}},
+        {"verdict", namedChild<QLabel>(w, "Label1"), {}, std::pair{right ? green : red, fill}},
+        {"score", namedChild<tavorim::BevelPanel>(w, "Panel2"), {}, {}},
         {"answer", edit, {}, {}},
-        {"Valider", child<QPushButton>(w, "Button1"), {}, {}},
-        {"Quitter", child<QPushButton>(w, "Button2"), {}, {}},
-        {"Continuer", child<QPushButton>(w, "Button3"), {}, {}},
+        {"Valider", namedChild<QPushButton>(w, "Button1"), {}, {}},
+        {"Quitter", namedChild<QPushButton>(w, "Button2"), {}, {}},
+        {"Continuer", namedChild<QPushButton>(w, "Button3"), {}, {}},
     };
     // The gauge's text is the inverse of the bar: black on the white ground, the inverse of the
     // fill over the fill.
     const QRgb bar = roman ? red : qRgb(0, 255, 0);
     texts.append({"gauge",
-                  child<tavorim::Gauge>(w, "Gauge1"),
+                  namedChild<tavorim::Gauge>(w, "Gauge1"),
                   {},
                   right ? std::optional(std::pair{bar ^ 0x00ffffffu, bar}) : std::nullopt});
     if (!right)
-        texts.append({"correction", child<QLabel>(w, correction), {}, {}});
+        texts.append({"correction", namedChild<QLabel>(w, correction), {}, {}});
     return texts;
 }
 
@@ -322,48 +316,53 @@ void TestContrast::textsStandOut() {
         shown = open(keep(new TForm1));
         // Black on the button face and navy on orange, as designed, not the dark scheme's.
         const auto classic = std::pair{qRgb(0, 0, 0), qRgb(0xF0, 0xF0, 0xF0)};
-        auto *menu = child<QMenuBar>(shown, "MainMenu1");
+        auto *menu = namedChild<QMenuBar>(shown, "MainMenu1");
         for (QAction *item : menu->actions())
             texts.append({item->text(), menu, menu->actionGeometry(item), classic, true});
         texts.append({"oOo",
-                      child<QLabel>(shown, "Label1"),
+                      namedChild<QLabel>(shown, "Label1"),
                       {},
                       std::pair{qRgb(0, 0, 128), qRgb(255, 149, 43)},
                       true});
-        texts.append({"Fermer", child<tavorim::GlyphButton>(shown, "BitBtn1"), {}, classic, true});
+        texts.append(
+            {"Fermer", namedChild<tavorim::GlyphButton>(shown, "BitBtn1"), {}, classic, true});
     } else if (window == QLatin1String("level dialog")) {
         shown = open(keep(new Tnivform));
         for (const char *radio : {"RadioButton1", "RadioButton2", "RadioButton3"})
-            texts.append({radio, child<QRadioButton>(shown, radio), {}, {}});
-        texts.append({"Ok", child<QPushButton>(shown, "Button1"), {}, {}});
+            texts.append({radio, namedChild<QRadioButton>(shown, radio), {}, {}});
+        texts.append({"Ok", namedChild<QPushButton>(shown, "Button1"), {}, {}});
     } else if (window == QLatin1String("About box")) {
         shown = open(keep(new TAboutBox));
         const QRgb ground = qRgb(0x00, 0xCA, 0xCA);
-        texts = {
-            {"product",
-             child<QLabel>(shown, "ProductName"),
-             {},
-             std::pair{qRgb(0, 0, 255), ground}},
-            {"version", child<QLabel>(shown, "Version"), {}, {}},
-            {"suggestion", child<QLabel>(shown, "Label1"), {}, std::pair{qRgb(0, 128, 0), ground}},
-            {"write", child<QLabel>(shown, "Label2"), {}, {}},
-            {"site", child<QLabel>(shown, "Label3"), {}, {}},
-            {"credit", child<QLabel>(shown, "Copyright"), {}, {}},
-            {"OK", child<QPushButton>(shown, "OKButton"), {}, {}}};
+        texts = {{"product",
+                  namedChild<QLabel>(shown, "ProductName"),
+                  {},
+                  std::pair{qRgb(0, 0, 255), ground}},
+                 {"version", namedChild<QLabel>(shown, "Version"), {}, {}},
+                 {"suggestion",
+                  namedChild<QLabel>(shown, "Label1"),
+                  {},
+                  std::pair{qRgb(0, 128, 0), ground}},
+                 {"write", namedChild<QLabel>(shown, "Label2"), {}, {}},
+                 {"site", namedChild<QLabel>(shown, "Label3"), {}, {}},
+                 {"credit", namedChild<QLabel>(shown, "Copyright"), {}, {}},
+                 {"OK", namedChild<QPushButton>(shown, "OKButton"), {}, {}}};
     } else {
         auto *backdrop = new TForm2;
         backdrop->resize(800, 600);
         shown = open(keep(backdrop));
-        auto *clock = child<tavorim::BevelPanel>(shown, "Panel1");
+        auto *clock = namedChild<tavorim::BevelPanel>(shown, "Panel1");
         QTRY_VERIFY(!clock->caption().isEmpty());
         const QRgb face = qRgb(0xF0, 0xF0, 0xF0), silver = qRgb(192, 192, 192);
-        texts = {
-            {"clock", clock, {}, std::pair{qRgb(255, 255, 0), qRgb(0, 128, 128)}},
-            {"Maj", child<tavorim::BevelPanel>(shown, "panelMaj"), {}, std::pair{silver, face}},
-            {"Verr Num",
-             child<tavorim::BevelPanel>(shown, "PanelVernum"),
-             {},
-             std::pair{silver, face}}};
+        texts = {{"clock", clock, {}, std::pair{qRgb(255, 255, 0), qRgb(0, 128, 128)}},
+                 {"Maj",
+                  namedChild<tavorim::BevelPanel>(shown, "panelMaj"),
+                  {},
+                  std::pair{silver, face}},
+                 {"Verr Num",
+                  namedChild<tavorim::BevelPanel>(shown, "PanelVernum"),
+                  {},
+                  std::pair{silver, face}}};
     }
 
     auto picture = [shown] {
@@ -417,7 +416,7 @@ void TestContrast::levelRadiosOnTheirPanel() {
     QWidget *dialog = open(keep(new Tnivform));
     const QImage image = dialog->grab().toImage();
     for (const char *name : {"RadioButton1", "RadioButton2", "RadioButton3"}) {
-        const QWidget *radio = child<QRadioButton>(dialog, name);
+        const QWidget *radio = namedChild<QRadioButton>(dialog, name);
         const QRect row =
             radio->geometry().translated(radio->parentWidget()->mapTo(dialog, QPoint(0, 0)));
         // Right of the caption, where only the row's ground shows.

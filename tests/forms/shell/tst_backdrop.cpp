@@ -43,10 +43,9 @@ qint64 shortestPeriodMs(QTimer *timer, const std::function<bool()> &changeShown,
         sinceChange.start();
     });
     change();
-    for (QDeadlineTimer deadline(20000); periods.size() < 4 && !deadline.hasExpired();)
-        QTest::qWait(10);
+    const bool measured = QTest::qWaitFor([&] { return periods.size() >= 4; }, 20000);
     QObject::disconnect(connection);
-    return periods.size() < 4 ? -1 : *std::min_element(periods.begin(), periods.end());
+    return measured ? *std::min_element(periods.begin(), periods.end()) : -1;
 }
 
 int shownSeconds(const QString &caption) {

@@ -1,13 +1,14 @@
 // The program itself, as real processes: the single-instance guard between copies, and the
 // exit report as a real HTTP peer on loopback receives it (the peer stands as the proxy named
 // by http_proxy), or an https peer it redirects to. The window cases run under an Xvfb server with
-// openbox, started here.
+// openbox, from the launcher the end-to-end scenarios share.
 #include "Application.h"
 #include "DisplayProbe.h"
 #include "HttpPeer.h"
 #include "LockFileRendezvous.h"
 #include "OnlyOne.h"
 #include "Web.h"
+#include "XServer.h"
 
 #include <QProcess>
 #include <QRandomGenerator>
@@ -203,7 +204,6 @@ class TestProgram : public QObject {
 
 private slots:
     void initTestCase();
-    void cleanupTestCase();
     void cleanup();
     void secondCopyEndsAndFirstKeepsTheGuard();
     void killedCopyLeavesNoMark();
@@ -226,7 +226,6 @@ private:
                      const std::function<void(qint64)> &meanwhile = {});
     static bool haveDisplayTools();
     bool startDisplay(bool windowManager = true);
-    void stopDisplay();
     QString windowOf(const QString &title, int timeoutMs = 30000,
                      const std::optional<QProcessEnvironment> &environment = {});
     QProcessEnvironment x11() const;
@@ -236,9 +235,7 @@ private:
 
     tavorim::HttpPeer peer_;
     QList<QProcess *> copies_;
-    QProcess xvfb_;
-    QProcess windowManager_;
-    QString display_;
+    XServer x11_;
 };
 
 void TestProgram::initTestCase() {
@@ -246,10 +243,6 @@ void TestProgram::initTestCase() {
     QVERIFY(peer_.isListening());
     // A DISPLAY name of this run's own: the copies of another run of this test never meet ours.
     qputenv("DISPLAY", "tst_program-" + QByteArray::number(QCoreApplication::applicationPid()));
-}
-
-void TestProgram::cleanupTestCase() {
-    stopDisplay();
 }
 
 void TestProgram::cleanup() {
@@ -327,70 +320,20 @@ void TestProgram::twoCopiesAtOnceLeaveOne() {
 }
 
 bool TestProgram::haveDisplayTools() {
-    for (const char *tool : {"Xvfb", "openbox", "xdotool", "xprop"}) {
+    for (const char *tool : {"Xvfb", "openbox", "xdotool", "xprop", "python3"}) {
         if (QStandardPaths::findExecutable(QLatin1String(tool)).isEmpty())
             return false;
     }
     return true;
 }
 
-void TestProgram::stopDisplay() {
-    for (QProcess *process : {&windowManager_, &xvfb_}) {
-        if (process->state() != QProcess::NotRunning) {
-            process->terminate();
-            if (!process->waitForFinished(5000))
-                process->kill();
-            process->waitForFinished();
-        }
-    }
-    display_.clear();
-}
-
-// An X server with a window manager (or without one), shared by the window cases; false (and
-// nothing left running) when it could not be brought up.
+// An X server with a window manager (or without one), shared by the window cases.
 bool TestProgram::startDisplay(bool windowManager) {
-    if (!display_.isEmpty() && windowManager == (windowManager_.state() != QProcess::NotRunning))
-        return true;
-    stopDisplay();
-    // Xvfb picks a free display itself and says which on its standard output. Without
-    // -noreset it would reset whenever its last client leaves, and a window manager still
-    // connecting at that moment would fail to start.
-    xvfb_.start(QStringLiteral("Xvfb"),
-                {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                 QStringLiteral("0"), QStringLiteral("1024x768x24"), QStringLiteral("-nolisten"),
-                 QStringLiteral("tcp"), QStringLiteral("-noreset")});
-    if (!xvfb_.waitForStarted())
-        return false;
-    while (!xvfb_.canReadLine()) {
-        if (!xvfb_.waitForReadyRead(20000)) {
-            stopDisplay();
-            return false;
-        }
-    }
-    display_ = QStringLiteral(":") + QString::fromLatin1(xvfb_.readLine().trimmed());
-    if (!windowManager)
-        return true;
-    windowManager_.setProcessEnvironment(x11());
-    windowManager_.start(QStringLiteral("openbox"), {});
-    // The window manager is ready once it has announced itself on the root window.
-    const bool ready = windowManager_.waitForStarted() &&
-                       QTest::qWaitFor(
-                           [this] {
-                               return runTool(QStringLiteral("xprop"),
-                                              {QStringLiteral("-root"),
-                                               QStringLiteral("_NET_SUPPORTING_WM_CHECK")},
-                                              x11())
-                                   .value_or(QString())
-                                   .contains(QStringLiteral("window id"));
-                           },
-                           20000);
-    if (!ready)
-        stopDisplay();
-    return ready;
+    return x11_.start(windowManager ? QStringList() : QStringList{"--no-window-manager"});
 }
 
 QProcessEnvironment TestProgram::x11() const {
-    return onDisplay(display_);
+    return onDisplay(x11_.display());
 }
 
 QProcessEnvironment TestProgram::onDisplay(const QString &display) {
@@ -449,7 +392,7 @@ void TestProgram::firstCopyIsBroughtForward() {
     QFETCH(bool, noBus);
     QFETCH(bool, windowManager);
     if (!haveDisplayTools() || QStandardPaths::findExecutable(QStringLiteral("xmessage")).isEmpty())
-        QSKIP("Xvfb, openbox, xdotool, xprop or xmessage is missing");
+        QSKIP("Xvfb, openbox, xdotool, xprop, python3 or xmessage is missing");
     const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
     const QString dbusLaunch = QStandardPaths::findExecutable(QStringLiteral("dbus-launch"));
     if (noBus && !dbusLaunch.isEmpty() && (::geteuid() != 0 || unshare.isEmpty()))
@@ -551,7 +494,7 @@ void TestProgram::exitReportReachesThePeer() {
     if (tavorim::statsAddress().isEmpty())
         QSKIP("built without a statistics address: no report is sent");
     if (!haveDisplayTools())
-        QSKIP("Xvfb, openbox, xdotool or xprop is missing");
+        QSKIP("Xvfb, openbox, xdotool, xprop or python3 is missing");
     QVERIFY2(startDisplay(), "Xvfb with openbox did not start");
     // The program takes its name from its file: a hard link keeps the real file's folder out.
     QTemporaryDir folder(qEnvironmentVariable("TAVORIM_PROGRAM_DIR") +
@@ -680,7 +623,7 @@ void TestProgram::hostileNetworkCannotHoldTheExit() {
     if (tavorim::statsAddress().isEmpty())
         QSKIP("built without a statistics address: no report is sent");
     if (!haveDisplayTools())
-        QSKIP("Xvfb, openbox, xdotool or xprop is missing");
+        QSKIP("Xvfb, openbox, xdotool, xprop or python3 is missing");
     const QString unshare = QStandardPaths::findExecutable(QStringLiteral("unshare"));
     if (silentNameServer && (::geteuid() != 0 || unshare.isEmpty()))
         QSKIP("a private name server needs root and unshare (a private mount namespace for "
@@ -790,22 +733,12 @@ void TestProgram::lowColorDisplayIsRefused_data() {
 void TestProgram::lowColorDisplayIsRefused() {
     QFETCH(int, depth);
     if (!haveDisplayTools())
-        QSKIP("Xvfb, openbox, xdotool or xprop is missing");
-    QProcess xvfb;
-    const auto stopXvfb = qScopeGuard([&] {
-        xvfb.terminate();
-        if (!xvfb.waitForFinished(5000))
-            xvfb.kill();
-        xvfb.waitForFinished();
-    });
-    xvfb.start(QStringLiteral("Xvfb"),
-               {QStringLiteral("-displayfd"), QStringLiteral("1"), QStringLiteral("-screen"),
-                QStringLiteral("0"), QStringLiteral("800x600x%1").arg(depth),
-                QStringLiteral("-nolisten"), QStringLiteral("tcp"), QStringLiteral("-noreset")});
-    QVERIFY(xvfb.waitForStarted());
-    QTRY_VERIFY_WITH_TIMEOUT(xvfb.canReadLine(), 20000);
-    const QProcessEnvironment env =
-        onDisplay(QStringLiteral(":") + QString::fromLatin1(xvfb.readLine().trimmed()));
+        QSKIP("Xvfb, openbox, xdotool, xprop or python3 is missing");
+    XServer lowColor;
+    QVERIFY2(
+        lowColor.start({"--no-window-manager", QStringLiteral("--screen=800x600x%1").arg(depth)}),
+        "Xvfb did not start");
+    const QProcessEnvironment env = onDisplay(lowColor.display());
     QProcess *copy = startCapturingErrors(env);
     if (depth >= MinimumColorDepth) {
         QVERIFY2(!windowOf(QStringLiteral("^TavoRim v"), 30000, env).isEmpty(),
