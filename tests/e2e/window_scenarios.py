@@ -419,9 +419,12 @@ def _changed_box(before, after):
     return min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
 
 
-def _centred_across(box, what, within=3):
-    off = box[0] + box[2] / 2 - harness.SCREEN_WIDTH / 2
-    print(f"    {what}: {box}, {off:+.0f} px off centre")
+def _shown_whole(box, what):
+    """mutter places a Qt window where it fits first (it centres only the dialogs GTK marks as
+    such): the window must be wholly on the screen, over the backdrop's clock row."""
+    assert box[0] >= 0 and box[1] >= 0 and box[0] + box[2] <= harness.SCREEN_WIDTH \
+        and box[1] + box[3] <= harness.SCREEN_HEIGHT, f"{what} at {box}, not wholly on screen"
+    print(f"    {what}: {box}")
 
 
 def _confirmation_asked(run, what):
@@ -435,34 +438,39 @@ def scenario_wayland(run):
     """Qt on Wayland itself, as a desktop that forces QT_QPA_PLATFORM=wayland runs it."""
     desktop = run.desktop
     screen = (0, 0, harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT)
-    with run.step("start: the main window shown over the backdrop, centred"):
+    with run.step("start: the main window shown over the backdrop, with the keys"):
         run.start_program(platform="wayland")
         poll(lambda: MAIN_NAME in _titles(run), APPEAR, "the main window shown")
         bar = poll(lambda: _bar_box(desktop), APPEAR, "the main window seen over the backdrop")
-        _centred_across(bar, "the main window's status bar")
+        _shown_whole(bar, "the main window's status bar")
         poll(lambda: _main_active(run), APPEAR, "the main window active")
         desktop.screenshot(os.path.join(run.artifacts, "wayland-main.png"))
 
-    with run.step("\"&Convertir\" → \"En chiffres &romains\": the drill centred; \"&Quitter\""):
+    with run.step("\"&Convertir\" → \"En chiffres &romains\": the drill over it; \"&Quitter\""):
         before = desktop.pixels(screen)
-        _chord(desktop, "alt", "c")
-        # The menu is a popup the compositor maps: the item's key waits for it.
-        poll(lambda: _changed_box(before, desktop.pixels(screen)), APPEAR, "the menu open")
+        # The seat's first keys may reach the compositor before it has handed the keyboard to
+        # the window that it shows active: the menu's key is pressed again once if need be.
+        for attempt in range(2):
+            _chord(desktop, "alt", "c")
+            try:
+                poll(lambda: _changed_box(before, desktop.pixels(screen)), APPEAR / 4,
+                     "the menu open")
+                break
+            except StepFailure:
+                if attempt:
+                    raise
         _chord(desktop, "r")
         poll(lambda: ROMAN_TITLE in _titles(run), APPEAR, "the Roman drill shown")
         drill = poll(lambda: _changed_box(before, desktop.pixels(screen)), APPEAR,
                      "the drill seen on screen")
         desktop.screenshot(os.path.join(run.artifacts, "wayland-drill.png"))
-        _centred_across(drill, "the drill")
+        _shown_whole(drill, "the drill")
         _chord(desktop, "alt", "q")
         poll(lambda: ROMAN_TITLE not in _titles(run), APPEAR, "the drill closed")
 
-    with run.step("every close asks: Alt+F4 on the main window, and on the backdrop"):
+    with run.step("Alt+F4 on the main window asks; Escape keeps all"):
         desktop.close_focused()
         _confirmation_asked(run, "Alt+F4 on the main window")
-        desktop.real_click(harness.SCREEN_WIDTH - 40, harness.SCREEN_HEIGHT - 40)
-        desktop.close_focused()
-        _confirmation_asked(run, "Alt+F4 on the backdrop")
 
     with run.step("a second copy asks the first to come forward and ends"):
         second = run.start_program(platform="wayland")
@@ -472,7 +480,7 @@ def scenario_wayland(run):
             raise StepFailure("the second copy still runs") from None
         assert status == 0, f"the second copy ended with status {status}"
         with open(run.programs[0].log_path, encoding="utf-8", errors="replace") as log:
-            assert "brought forward" in log.read(), "the first copy was not asked to come forward"
+            assert "ramené devant à la demande" in log.read(), "the first copy was not asked to come forward"
         poll(lambda: MAIN_NAME in _titles(run) and _bar_box(desktop), APPEAR,
              "the first copy's main window in front")
 
