@@ -15,6 +15,7 @@
 #include <QCloseEvent>
 #include <QPainter>
 #include <QScreen>
+#include <QTimer>
 #include <QWindow>
 
 using tavorim::TApplication;
@@ -81,10 +82,38 @@ void TForm2::showEvent(QShowEvent *event) {
     QWidget::showEvent(event);
     // Being shown is the activation, as on Windows, since an X window manager may give the focus
     // late or never. Happens once: the main window's modal loop lasts the whole run.
-    if (!activated_) {
-        activated_ = true;
+    if (activated_)
+        return;
+    activated_ = true;
+    // Once the backdrop is on screen: a Wayland compositor that maps it after the main window
+    // would give it the focus, and the pupil's keys with it.
+    QWindow *window = windowHandle();
+    if (!window || window->isExposed()) {
         QMetaObject::invokeMethod(this, &TForm2::FormActivate, Qt::QueuedConnection);
+        return;
     }
+    auto *exposed = new ExposeWatch(window, [this] { FormActivate(); });
+    // Never held back for good: a screen that shows nothing still gets the main window.
+    QTimer::singleShot(ExposeWaitMs, exposed, &ExposeWatch::fire);
+}
+
+TForm2::ExposeWatch::ExposeWatch(QWindow *window, std::function<void()> then)
+    : QObject(window), then_(std::move(then)) {
+    window->installEventFilter(this);
+}
+
+bool TForm2::ExposeWatch::eventFilter(QObject *watched, QEvent *event) {
+    if (event->type() == QEvent::Expose && static_cast<QWindow *>(watched)->isExposed())
+        QMetaObject::invokeMethod(this, &ExposeWatch::fire, Qt::QueuedConnection);
+    return false;
+}
+
+void TForm2::ExposeWatch::fire() {
+    if (fired_)
+        return;
+    fired_ = true;
+    then_();
+    deleteLater();
 }
 
 void TForm2::FormActivate() {

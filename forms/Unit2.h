@@ -7,6 +7,8 @@
 #include <QTimer>
 #include <QWidget>
 
+class QWindow;
+
 #include <functional>
 #include <memory>
 
@@ -77,5 +79,18 @@ private:
     TForm1 *mainWindow_ = nullptr;
     LockKeyState lockKeys_;
     bool activated_ = false;
+
+    // Calls then once, when the window is first exposed or when fired.
+    class ExposeWatch : public QObject {
+    public:
+        ExposeWatch(QWindow *window, std::function<void()> then);
+        bool eventFilter(QObject *watched, QEvent *event) override;
+        void fire();
+
+    private:
+        std::function<void()> then_;
+        bool fired_ = false;
+    };
+    static constexpr int ExposeWaitMs = 2000;
     QMetaObject::Connection screenSize_;
 };

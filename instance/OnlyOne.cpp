@@ -58,12 +58,26 @@ void bringOtherCopyForward(const Rendezvous &rendezvous, const QString &atom) {
         if (!iconic)
             windowing.activate(found);
         qCInfo(instanceLog).noquote() << title << "est déjà ouvert : il est ramené devant.";
+    } else if (rendezvous.askHolderForward(atom)) {
+        // On a Wayland session no client can find or raise another's window: the other copy is
+        // asked to come forward itself, as freedesktop applications are.
+        qCInfo(instanceLog).noquote() << title << "est déjà ouvert : il est prié de venir devant.";
     } else {
         // Off X, or while the other copy is still starting, its window cannot be found.
         qCInfo(instanceLog).noquote()
             << title << "est déjà ouvert, mais sa fenêtre n'a pas pu être ramenée devant.";
     }
     application.run().Terminate();
+}
+
+// Another copy asked for this one: its chain of windows comes back in front, with the
+// activation token that copy brought so that the compositor lets it take the focus.
+void comeForward(const QString &token) {
+    if (!token.isEmpty())
+        qputenv("XDG_ACTIVATION_TOKEN", token.toUtf8());
+    WindowChain &windows = TApplication::instance().windows();
+    windows.restore();
+    qCInfo(instanceLog) << "ramené devant à la demande d'un second lancement";
 }
 
 QString troubleText(const Rendezvous::Trouble &trouble) {
@@ -113,9 +127,10 @@ TOnlyOne::TOnlyOne(QObject *owner, std::unique_ptr<Rendezvous> rendezvous) : QOb
     if (!found) {
         atom.name = atomName();
         const Rendezvous::Claim claim = rendezvous->claim(atom.name);
-        if (claim.outcome == Rendezvous::Outcome::Taken)
+        if (claim.outcome == Rendezvous::Outcome::Taken) {
             atom.held = std::move(rendezvous);
-        else if (claim.outcome == Rendezvous::Outcome::HeldByAnother)
+            atom.held->answerForwardRequests(atom.name, comeForward);
+        } else if (claim.outcome == Rendezvous::Outcome::HeldByAnother)
             found = true;
         else
             reportUnguarded(claim.trouble);

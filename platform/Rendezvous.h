@@ -4,6 +4,7 @@
 #include <QString>
 #include <QWindow>
 
+#include <functional>
 #include <memory>
 
 namespace tavorim {
@@ -34,6 +35,14 @@ public:
     virtual Claim claim(const QString &name) = 0;
     // The top-level windows of the copy holding the name, where the system can tell them.
     virtual QList<WId> holderWindows(const QString &name) const = 0;
+
+    // Where the holder's windows cannot be found (a Wayland session): asks the holder, by the
+    // desktop's own means, to come forward; false when it could not be asked.
+    virtual bool askHolderForward(const QString &name) const = 0;
+    // While this process holds the name: another copy's request runs comeForward, with the
+    // activation token that copy was started with (empty without one).
+    virtual void answerForwardRequests(const QString &name,
+                                       std::function<void(const QString &token)> comeForward) = 0;
 };
 
 // The system's own rendezvous.

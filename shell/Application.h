@@ -32,7 +32,7 @@ public:
 
 private:
     ApplicationTitle title_;
-    RunControl run_;
+    RunControl run_{[this] { return windows_.mainForm(); }};
     WindowChain windows_{run_};
     HelpDispatch help_;
 };

@@ -33,12 +33,22 @@ int RunControl::ShowModal(QDialog *dialog) {
         QWidget *opener = QApplication::activeModalWidget();
         if (!opener)
             opener = QApplication::activeWindow();
+        // A Wayland compositor may not have activated anything yet: the main form stands in, so
+        // that the dialog is never stacked under it.
+        if (!opener && mainForm_)
+            opener = mainForm_();
         if (opener && opener != dialog) {
             dialog->winId();
             opener->winId();
             dialog->windowHandle()->setTransientParent(opener->windowHandle());
         }
     }
+    // A Wayland compositor may leave the focus where it was when a window maps: the dialog asks
+    // for it once shown.
+    QTimer::singleShot(0, dialog, [dialog] {
+        if (dialog->isVisible())
+            dialog->activateWindow();
+    });
     return dialog->exec();
 }
 

@@ -2,15 +2,20 @@
 
 #include <QPointer>
 
+#include <functional>
+
 class QDialog;
 class QTimer;
+class QWidget;
 
 namespace tavorim {
 
 // The run's event loops: a dialog shown modally, pending events let run, and the end of them all.
 class RunControl {
 public:
-    RunControl() = default;
+    // mainForm: the window that stands for the application, owner of last resort.
+    explicit RunControl(std::function<QWidget *()> mainForm = {})
+        : mainForm_(std::move(mainForm)) {}
     ~RunControl();
     RunControl(const RunControl &) = delete;
     RunControl &operator=(const RunControl &) = delete;
@@ -28,6 +33,7 @@ public:
     void ProcessMessages();
 
 private:
+    std::function<QWidget *()> mainForm_;
     bool terminated_ = false;
     QPointer<QTimer> quitter_;
 };

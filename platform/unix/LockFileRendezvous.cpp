@@ -1,5 +1,7 @@
 #include "LockFileRendezvous.h"
 
+#include "ForwardRequests.h"
+
 #include "Windowing.h"
 
 #include <QCryptographicHash>
@@ -149,6 +151,18 @@ Rendezvous::Claim LockFileRendezvous::claim(const QString &name) {
 QList<WId> LockFileRendezvous::holderWindows(const QString &name) const {
     const qint64 pid = holder(name);
     return pid != 0 ? Windowing::current().topLevelWindows(pid) : QList<WId>();
+}
+
+bool LockFileRendezvous::askHolderForward(const QString &name) const {
+    const QString path = lockPath(name);
+    return !path.isEmpty() && ForwardRequests::ask(path);
+}
+
+void LockFileRendezvous::answerForwardRequests(
+    const QString &name, std::function<void(const QString &token)> comeForward) {
+    const QString path = lockPath(name);
+    if (!path.isEmpty())
+        answering_ = std::make_unique<ForwardRequests>(path, std::move(comeForward));
 }
 
 std::unique_ptr<Rendezvous> systemRendezvous() {

@@ -17,6 +17,9 @@ public:
 
     Claim claim(const QString &name) override;
     QList<WId> holderWindows(const QString &name) const override;
+    bool askHolderForward(const QString &name) const override;
+    void answerForwardRequests(const QString &name,
+                               std::function<void(const QString &token)> comeForward) override;
 
     // The lock file that stands for the name on this user's display, the same for every copy
     // whatever its environment; empty when the user has no folder for it.
@@ -27,6 +30,7 @@ public:
 private:
     SystemFolders system_;
     std::unique_ptr<QLockFile> lock_;
+    std::unique_ptr<QObject> answering_;
 };
 
 } // namespace tavorim

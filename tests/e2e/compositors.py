@@ -247,6 +247,73 @@ class MutterDesktop(CompositorDesktop):
         self.run(["xdotool", "windowactivate", window_id], check=False)
 
 
+class WaylandMutterDesktop(MutterDesktop):
+    """mutter as above, with PipeWire for its screen cast: the only picture of native Wayland
+    windows (the program started with QT_QPA_PLATFORM=wayland, as a desktop that forces it)."""
+
+    packages = "mutter xwayland pipewire wireplumber gstreamer1.0-pipewire gstreamer1.0-tools"
+
+    @classmethod
+    def missing_packages(cls):
+        return super().missing_packages() + [
+            name for name in ("pipewire", "wireplumber", "gst-launch-1.0")
+            if shutil.which(name) is None]
+
+    def compositor_command(self, session_command):
+        runtime = os.path.join(self.tmp, "runtime")
+        os.makedirs(runtime, mode=0o700, exist_ok=True)
+        self.env["XDG_RUNTIME_DIR"] = runtime
+        # PipeWire first, in the same session bus, so that mutter finds it when a cast starts.
+        return (f"env XDG_RUNTIME_DIR={runtime} sh -c 'pipewire & wireplumber & "
+                f"until [ -S {runtime}/pipewire-0 ]; do sleep 0.05; done; exec "
+                + super().compositor_command(session_command) + "'")
+
+    def start(self):
+        super().start()
+        # The seat's virtual devices come with the remote-desktop session: made now, long before
+        # the first key, which would otherwise be lost while they appear.
+        self._remote("NotifyPointerMotionRelative", "(dd)", 0.0, 0.0)
+
+    def real_click(self, x, y):
+        # Xwayland does not follow the pointer over native Wayland windows: no position to wait
+        # for, the corner first and then relative motion reach the point all the same.
+        self._remote("NotifyPointerMotionRelative", "(dd)", -4.0 * harness.SCREEN_WIDTH,
+                     -4.0 * harness.SCREEN_HEIGHT)
+        self._remote("NotifyPointerMotionRelative", "(dd)", float(x), float(y))
+        self._remote("NotifyPointerButton", "(ib)", BTN_LEFT, True)
+        self._remote("NotifyPointerButton", "(ib)", BTN_LEFT, False)
+
+    def capture(self, path):
+        Gio, GLib = _gio()
+        service, cast = "org.gnome.Mutter.ScreenCast", "org.gnome.Mutter.ScreenCast"
+        session = self.call(service, "/org/gnome/Mutter/ScreenCast", cast, "CreateSession",
+                            "(a{sv})", {}, reply="(o)")[0]
+        stream = self.call(service, session, cast + ".Session", "RecordMonitor", "(sa{sv})", "",
+                           {}, reply="(o)")[0]
+        nodes = []
+        loop = GLib.MainLoop()
+
+        def added(_bus, _sender, _path, _interface, _signal, parameters, *_rest):
+            nodes.append(parameters.unpack()[0])
+            loop.quit()
+
+        watch = self.bus().signal_subscribe(None, cast + ".Stream", "PipeWireStreamAdded",
+                                            stream, None, Gio.DBusSignalFlags.NONE, added)
+        try:
+            self.call(service, session, cast + ".Session", "Start")
+            GLib.timeout_add_seconds(10, loop.quit)
+            loop.run()
+            if not nodes:
+                raise StepFailure("mutter's screen cast gave no stream")
+            # A new stream starts with a whole frame of the screen as it is.
+            self.run(["gst-launch-1.0", "-q", "pipewiresrc", f"path={nodes[0]}",
+                      "num-buffers=1", "!", "videoconvert", "!", "pngenc", "snapshot=true",
+                      "!", "filesink", f"location={path}"], timeout=30)
+        finally:
+            self.bus().signal_unsubscribe(watch)
+            self.call(service, session, cast + ".Session", "Stop")
+
+
 class KWinDesktop(CompositorDesktop):
     """KDE's kwin_wayland with its virtual back end and Xwayland."""
 

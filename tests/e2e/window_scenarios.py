@@ -350,6 +350,134 @@ def scenario_bare(run):
         run.ends_cleanly(run.programs[0])
 
 
+# Keysyms the seat's keyboard presses for native Wayland windows (xdotool reaches X only).
+XK = {"alt": 0xFFE9, "F4": 0xFFC1, "Escape": 0xFF1B, "c": 0x63, "r": 0x72, "q": 0x71,
+      "o": 0x6F}
+# The main window's status bar: its color finds the window on a screen cast.
+MAIN_BAR = (255, 149, 43)
+# The main window's name for a screen reader (native Wayland windows have no X title).
+MAIN_NAME = "Tavorim, fenêtre principale"
+
+
+def _chord(desktop, *names):
+    for name in names:
+        desktop._remote("NotifyKeyboardKeysym", "(ub)", XK[name], True)
+    for name in reversed(names):
+        desktop._remote("NotifyKeyboardKeysym", "(ub)", XK[name], False)
+
+
+def _titles(run):
+    return [w["title"] for w in run.desktop.accessible_windows(APP)
+            if w["pid"] == run.programs[0].pid and "showing" in w["nodes"][0]["states"]]
+
+
+def _main_active(run):
+    return any(w["title"] == MAIN_NAME and "active" in w["nodes"][0]["states"]
+               for w in run.desktop.accessible_windows(APP))
+
+
+def _bar_box(desktop):
+    """The main window's status bar on screen (x, y, width, height), None when not seen."""
+    screen = (0, 0, harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT)
+    pixels = desktop.pixels(screen)
+    spots = [i for i, p in enumerate(pixels) if p == MAIN_BAR]
+    if len(spots) < 400:
+        return None
+    xs = [i % harness.SCREEN_WIDTH for i in spots]
+    ys = [i // harness.SCREEN_WIDTH for i in spots]
+    return min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
+
+
+def _changed_box(before, after):
+    """Where two casts differ, the clock's corner left out: the window that opened."""
+    spots = [i for i, (a, b) in enumerate(zip(before, after)) if a != b
+             and not (i % harness.SCREEN_WIDTH < 300 and i // harness.SCREEN_WIDTH < 100)]
+    if not spots:
+        return None
+    xs = [i % harness.SCREEN_WIDTH for i in spots]
+    ys = [i // harness.SCREEN_WIDTH for i in spots]
+    return min(xs), min(ys), max(xs) - min(xs) + 1, max(ys) - min(ys) + 1
+
+
+def _shown_whole(box, what):
+    """mutter places a Qt window where it fits first (it centres only the dialogs GTK marks as
+    such): the window must be wholly on the screen, over the backdrop's clock row."""
+    assert box[0] >= 0 and box[1] >= 0 and box[0] + box[2] <= harness.SCREEN_WIDTH \
+        and box[1] + box[3] <= harness.SCREEN_HEIGHT, f"{what} at {box}, not wholly on screen"
+    print(f"    {what}: {box}")
+
+
+def _confirmation_asked(run, what):
+    poll(lambda: CONFIRM_TITLE in _titles(run), APPEAR, f"the confirmation after {what}")
+    _chord(run.desktop, "Escape")
+    poll(lambda: CONFIRM_TITLE not in _titles(run), APPEAR, "the confirmation gone")
+    assert run.programs[0].running(), f"the program ended after {what} and Escape"
+
+
+def scenario_wayland(run):
+    """Qt on Wayland itself, as a desktop that forces QT_QPA_PLATFORM=wayland runs it."""
+    desktop = run.desktop
+    screen = (0, 0, harness.SCREEN_WIDTH, harness.SCREEN_HEIGHT)
+    with run.step("start: the main window shown over the backdrop, with the keys"):
+        run.start_program(platform="wayland")
+        poll(lambda: MAIN_NAME in _titles(run), APPEAR, "the main window shown")
+        bar = poll(lambda: _bar_box(desktop), APPEAR, "the main window seen over the backdrop")
+        _shown_whole(bar, "the main window's status bar")
+        poll(lambda: _main_active(run), APPEAR, "the main window active")
+        desktop.screenshot(os.path.join(run.artifacts, "wayland-main.png"))
+
+    with run.step("\"&Convertir\" → \"En chiffres &romains\": the drill over it; \"&Quitter\""):
+        before = desktop.pixels(screen)
+        # The seat's first keys may reach the compositor before it has handed the keyboard to
+        # the window that it shows active: the menu's key is pressed again once if need be.
+        for attempt in range(2):
+            _chord(desktop, "alt", "c")
+            try:
+                poll(lambda: _changed_box(before, desktop.pixels(screen)), APPEAR / 4,
+                     "the menu open")
+                break
+            except StepFailure:
+                if attempt:
+                    raise
+        _chord(desktop, "r")
+        poll(lambda: ROMAN_TITLE in _titles(run), APPEAR, "the Roman drill shown")
+        drill = poll(lambda: _changed_box(before, desktop.pixels(screen)), APPEAR,
+                     "the drill seen on screen")
+        desktop.screenshot(os.path.join(run.artifacts, "wayland-drill.png"))
+        _shown_whole(drill, "the drill")
+        _chord(desktop, "alt", "q")
+        poll(lambda: ROMAN_TITLE not in _titles(run), APPEAR, "the drill closed")
+
+    with run.step("Alt+F4 on the main window asks; Escape keeps all"):
+        desktop.close_focused()
+        _confirmation_asked(run, "Alt+F4 on the main window")
+
+    with run.step("a second copy asks the first to come forward and ends"):
+        second = run.start_program(platform="wayland")
+        try:
+            status = second.process.wait(timeout=APPEAR)
+        except harness.subprocess.TimeoutExpired:
+            raise StepFailure("the second copy still runs") from None
+        assert status == 0, f"the second copy ended with status {status}"
+        with open(run.programs[0].log_path, encoding="utf-8", errors="replace") as log:
+            assert "ramené devant à la demande" in log.read(), "the first copy was not asked to come forward"
+        poll(lambda: MAIN_NAME in _titles(run) and _bar_box(desktop), APPEAR,
+             "the first copy's main window in front")
+
+    with run.step("Alt+F4, \"&Oui\": the exit report, the program ends"):
+        program = run.programs[0]
+        poll(lambda: _main_active(run), APPEAR, "the main window active")
+        desktop.close_focused()
+        poll(lambda: CONFIRM_TITLE in _titles(run), APPEAR, "the confirmation")
+        _chord(desktop, "alt", "o")
+        try:
+            status = program.process.wait(timeout=EXIT_BOUND + 5)
+        except harness.subprocess.TimeoutExpired:
+            raise StepFailure("the program still runs after \"&Oui\"") from None
+        assert status == 0, f"the program ended with status {status}"
+        assert len(run.proxy.received()) == 1, f"expected one report, got {run.proxy.received()}"
+
+
 def register(scenarios, desktops):
     for kind, desktop_class in (("openbox", TwoMonitorDesktop),
                                 ("mutter", compositors.MutterDesktop),
@@ -357,4 +485,6 @@ def register(scenarios, desktops):
         scenarios[f"windows_{kind}"] = scenario_windows
         desktops[f"windows_{kind}"] = desktop_class
     scenarios["bare"] = scenario_bare
+    scenarios["wayland"] = scenario_wayland
+    desktops["wayland"] = compositors.WaylandMutterDesktop
     desktops["bare"] = BareDesktop
