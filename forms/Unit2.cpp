@@ -85,10 +85,10 @@ void TForm2::showEvent(QShowEvent *event) {
     if (activated_)
         return;
     activated_ = true;
-    // Once the backdrop is on screen: a Wayland compositor that maps it after the main window
+    // On Wayland, once the backdrop is on screen: a compositor that maps it after the main window
     // would give it the focus, and the pupil's keys with it.
     QWindow *window = windowHandle();
-    if (!window || window->isExposed()) {
+    if (!tavorim::Windowing::current().stacksOnlyOwnedWindows() || !window || window->isExposed()) {
         QMetaObject::invokeMethod(this, &TForm2::FormActivate, Qt::QueuedConnection);
         return;
     }

@@ -41,6 +41,10 @@ public:
     // returns once it is closed; false when no such window could be shown.
     virtual bool showPlainMessage(const QString &title, const QString &text) = 0;
 
+    // Whether a window stays above another only as its owner's (Wayland, where the compositor
+    // alone stacks); elsewhere an owned modal window would raise its owner over other windows.
+    virtual bool stacksOnlyOwnedWindows() const = 0;
+
     // Another copy's windows, for the single-instance guard: the top-level windows of a process,
     // a window's icon name, whether it is minimised, and the activation a task bar asks for,
     // which brings a minimised window back. Nothing is found where the system cannot be asked.

@@ -1,5 +1,7 @@
 #include "RunControl.h"
 
+#include "Windowing.h"
+
 #include <QApplication>
 #include <QDialog>
 #include <QTimer>
@@ -33,9 +35,10 @@ int RunControl::ShowModal(QDialog *dialog) {
         QWidget *opener = QApplication::activeModalWidget();
         if (!opener)
             opener = QApplication::activeWindow();
-        // A Wayland compositor may not have activated anything yet: the main form stands in, so
-        // that the dialog is never stacked under it.
-        if (!opener && mainForm_)
+        // A Wayland compositor may not have activated anything yet, and stacks a window above
+        // another only as its owner's: the main form stands in, so that the dialog is never
+        // stacked under it.
+        if (!opener && mainForm_ && Windowing::current().stacksOnlyOwnedWindows())
             opener = mainForm_();
         if (opener && opener != dialog) {
             dialog->winId();

@@ -2,6 +2,7 @@
 
 #include "Windowing.h"
 
+#include <QGuiApplication>
 #include <QString>
 
 namespace tavorim {
@@ -15,6 +16,9 @@ public:
     bool minimisedByWindowManager(const QWidget *) const override { return false; }
     void watchFocusGiven(QObject *, std::function<void(QWidget *)>) override {}
     bool showPlainMessage(const QString &, const QString &) override { return false; }
+    bool stacksOnlyOwnedWindows() const override {
+        return QGuiApplication::platformName().startsWith(QLatin1String("wayland"));
+    }
     QList<WId> topLevelWindows(qint64) const override { return {}; }
     QString iconName(WId) const override { return {}; }
     bool isIconic(WId) const override { return false; }
