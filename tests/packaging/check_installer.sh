@@ -1,9 +1,11 @@
 #!/usr/bin/env bash
-# Checks the Windows installer under Wine as school IT uses it, in a Wine prefix of its own: the
+# Checks a Windows installer under Wine as school IT uses it, in a Wine prefix of its own: the
 # silent install puts the program in Program Files, its Start-menu shortcut and its entry in the
-# installed programs with the version; the entry's silent uninstall removes all of them and
-# leaves the administrator's settings (the file in ProgramData, the policy key).
-# Usage: check_installer.sh <installer.exe> <version> [program folder it was made from]
+# installed programs with the version; the silent uninstall removes all of them and leaves the
+# administrator's settings (the file in ProgramData, the policy key). The NSIS installer is
+# uninstalled by its entry's QuietUninstallString, the MSI by msiexec.
+# Usage: check_installer.sh <tavorim-<version>-setup.exe | tavorim-<version>.msi> <version>
+#                           [program folder it was made from]
 #   With the program folder, the installed folder must hold exactly its files.
 set -euo pipefail
 installer=$(readlink -f "$1")
@@ -11,7 +13,9 @@ version=$2
 program_folder=${3:+$(readlink -f "$3")}
 sources=$(readlink -f "$(dirname "$0")/../..")
 wine=$(command -v wine64 || echo /usr/lib/wine/wine64)
-for tool in "$wine" wineserver Xvfb; do
+tools=("$wine" wineserver Xvfb)
+[[ "$installer" == *.msi ]] && tools+=(msiinfo)
+for tool in "${tools[@]}"; do
     command -v "$tool" >/dev/null || { echo "SKIP: $tool is missing"; exit 77; }
 done
 [[ -f "$installer" ]] || { echo "FAIL: no installer $installer" >&2; exit 1; }
@@ -38,16 +42,35 @@ export DISPLAY
 
 drive_c=$WINEPREFIX/drive_c
 installed=$drive_c/Program\ Files/Tavorim
-shortcut=$drive_c/ProgramData/Microsoft/Windows/Start\ Menu/Programs/Tavorim.lnk
+start_menus=("$drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs")
 admin_file=$drive_c/ProgramData/Tavorim/tavorim.ini
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavorim'
 policy_key='HKLM\Software\Policies\Tavorim'
+# shortcut: the program's Start-menu shortcut, empty when there is none.
+shortcut() {
+    local menu
+    for menu in "${start_menus[@]}"; do
+        [[ -f "$menu/Tavorim.lnk" ]] && { echo "$menu/Tavorim.lnk"; return; }
+    done
+    return 0
+}
 
 "$wine" wineboot --init >/dev/null 2>&1
 timeout 120 wineserver -w || fail "Wine's prefix was not made within 120 s"
 mkdir -p "$(dirname "$admin_file")"
 echo "[General]" >"$admin_file"
 "$wine" reg add "$policy_key" /v Niveau /t REG_SZ /d 2 /f >/dev/null
+
+install=("$wine" "$installer" /S)
+if [[ "$installer" == *.msi ]]; then
+    code=$(msiinfo export "$installer" Property | tr -d '\r' | sed -n 's/^ProductCode\t//p')
+    key="${key%Tavorim}$code"
+    install=("$wine" msiexec /i "$installer" /qn)
+    uninstall=("$wine" msiexec /x "$installer" /qn)
+    # Wine's msiexec puts even a per-machine product's shortcut in the user's Start menu, a
+    # folder wineboot has just made.
+    start_menus+=("$drive_c"/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs)
+fi
 
 # timed NAME COMMAND...: runs it until every Wine process has ended (an uninstaller hands over
 # to a copy of itself and returns at once), says how long it took, fails on a non-zero status.
@@ -66,29 +89,33 @@ value() {
         sed -n "s/^ *$1 *REG_[A-Z_]* *//p"
 }
 
-timed "silent install" "$wine" "$installer" /S
+timed "silent install" "${install[@]}"
 [[ -f "$installed/tavorim.exe" ]] || fail "no tavorim.exe in Program Files\\Tavorim"
 if [[ -n "$program_folder" ]]; then
     diff <(cd "$program_folder" && find . -type f | sort) \
         <(cd "$installed" && find . -type f ! -name tavorim.ico ! -name uninstall.exe | sort) ||
         fail "the installed folder differs from the program folder"
 fi
-[[ -f "$shortcut" ]] || fail "no Start-menu shortcut Tavorim"
-grep -qaF 'Tavorim\tavorim.exe' "$shortcut" || fail "the shortcut does not start tavorim.exe"
+[[ -n "$(shortcut)" ]] || fail "no Start-menu shortcut Tavorim"
+grep -qaF 'Tavorim\tavorim.exe' "$(shortcut)" || fail "the shortcut does not start tavorim.exe"
 [[ "$(value DisplayName)" == Tavorim ]] || fail "installed programs: DisplayName '$(value DisplayName)'"
 [[ "$(value DisplayVersion)" == "$version" ]] ||
     fail "installed programs: version '$(value DisplayVersion)', expected $version"
-for name in Publisher UninstallString EstimatedSize NoModify NoRepair; do
-    [[ -n "$(value "$name")" ]] || fail "installed programs: no $name"
-done
-[[ "$(value DisplayIcon)" == *'\Tavorim\tavorim.ico' && -f "$installed/tavorim.ico" ]] ||
-    fail "installed programs: icon '$(value DisplayIcon)' not installed"
-quiet=$(value QuietUninstallString)
-[[ "$quiet" =~ ^\"(.*)\"\ /S$ ]] || fail "installed programs: QuietUninstallString '$quiet'"
+[[ -n "$(value Publisher)" ]] || fail "installed programs: no Publisher"
+if [[ "$installer" != *.msi ]]; then
+    for name in UninstallString EstimatedSize NoModify NoRepair; do
+        [[ -n "$(value "$name")" ]] || fail "installed programs: no $name"
+    done
+    [[ "$(value DisplayIcon)" == *'\Tavorim\tavorim.ico' && -f "$installed/tavorim.ico" ]] ||
+        fail "installed programs: icon '$(value DisplayIcon)' not installed"
+    quiet=$(value QuietUninstallString)
+    [[ "$quiet" =~ ^\"(.*)\"\ /S$ ]] || fail "installed programs: QuietUninstallString '$quiet'"
+    uninstall=("$wine" "${BASH_REMATCH[1]}" /S)
+fi
 
-timed "silent uninstall" "$wine" "${BASH_REMATCH[1]}" /S
+timed "silent uninstall" "${uninstall[@]}"
 [[ ! -e "$installed" ]] || fail "left in Program Files: $(cd "$installed" && find . | head)"
-[[ ! -e "$shortcut" ]] || fail "the Start-menu shortcut is left"
+[[ -z "$(shortcut)" ]] || fail "the Start-menu shortcut is left"
 "$wine" reg query "$key" >/dev/null 2>&1 && fail "the installed programs' entry is left"
 [[ -f "$admin_file" ]] || fail "the administrator's settings file was removed"
 "$wine" reg query "$policy_key" /v Niveau >/dev/null 2>&1 || fail "the policy key was removed"
