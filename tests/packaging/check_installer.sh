@@ -47,13 +47,7 @@ admin_file=$drive_c/ProgramData/Tavorim/tavorim.ini
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\Tavorim'
 policy_key='HKLM\Software\Policies\Tavorim'
 # shortcut: the program's Start-menu shortcut, empty when there is none.
-shortcut() {
-    local menu
-    for menu in "${start_menus[@]}"; do
-        [[ -f "$menu/Tavorim.lnk" ]] && { echo "$menu/Tavorim.lnk"; return; }
-    done
-    return 0
-}
+shortcut() { ls -d "${start_menus[@]/%//Tavorim.lnk}" 2>/dev/null | head -n 1; }
 
 "$wine" wineboot --init >/dev/null 2>&1
 timeout 120 wineserver -w || fail "Wine's prefix was not made within 120 s"
@@ -98,7 +92,8 @@ if [[ -n "$program_folder" ]]; then
 fi
 [[ -n "$(shortcut)" ]] || fail "no Start-menu shortcut Tavorim"
 grep -qaF 'Tavorim\tavorim.exe' "$(shortcut)" || fail "the shortcut does not start tavorim.exe"
-[[ "$(value DisplayName)" == Tavorim ]] || fail "installed programs: DisplayName '$(value DisplayName)'"
+[[ "$(value DisplayName)" == Tavorim ]] ||
+    fail "installed programs: DisplayName '$(value DisplayName)'"
 [[ "$(value DisplayVersion)" == "$version" ]] ||
     fail "installed programs: version '$(value DisplayVersion)', expected $version"
 [[ -n "$(value Publisher)" ]] || fail "installed programs: no Publisher"
