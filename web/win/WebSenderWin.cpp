@@ -78,14 +78,16 @@ void useUserProxy(HINTERNET session, HINTERNET request, const std::wstring &url)
             GlobalFree(text);
 }
 
-// Each step may take what is left of the time given for the whole exchange.
+// Each step may take what is left of the time given for the whole exchange, the wait for the
+// answer's head included, which the receive time alone does not bound.
 bool leaveTime(HINTERNET request, Clock::time_point deadline) {
     const auto left =
         std::chrono::duration_cast<std::chrono::milliseconds>(deadline - Clock::now()).count();
     if (left <= 0)
         return false;
-    const int ms = int(left);
-    return WinHttpSetTimeouts(request, ms, ms, ms, ms);
+    DWORD ms = DWORD(left);
+    return WinHttpSetTimeouts(request, int(ms), int(ms), int(ms), int(ms)) &&
+           WinHttpSetOption(request, WINHTTP_OPTION_RECEIVE_RESPONSE_TIMEOUT, &ms, sizeof ms);
 }
 
 } // namespace
