@@ -9,8 +9,9 @@ namespace tavorim {
 
 class Windowing;
 
-// The X11 back-end when Qt runs on its X11 platform; else, and in a build without X, nullptr.
-Windowing *x11Windowing();
+// The back-end of the windowing system Qt runs on (X11 on its xcb platform, Windows on its
+// windows platform); nullptr elsewhere.
+Windowing *nativeWindowing();
 
 // Before the application object: whether Qt will run on X alone (by -platform, QT_QPA_PLATFORM or
 // outside a Wayland session), and the -display argument's display (empty for none).

@@ -1,10 +1,6 @@
-// Modules through the POSIX dynamic loader.
 #include "Module.h"
 
 #include <QDir>
-#include <QFile>
-
-#include <dlfcn.h>
 
 namespace tavorim {
 
@@ -23,28 +19,6 @@ void Module::setFolder(const QString &modules) {
 
 QString Module::pathOf(const QString &fileName) {
     return QDir(folder()).filePath(fileName);
-}
-
-bool Module::load(const QString &path) {
-    if (handle_)
-        return true;
-    // Every symbol now: a module missing one fails here, not in the middle of a call.
-    handle_ = ::dlopen(QFile::encodeName(path).constData(), RTLD_NOW | RTLD_LOCAL);
-    return handle_ != nullptr;
-}
-
-bool Module::isLoaded() const {
-    return handle_ != nullptr;
-}
-
-void *Module::resolveSymbol(const char *name) const {
-    return handle_ ? ::dlsym(handle_, name) : nullptr;
-}
-
-void Module::unload() {
-    if (handle_)
-        ::dlclose(handle_);
-    handle_ = nullptr;
 }
 
 } // namespace tavorim

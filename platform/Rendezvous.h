@@ -11,7 +11,7 @@ namespace tavorim {
 
 // Where the copies of the program of one user and display meet under a name: the first to claim
 // it holds it until its rendezvous is destroyed, the others find it held. A lock file per user
-// and display here (unix/); a global atom on Windows.
+// and display here (unix/); a global atom on Windows (win/).
 class Rendezvous {
 public:
     enum class Outcome { Taken, HeldByAnother, Unavailable };

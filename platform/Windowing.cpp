@@ -7,8 +7,8 @@ namespace tavorim {
 
 Windowing &Windowing::current() {
     static NoWindowing nothing;
-    if (Windowing *x11 = x11Windowing())
-        return *x11;
+    if (Windowing *native = nativeWindowing())
+        return *native;
     return nothing;
 }
 

@@ -13,14 +13,14 @@ class QWidget;
 
 namespace tavorim {
 
-// What the program needs of the windowing system beyond Qt; X11 has a back-end of its own, and
-// elsewhere (Wayland, offscreen) none of it is known.
+// What the program needs of the windowing system beyond Qt; X11 and Windows have back-ends of
+// their own, and elsewhere (Wayland, offscreen) none of it is known.
 class Windowing {
 public:
     virtual ~Windowing() = default;
 
-    // The back-end of the platform Qt runs on: X11 on its X11 platform, the do-nothing one
-    // elsewhere.
+    // The back-end of the platform Qt runs on: X11 on its X11 platform, Windows on its windows
+    // platform, the do-nothing one elsewhere.
     static Windowing &current();
 
     // The toggle state of the lock keys; off where it cannot be read.

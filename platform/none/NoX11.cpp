@@ -1,11 +1,7 @@
-// A build without X: no X back-end, and no X display is ever reached.
+// A build without X: no X display is ever reached.
 #include "Backends.h"
 
 namespace tavorim {
-
-Windowing *x11Windowing() {
-    return nullptr;
-}
 
 bool runsOnX11Only(int, char *[]) {
     return false;

@@ -161,7 +161,7 @@ bool X11Windowing::showPlainMessage(const QString &title, const QString &text) {
     return message.exitStatus() == QProcess::NormalExit;
 }
 
-Windowing *x11Windowing() {
+Windowing *nativeWindowing() {
     static X11Windowing x11;
     return QGuiApplication::platformName() == QLatin1String("xcb") ? &x11 : nullptr;
 }
