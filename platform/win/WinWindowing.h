@@ -14,6 +14,7 @@ public:
     bool minimisedByWindowManager(const QWidget *window) const override;
     void watchFocusGiven(QObject *owner, std::function<void(QWidget *)> focusGiven) override;
     bool showPlainMessage(const QString &title, const QString &text) override;
+    bool stacksOnlyOwnedWindows() const override { return false; }
     QList<WId> topLevelWindows(qint64 pid) const override;
     QString iconName(WId window) const override;
     bool isIconic(WId window) const override;
