@@ -85,10 +85,11 @@ void TForm2::showEvent(QShowEvent *event) {
     if (activated_)
         return;
     activated_ = true;
-    // On Wayland, once the backdrop is on screen: a compositor that maps it after the main window
-    // would give it the focus, and the pupil's keys with it.
+    // Once the backdrop is on screen: a Wayland compositor that maps it after the main window
+    // would give it the focus, and the pupil's keys with it; an X window manager would place the
+    // main window while the backdrop's map is still under way.
     QWindow *window = windowHandle();
-    if (!tavorim::Windowing::current().stacksOnlyOwnedWindows() || !window || window->isExposed()) {
+    if (!window || window->isExposed()) {
         QMetaObject::invokeMethod(this, &TForm2::FormActivate, Qt::QueuedConnection);
         return;
     }

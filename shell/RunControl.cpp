@@ -35,11 +35,12 @@ int RunControl::ShowModal(QDialog *dialog) {
         QWidget *opener = QApplication::activeModalWidget();
         if (!opener)
             opener = QApplication::activeWindow();
-        // A Wayland compositor may not have activated anything yet, and stacks a window above
-        // another only as its owner's: the main form stands in, so that the dialog is never
-        // stacked under it.
-        if (!opener && mainForm_ && Windowing::current().stacksOnlyOwnedWindows())
-            opener = mainForm_();
+        // The backdrop owns nothing, since window managers raise an owner with its modal window
+        // and would bring it over the help viewer; except where a window stays above another only
+        // as its owner's (Wayland), whose compositor may not have activated anything yet.
+        QWidget *mainForm = mainForm_ ? mainForm_() : nullptr;
+        if (!opener || opener == mainForm)
+            opener = Windowing::current().stacksOnlyOwnedWindows() ? mainForm : nullptr;
         if (opener && opener != dialog) {
             dialog->winId();
             opener->winId();
@@ -47,11 +48,14 @@ int RunControl::ShowModal(QDialog *dialog) {
         }
     }
     // A Wayland compositor may leave the focus where it was when a window maps: the dialog asks
-    // for it once shown.
-    QTimer::singleShot(0, dialog, [dialog] {
-        if (dialog->isVisible())
-            dialog->activateWindow();
-    });
+    // for it once shown. Elsewhere the window manager gives it, and an early request would move
+    // the window before its frame is known.
+    if (Windowing::current().stacksOnlyOwnedWindows()) {
+        QTimer::singleShot(0, dialog, [dialog] {
+            if (dialog->isVisible())
+                dialog->activateWindow();
+        });
+    }
     return dialog->exec();
 }
 
