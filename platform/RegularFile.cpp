@@ -1,5 +1,7 @@
 #include "RegularFile.h"
 
+#include "BoundedRead.h"
+
 #include <QFile>
 #include <QScopeGuard>
 
@@ -26,44 +28,20 @@ int openRegularFile(const char *path) {
 }
 
 RegularFileContents readRegularFile(const QString &path, qint64 limit) {
-    RegularFileContents file;
     const int fd = openRegularFile(QFile::encodeName(path).constData());
     if (fd < 0)
-        return file;
+        return {};
     const auto closeFile = qScopeGuard([fd] { ::close(fd); });
     struct stat status {};
     if (::fstat(fd, &status) != 0)
-        return file;
-    if (status.st_size > limit) {
-        file.status = RegularFileContents::TooLarge;
-        return file;
-    }
-    // Files of /proc say 0 and hold more: the buffer grows as the reading needs.
-    QByteArray &bytes = file.bytes;
-    bytes.resize(qMin(qMax<qint64>(status.st_size + 1, 4096), limit + 1));
-    qint64 got = 0;
-    while (got <= limit) {
-        if (got == bytes.size())
-            bytes.resize(qMin(bytes.size() * 2, limit + 1));
-        const ssize_t n = ::read(fd, bytes.data() + got, std::size_t(bytes.size() - got));
-        if (n == 0)
-            break;
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            bytes.clear();
-            return file;
-        }
-        got += n;
-    }
-    if (got > limit) {
-        bytes.clear();
-        file.status = RegularFileContents::TooLarge;
-        return file;
-    }
-    bytes.truncate(got);
-    file.status = RegularFileContents::Read;
-    return file;
+        return {};
+    return readBounded(status.st_size, limit, [fd](char *data, qint64 wanted) {
+        ssize_t n;
+        do
+            n = ::read(fd, data, std::size_t(wanted));
+        while (n < 0 && errno == EINTR);
+        return qint64(n);
+    });
 }
 
 } // namespace tavorim

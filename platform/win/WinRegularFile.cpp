@@ -1,6 +1,8 @@
 // Reading only regular files on Windows: a file on disk, never a pipe, a console or a device.
 #include "RegularFile.h"
 
+#include "BoundedRead.h"
+
 #include <QDir>
 #include <QFile>
 #include <QScopeGuard>
@@ -46,43 +48,19 @@ int openRegularFile(const char *path) {
 }
 
 RegularFileContents readRegularFile(const QString &path, qint64 limit) {
-    RegularFileContents contents;
     const HANDLE file = openRegular(path);
     if (file == INVALID_HANDLE_VALUE)
-        return contents;
+        return {};
     const auto closeFile = qScopeGuard([file] { CloseHandle(file); });
     LARGE_INTEGER size{};
     if (!GetFileSizeEx(file, &size))
-        return contents;
-    if (size.QuadPart > limit) {
-        contents.status = RegularFileContents::TooLarge;
-        return contents;
-    }
-    // The size may grow while the file is read: never more than limit + 1 bytes are taken.
-    QByteArray &bytes = contents.bytes;
-    bytes.resize(qMin(qMax<qint64>(size.QuadPart + 1, 4096), limit + 1));
-    qint64 got = 0;
-    while (got <= limit) {
-        if (got == bytes.size())
-            bytes.resize(qMin(bytes.size() * 2, limit + 1));
+        return {};
+    return readBounded(size.QuadPart, limit, [file](char *data, qint64 wanted) {
         DWORD read = 0;
-        const DWORD wanted = DWORD(qMin<qint64>(bytes.size() - got, MAXDWORD));
-        if (!ReadFile(file, bytes.data() + got, wanted, &read, nullptr)) {
-            bytes.clear();
-            return contents;
-        }
-        if (read == 0)
-            break;
-        got += read;
-    }
-    if (got > limit) {
-        bytes.clear();
-        contents.status = RegularFileContents::TooLarge;
-        return contents;
-    }
-    bytes.truncate(got);
-    contents.status = RegularFileContents::Read;
-    return contents;
+        if (!ReadFile(file, data, DWORD(qMin<qint64>(wanted, MAXDWORD)), &read, nullptr))
+            return qint64(-1);
+        return qint64(read);
+    });
 }
 
 } // namespace tavorim

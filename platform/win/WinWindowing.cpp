@@ -1,10 +1,9 @@
 #include "WinWindowing.h"
 
 #include "Backends.h"
+#include "NativeFocusWatch.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QApplication>
-#include <QPointer>
 #include <QWidget>
 
 #include <string>
@@ -30,45 +29,6 @@ HWND createdHandle(const QWidget *window) {
 bool toggled(int key) {
     return (GetKeyState(key) & 1) != 0;
 }
-
-// Qt passes the activation of a window blocked by a modal one straight on to the modal window:
-// the activation itself is seen here, before Qt handles it.
-class ActivationWatcher : public QObject, public QAbstractNativeEventFilter {
-public:
-    ActivationWatcher(QObject *owner, std::function<void(QWidget *)> focusGiven)
-        : QObject(owner), focusGiven_(std::move(focusGiven)) {
-        QCoreApplication::instance()->installNativeEventFilter(this);
-    }
-    ~ActivationWatcher() override {
-        if (QCoreApplication *application = QCoreApplication::instance())
-            application->removeNativeEventFilter(this);
-    }
-
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override {
-        if (eventType != "windows_generic_MSG")
-            return false;
-        const MSG *msg = static_cast<const MSG *>(message);
-        if (msg->message != WM_ACTIVATE || LOWORD(msg->wParam) == WA_INACTIVE)
-            return false;
-        const auto windows = QApplication::topLevelWidgets();
-        for (QWidget *window : windows) {
-            if (createdHandle(window) == msg->hwnd) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, given = QPointer<QWidget>(window)] {
-                        if (given)
-                            focusGiven_(given);
-                    },
-                    Qt::QueuedConnection);
-                break;
-            }
-        }
-        return false;
-    }
-
-private:
-    std::function<void(QWidget *)> focusGiven_;
-};
 
 struct Search {
     DWORD pid = 0;
@@ -114,7 +74,15 @@ bool WinWindowing::minimisedByWindowManager(const QWidget *window) const {
 }
 
 void WinWindowing::watchFocusGiven(QObject *owner, std::function<void(QWidget *)> focusGiven) {
-    new ActivationWatcher(owner, std::move(focusGiven));
+    const auto activated = [](const QByteArray &eventType, void *message) -> WId {
+        if (eventType != "windows_generic_MSG")
+            return 0;
+        const MSG *msg = static_cast<const MSG *>(message);
+        if (msg->message != WM_ACTIVATE || LOWORD(msg->wParam) == WA_INACTIVE)
+            return 0;
+        return WId(msg->hwnd);
+    };
+    watchNativeFocus(owner, activated, std::move(focusGiven));
 }
 
 // The system's own message box draws at any color depth.

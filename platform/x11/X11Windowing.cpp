@@ -1,11 +1,10 @@
 #include "X11Windowing.h"
 
 #include "Backends.h"
+#include "NativeFocusWatch.h"
 #include "X11Windows.h"
 
-#include <QAbstractNativeEventFilter>
 #include <QApplication>
-#include <QPointer>
 #include <QProcess>
 #include <QStandardPaths>
 #include <QWidget>
@@ -32,50 +31,6 @@ unsigned lockedModifiers(Display *display) {
         return 0;
     return state.locked_mods;
 }
-
-// On X, Qt passes the focus a window manager gives to a blocked window straight on to the modal
-// window, which stays minimised if it is: no focus change is seen then.
-class FocusInWatcher : public QObject, public QAbstractNativeEventFilter {
-public:
-    FocusInWatcher(QObject *owner, std::function<void(QWidget *)> focusGiven)
-        : QObject(owner), focusGiven_(std::move(focusGiven)) {
-        QCoreApplication::instance()->installNativeEventFilter(this);
-    }
-    ~FocusInWatcher() override {
-        // Destroyed with the application object too, when there is no instance any more.
-        if (QCoreApplication *application = QCoreApplication::instance())
-            application->removeNativeEventFilter(this);
-    }
-
-    bool nativeEventFilter(const QByteArray &eventType, void *message, qintptr *) override {
-        if (eventType != "xcb_generic_event_t")
-            return false;
-        const auto *event = static_cast<const xcb_generic_event_t *>(message);
-        if ((event->response_type & 0x7f) != XCB_FOCUS_IN)
-            return false;
-        const auto *focus = static_cast<const xcb_focus_in_event_t *>(message);
-        if (focus->mode == XCB_NOTIFY_MODE_GRAB || focus->mode == XCB_NOTIFY_MODE_UNGRAB)
-            return false;
-        const auto windows = QApplication::topLevelWidgets();
-        for (QWidget *window : windows) {
-            if (window->testAttribute(Qt::WA_WState_Created) &&
-                window->internalWinId() == WId(focus->event)) {
-                QMetaObject::invokeMethod(
-                    this,
-                    [this, given = QPointer<QWidget>(window)] {
-                        if (given)
-                            focusGiven_(given);
-                    },
-                    Qt::QueuedConnection);
-                break;
-            }
-        }
-        return false;
-    }
-
-private:
-    std::function<void(QWidget *)> focusGiven_;
-};
 
 // Lines of at most columns characters, broken between words: the message tool does not wrap.
 QString wrapped(const QString &text, qsizetype columns) {
@@ -137,7 +92,19 @@ void X11Windowing::activate(WId window) {
 }
 
 void X11Windowing::watchFocusGiven(QObject *owner, std::function<void(QWidget *)> focusGiven) {
-    new FocusInWatcher(owner, std::move(focusGiven));
+    // The focus a window manager gives: not the focus moved for a pointer grab.
+    const auto focusIn = [](const QByteArray &eventType, void *message) -> WId {
+        if (eventType != "xcb_generic_event_t")
+            return 0;
+        const auto *event = static_cast<const xcb_generic_event_t *>(message);
+        if ((event->response_type & 0x7f) != XCB_FOCUS_IN)
+            return 0;
+        const auto *focus = static_cast<const xcb_focus_in_event_t *>(message);
+        if (focus->mode == XCB_NOTIFY_MODE_GRAB || focus->mode == XCB_NOTIFY_MODE_UNGRAB)
+            return 0;
+        return WId(focus->event);
+    };
+    watchNativeFocus(owner, focusIn, std::move(focusGiven));
 }
 
 // The stock X message tool draws with the core protocol, at any depth. Its text comes on
